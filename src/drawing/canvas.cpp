@@ -1,0 +1,250 @@
+#include "drawing/canvas.h"
+
+#include "drawing/fonts.h"
+#include "drawing/picture.h"
+
+#include <QPen>
+#include <cmath>
+
+namespace {
+QRect box(int x1, int y1, int x2, int y2)
+{
+    // Qt's outline of QRect(x, y, w, h) covers w + 1 pixels: one less gives x1..x2-1.
+    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+}
+
+QPen makePen(QRgb colour, int width, PenStyle style)
+{
+    QPen pen(QColor(colour), width, Qt::SolidLine,
+             width > 1 ? Qt::RoundCap : Qt::FlatCap, width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
+    if (style == PenStyle::Dot)
+        pen.setDashPattern({3, 3});
+    return pen;
+}
+}
+
+Canvas::Canvas()
+    : m_image(Width, Height, QImage::Format_RGB32)
+    , m_metrics(QFont())
+{
+    m_image.fill(Qt::white);
+}
+
+Canvas::~Canvas()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+QPainter &Canvas::painter()
+{
+    if (!m_painter.isActive()) {
+        m_painter.begin(&m_image);
+        m_painter.setRenderHint(QPainter::TextAntialiasing, false);
+        m_penApplied = m_brushApplied = m_fontApplied = false;
+    }
+    return m_painter;
+}
+
+const QImage &Canvas::image()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+    return m_image;
+}
+
+void Canvas::setPenColor(TColor colour) { m_pen.Color = colour; m_penApplied = false; }
+void Canvas::setPenWidth(int width) { m_pen.Width = width; m_penApplied = false; }
+void Canvas::setPenStyle(PenStyle style) { m_pen.Style = style; m_penApplied = false; }
+
+void Canvas::setBrushColor(TColor colour)
+{
+    if (colour == m_brush.Color)
+        return;
+    m_brush.Color = colour;
+    m_brushApplied = false;
+    m_brushInEffect = false;
+}
+
+void Canvas::setPenAndBrush(TColor colour)
+{
+    setPenColor(colour);
+    setBrushColor(colour);
+}
+
+void Canvas::setFontName(const QString &name)
+{
+    if (name != m_font.Name) {
+        m_font.Name = name;
+        m_fontChanged = true;
+    }
+}
+
+void Canvas::setFontSize(int points)
+{
+    if (points != m_font.Size) {
+        m_font.Size = points;
+        m_fontChanged = true;
+    }
+}
+
+void Canvas::setFontColor(TColor colour) { m_font.Color = colour; }
+
+void Canvas::useBrush()
+{
+    if (!m_brushInEffect) {
+        m_brushInEffect = true;
+        m_bkOpaque = true;
+        m_bkColour = toRgb(m_brush.Color);
+    }
+    if (!m_brushApplied) {
+        painter().setBrush(QColor(toRgb(m_brush.Color)));
+        m_brushApplied = true;
+    }
+}
+
+void Canvas::applyPen()
+{
+    if (!m_penApplied) {
+        painter().setPen(makePen(toRgb(m_pen.Color), m_pen.Width, m_pen.Style));
+        m_penApplied = true;
+    }
+}
+
+void Canvas::applyFont()
+{
+    if (m_fontChanged) {
+        Fonts::registerEmbedded();
+        m_qfont = Fonts::pageFont(m_font.Name, m_font.Size);
+        m_metrics = QFontMetrics(m_qfont);
+        m_symbol = Fonts::isSymbol(m_font.Name);
+        m_fontChanged = false;
+        m_fontApplied = false;
+    }
+    if (!m_fontApplied) {
+        painter().setFont(m_qfont);
+        m_fontApplied = true;
+    }
+}
+
+void Canvas::SetBkMode(BkMode mode)
+{
+    // Taking the canvas handle brings pen, brush and font into effect first.
+    useBrush();
+    m_bkOpaque = mode == BkMode::Opaque;
+}
+
+template <typename Shape>
+void Canvas::drawShape(Shape shape, bool filled)
+{
+    QPainter &p = painter();
+    if (filled)
+        useBrush();
+    if (m_pen.Style == PenStyle::Dot && m_bkOpaque) {
+        // An opaque background fills the gaps of a dotted line with the background colour.
+        p.setPen(makePen(m_bkColour, m_pen.Width, PenStyle::Solid));
+        p.setBrush(Qt::NoBrush);
+        shape(p);
+        m_penApplied = m_brushApplied = false;
+        if (filled)
+            useBrush();
+    }
+    applyPen();
+    if (!filled) {
+        p.setBrush(Qt::NoBrush);
+        m_brushApplied = false;
+    }
+    // A wide pen is centred on the pixel centres of the outline, so it spreads evenly both ways.
+    const bool wide = m_pen.Width > 1;
+    if (wide)
+        p.translate(0.5, 0.5);
+    shape(p);
+    if (wide)
+        p.translate(-0.5, -0.5);
+}
+
+void Canvas::Rectangle(int x1, int y1, int x2, int y2)
+{
+    drawShape([r = box(x1, y1, x2, y2)](QPainter &p) { p.drawRect(r); }, true);
+}
+
+void Canvas::Ellipse(int x1, int y1, int x2, int y2)
+{
+    drawShape([r = box(x1, y1, x2, y2)](QPainter &p) { p.drawEllipse(r); }, true);
+}
+
+void Canvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
+    const double rx = (x2 - x1) / 2.0, ry = (y2 - y1) / 2.0;
+    // Qt measures an ellipse's angles parametrically, so scale each radial onto the unit circle.
+    const auto angle = [&](int x, int y) {
+        return std::atan2(-(y - cy) / ry, (x - cx) / rx) * 180.0 / M_PI;
+    };
+    const double start = angle(x3, y3);
+    double span = std::fmod(angle(x4, y4) - start, 360.0);
+    if (span <= 0)
+        span += 360.0;
+    const int start16 = int(std::lround(start * 16)), span16 = int(std::lround(span * 16));
+    drawShape([r = box(x1, y1, x2, y2), start16, span16](QPainter &p) { p.drawPie(r, start16, span16); }, true);
+}
+
+void Canvas::Polygon(std::span<const QPoint> points)
+{
+    drawShape([points](QPainter &p) { p.drawPolygon(points.data(), int(points.size())); }, true);
+}
+
+void Canvas::MoveTo(int x, int y)
+{
+    m_penPos = QPoint(x, y);
+}
+
+void Canvas::LineTo(int x, int y)
+{
+    const QPoint from = m_penPos, to(x, y);
+    m_penPos = to;
+    if (m_pen.Width > 1) {
+        drawShape([from, to](QPainter &p) { p.drawLine(from, to); }, false);
+        return;
+    }
+    // A thin line is every pixel of its Bresenham run but the last, in whichever direction it
+    // goes; a dotted one alternates three pixels on and three off.
+    m_dots.clear();
+    m_gaps.clear();
+    const int dx = std::abs(to.x() - from.x()), dy = -std::abs(to.y() - from.y());
+    const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
+    int err = dx + dy;
+    QPoint p = from;
+    for (int i = 0; p != to; ++i) {
+        (m_pen.Style == PenStyle::Dot && (i / 3) % 2 ? m_gaps : m_dots).push_back(p);
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; p.rx() += sx; }
+        if (e2 <= dx) { err += dx; p.ry() += sy; }
+    }
+    QPainter &painter = this->painter();
+    m_penApplied = false;
+    if (!m_gaps.empty() && m_bkOpaque) {
+        painter.setPen(QPen(QColor(m_bkColour), 0));
+        painter.drawPoints(m_gaps.data(), int(m_gaps.size()));
+    }
+    painter.setPen(QPen(QColor(toRgb(m_pen.Color)), 0));
+    painter.drawPoints(m_dots.data(), int(m_dots.size()));
+}
+
+void Canvas::TextOut(int x, int y, const QString &text)
+{
+    applyFont();
+    useBrush();
+    QPainter &p = painter();
+    const QString shown = m_symbol ? Fonts::symbolText(text) : text;
+    if (m_bkOpaque)
+        p.fillRect(x, y, m_metrics.horizontalAdvance(shown), m_metrics.height(), QColor(m_bkColour));
+    p.setPen(QColor(toRgb(m_font.Color)));
+    m_penApplied = false;
+    p.drawText(x, y + m_metrics.ascent(), shown);
+}
+
+void Canvas::Draw(int x, int y, const Picture &picture)
+{
+    painter().drawImage(x, y, picture.drawable());
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The persistent 775 x 465 picture every page draws on, with the drawing operations the
+// pages use and their exact pixel rules. Pen, brush, font, pen position and the text
+// background persist between operations, ticks and pages.
+#include "drawing/colours.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QString>
+#include <span>
+#include <vector>
+
+class Picture;
+
+enum class PenStyle { Solid, Dot };
+enum class BkMode { Transparent = 1, Opaque = 2 };
+
+class Canvas
+{
+public:
+    static constexpr int Width = 775;
+    static constexpr int Height = 465;
+
+    struct Pen { TColor Color = Colour::Black; int Width = 1; PenStyle Style = PenStyle::Solid; };
+    struct Brush { TColor Color = Colour::White; };
+    struct Font { QString Name = QStringLiteral("MS Sans Serif"); int Size = 8; TColor Color = Colour::WindowText; };
+
+    Canvas();
+    Canvas(const Canvas &) = delete;
+    Canvas &operator=(const Canvas &) = delete;
+    ~Canvas();
+
+    void setPenColor(TColor colour);
+    void setPenWidth(int width);
+    void setPenStyle(PenStyle style);
+    void setBrushColor(TColor colour);
+    void setFontName(const QString &name);
+    void setFontSize(int points);
+    void setFontColor(TColor colour);
+    // Pen and brush in one colour, the usual set-up before filling or erasing a shape.
+    void setPenAndBrush(TColor colour);
+
+    const Pen &pen() const { return m_pen; }
+    const Brush &brush() const { return m_brush; }
+    const Font &font() const { return m_font; }
+    QPoint penPos() const { return m_penPos; }
+
+    // Outline with the pen, filled with the brush; covers x1..x2-1, y1..y2-1.
+    void Rectangle(int x1, int y1, int x2, int y2);
+    void Ellipse(int x1, int y1, int x2, int y2);
+    // The sector of the ellipse in the box, counter-clockwise from the radius through
+    // (x3, y3) to the radius through (x4, y4).
+    void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void Polygon(std::span<const QPoint> points);
+    void MoveTo(int x, int y);
+    // A pen line from the pen position, its end pixel left out; the position moves there.
+    void LineTo(int x, int y);
+    // Text in the current font with its cell's top left at (x, y).
+    void TextOut(int x, int y, const QString &text);
+    void Draw(int x, int y, const Picture &picture);
+    void SetBkMode(BkMode mode);
+
+    // True once something was drawn since the picture was last read.
+    bool isPainting() const { return m_painter.isActive(); }
+    // The picture as drawn so far; ends any painting in progress.
+    const QImage &image();
+
+private:
+    QPainter &painter();
+    void useBrush();
+    void applyPen();
+    void applyFont();
+    template <typename Shape> void drawShape(Shape shape, bool filled);
+
+    QImage m_image;
+    QPainter m_painter;
+    Pen m_pen;
+    Brush m_brush;
+    Font m_font;
+    QPoint m_penPos;
+    std::vector<QPoint> m_dots, m_gaps; // reused by every thin line
+
+    // What the painter has in effect, brought up to date just before it is needed.
+    bool m_penApplied = false;
+    bool m_brushApplied = false;
+    bool m_fontApplied = false;
+    bool m_fontChanged = true;
+    QFont m_qfont;
+    QFontMetrics m_metrics;
+    bool m_symbol = false;
+
+    // Text background: a brush change takes effect with the next operation that uses the
+    // brush, and then brings back an opaque background in the brush colour.
+    bool m_brushInEffect = false;
+    bool m_bkOpaque = true;
+    QRgb m_bkColour = qRgb(255, 255, 255);
+};

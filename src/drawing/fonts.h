@@ -1,0 +1,21 @@
+#pragma once
+// The fonts the program carries, and how the page font names map onto them, so
+// every machine draws the same glyphs.
+#include <QFont>
+#include <QString>
+
+namespace Fonts {
+// Registers the embedded fonts with Qt; safe to call more than once.
+void registerEmbedded();
+
+// The program's own font for a page font name ("MS Sans Serif", "Symbol"; case ignored)
+// at a size in points, taken at 96 dots per inch so a high-dpi desktop draws the same pixels.
+QFont pageFont(const QString &name, int points);
+
+// In the "Symbol" font the Latin letters j, D, W and p stand for phi, Delta, Omega and pi.
+bool isSymbol(const QString &name);
+QString symbolText(const QString &text);
+
+// The window's own font (dialog font, 8 points).
+QFont windowFont();
+}

@@ -1,0 +1,316 @@
+// Pixel rules of the drawing surface that every page relies on.
+#include "drawing/canvas.h"
+#include "drawing/fonts.h"
+#include "drawing/picture.h"
+
+#include <QFontMetrics>
+#include <QtTest>
+#include <stdexcept>
+
+namespace {
+const QRgb White = qRgb(255, 255, 255);
+const QRgb Red = qRgb(255, 0, 0);
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb Lime = qRgb(0, 255, 0);
+
+QRgb at(Canvas &c, int x, int y) { return c.image().pixel(x, y) | 0xFF000000u; }
+
+// Pixels of colour `colour` inside the rectangle.
+int count(Canvas &c, const QRect &r, QRgb colour)
+{
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += at(c, x, y) == colour;
+    return n;
+}
+
+// The smallest rectangle holding every pixel that is not `background`.
+QRect inked(Canvas &c, QRgb background)
+{
+    QRect r;
+    const QImage &img = c.image();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) | 0xFF000000u) != background)
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+}
+
+class TestCanvas : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsWithTheDocumentedTools()
+    {
+        Canvas c;
+        QCOMPARE(c.pen().Color, Colour::Black);
+        QCOMPARE(c.pen().Width, 1);
+        QCOMPARE(c.pen().Style, PenStyle::Solid);
+        QCOMPARE(c.brush().Color, Colour::White);
+        QCOMPARE(c.font().Size, 8);
+        QCOMPARE(c.image().size(), QSize(775, 465));
+    }
+
+    void rectangleCoversUpToButNotIncludingItsSecondCorner()
+    {
+        Canvas c;
+        c.setPenColor(Colour::Red);
+        c.setBrushColor(Colour::Blue);
+        c.Rectangle(10, 20, 30, 25);
+        QCOMPARE(inked(c, White), QRect(QPoint(10, 20), QPoint(29, 24)));
+        QCOMPARE(at(c, 10, 20), Red);
+        QCOMPARE(at(c, 29, 24), Red);
+        QCOMPARE(at(c, 20, 22), Blue);
+        QCOMPARE(count(c, QRect(11, 21, 18, 3), Blue), 18 * 3);
+    }
+
+    void clearingBeyondTheAreaIsClipped()
+    {
+        Canvas c;
+        c.setPenAndBrush(Colour::Lime);
+        c.Rectangle(0, 0, 793, 473);
+        QCOMPARE(count(c, QRect(0, 0, 775, 465), Lime), 775 * 465);
+    }
+
+    void lineLeavesOutItsEndPixelAndMovesThePen_data()
+    {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QRect>("covered");
+        QTest::addRow("rightwards") << QPoint(10, 10) << QPoint(20, 10) << QRect(QPoint(10, 10), QPoint(19, 10));
+        QTest::addRow("leftwards") << QPoint(20, 10) << QPoint(10, 10) << QRect(QPoint(11, 10), QPoint(20, 10));
+        QTest::addRow("downwards") << QPoint(5, 5) << QPoint(5, 15) << QRect(QPoint(5, 5), QPoint(5, 14));
+        QTest::addRow("diagonal") << QPoint(0, 0) << QPoint(8, 8) << QRect(QPoint(0, 0), QPoint(7, 7));
+    }
+    void lineLeavesOutItsEndPixelAndMovesThePen()
+    {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QRect, covered);
+        Canvas c;
+        c.MoveTo(from.x(), from.y());
+        c.LineTo(to.x(), to.y());
+        QCOMPARE(c.penPos(), to);
+        QCOMPARE(inked(c, White), covered);
+    }
+
+    void widePenIsCentredWithRoundEnds()
+    {
+        Canvas c;
+        c.setPenWidth(5);
+        c.MoveTo(20, 20);
+        c.LineTo(40, 20);
+        QCOMPARE(inked(c, White), QRect(QPoint(18, 18), QPoint(42, 22))); // both ends, evenly
+        QCOMPARE(at(c, 18, 18), White);                                    // rounded corners
+        QCOMPARE(at(c, 42, 22), White);
+        QCOMPARE(at(c, 18, 20), qRgb(0, 0, 0));
+    }
+
+    void dottedPenIsThreeOnThreeOff()
+    {
+        Canvas c;
+        c.setPenStyle(PenStyle::Dot);
+        c.setPenColor(Colour::Red);
+        c.SetBkMode(BkMode::Transparent);
+        c.MoveTo(0, 5);
+        c.LineTo(24, 5);
+        for (int x = 0; x < 24; ++x)
+            QCOMPARE(at(c, x, 5), (x / 3) % 2 == 0 ? Red : White);
+    }
+
+    void opaqueBackgroundFillsTheDotGaps()
+    {
+        Canvas c;
+        c.setPenAndBrush(Colour::Lime);
+        c.Rectangle(0, 0, 50, 50); // the brush is now in effect: opaque lime background
+        c.setPenColor(Colour::Red);
+        c.setPenStyle(PenStyle::Dot);
+        c.MoveTo(100, 5);
+        c.LineTo(124, 5);
+        for (int x = 100; x < 124; ++x)
+            QCOMPARE(at(c, x, 5), ((x - 100) / 3) % 2 == 0 ? Red : Lime);
+    }
+
+    void ellipseStaysInItsBox()
+    {
+        Canvas c;
+        c.setPenColor(Colour::Red);
+        c.setBrushColor(Colour::Blue);
+        c.Ellipse(110, 55, 160, 105);
+        QCOMPARE(inked(c, White), QRect(QPoint(110, 55), QPoint(159, 104)));
+        QCOMPARE(at(c, 135, 80), Blue);
+        QCOMPARE(at(c, 111, 56), White); // corners of the box stay clear
+    }
+
+    void pieRunsCounterClockwiseBetweenItsRadials_data()
+    {
+        QTest::addColumn<QPoint>("start");
+        QTest::addColumn<QPoint>("end");
+        QTest::addColumn<QList<QPoint>>("inside");
+        QTest::addColumn<QList<QPoint>>("outside");
+        const QPoint upRight(70, 30), upLeft(30, 30), downLeft(30, 70), downRight(70, 70);
+        QTest::addRow("first quadrant") << QPoint(100, 50) << QPoint(50, 0)
+                                        << QList<QPoint>{upRight} << QList<QPoint>{upLeft, downLeft, downRight};
+        QTest::addRow("three quadrants") << QPoint(50, 0) << QPoint(100, 50)
+                                         << QList<QPoint>{upLeft, downLeft, downRight} << QList<QPoint>{upRight};
+        QTest::addRow("lower half") << QPoint(0, 50) << QPoint(100, 50)
+                                    << QList<QPoint>{downLeft, downRight} << QList<QPoint>{upLeft, upRight};
+    }
+    void pieRunsCounterClockwiseBetweenItsRadials()
+    {
+        QFETCH(QPoint, start);
+        QFETCH(QPoint, end);
+        QFETCH(QList<QPoint>, inside);
+        QFETCH(QList<QPoint>, outside);
+        Canvas c;
+        c.setPenAndBrush(Colour::Red);
+        c.Pie(0, 0, 101, 101, start.x(), start.y(), end.x(), end.y());
+        for (QPoint p : inside)
+            QCOMPARE(at(c, p.x(), p.y()), Red);
+        for (QPoint p : outside)
+            QCOMPARE(at(c, p.x(), p.y()), White);
+    }
+
+    void pieOnAFlatEllipseUsesTheRadialsDirections()
+    {
+        // A radial at 45 degrees on screen, on an ellipse twice as wide as high.
+        Canvas c;
+        c.setPenAndBrush(Colour::Red);
+        c.Pie(0, 0, 201, 101, 200, 50, 150, 0);
+        QCOMPARE(at(c, 160, 40), Red);   // below the 45-degree radial
+        QCOMPARE(at(c, 120, 15), White); // above it
+    }
+
+    void polygonIsOutlinedAndFilled()
+    {
+        Canvas c;
+        c.setPenColor(Colour::Red);
+        c.setBrushColor(Colour::Blue);
+        const QPoint square[] = {{10, 10}, {30, 10}, {30, 30}, {10, 30}, {10, 10}};
+        c.Polygon(square);
+        QCOMPARE(at(c, 20, 20), Blue);
+        QCOMPARE(at(c, 10, 20), Red);
+        QCOMPARE(at(c, 30, 20), Red);
+        QCOMPARE(inked(c, White), QRect(QPoint(10, 10), QPoint(30, 30)));
+    }
+
+    void textCellHasItsTopLeftAtThePoint()
+    {
+        Canvas c;
+        c.setFontColor(Colour::Red);
+        c.SetBkMode(BkMode::Transparent);
+        c.TextOut(100, 50, QStringLiteral("Tg"));
+        const QFontMetrics m(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8));
+        const QRect cell(100, 50, m.horizontalAdvance(QStringLiteral("Tg")), m.height());
+        const QRect ink = inked(c, White);
+        QVERIFY(!ink.isEmpty());
+        QVERIFY2(cell.contains(ink), qPrintable(QStringLiteral("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+        QVERIFY(ink.top() <= 53 && ink.left() <= 101); // the T sits at the top left of the cell
+        QVERIFY(count(c, ink, Red) > 0);
+        QCOMPARE(count(c, ink, Red) + count(c, ink, White), ink.width() * ink.height()); // no smoothing
+    }
+
+    void fontSizesAreTakenAtNinetySixDotsPerInch_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("pixels");
+        for (auto [pt, px] : {std::pair{4, 5}, {6, 8}, {8, 11}, {10, 13}, {12, 16}, {15, 20}})
+            QTest::addRow("%d pt", pt) << pt << px;
+    }
+    void fontSizesAreTakenAtNinetySixDotsPerInch()
+    {
+        QFETCH(int, points);
+        QFETCH(int, pixels);
+        QCOMPARE(Fonts::pageFont(QStringLiteral("MS sans Serif"), points).pixelSize(), pixels);
+    }
+
+    void opaqueTextFillsItsCellWithTheBrushColour()
+    {
+        Canvas c;
+        c.setBrushColor(Colour::Lime);
+        c.setFontColor(Colour::Red);
+        c.TextOut(10, 10, QStringLiteral("Ab"));
+        const QFontMetrics m(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8));
+        const QRect cell(10, 10, m.horizontalAdvance(QStringLiteral("Ab")), m.height());
+        QCOMPARE(inked(c, White), cell);
+        QCOMPARE(count(c, cell, Lime) + count(c, cell, Red), cell.width() * cell.height());
+        QVERIFY(count(c, cell, Red) > 0);
+    }
+
+    void transparencyLastsUntilTheBrushChanges()
+    {
+        Canvas c;
+        c.setBrushColor(Colour::Lime);
+        c.SetBkMode(BkMode::Transparent);
+        c.TextOut(10, 10, QStringLiteral("A"));
+        QCOMPARE(count(c, QRect(0, 0, 100, 40), Lime), 0);
+
+        c.setBrushColor(Colour::Lime); // the same colour is no change
+        c.MoveTo(0, 100);
+        c.LineTo(5, 100);              // nor does an operation without the brush
+        c.TextOut(10, 30, QStringLiteral("A"));
+        QCOMPARE(count(c, QRect(0, 0, 100, 60), Lime), 0);
+
+        c.setBrushColor(Colour::Blue); // a real change: the next text is opaque blue
+        c.TextOut(10, 60, QStringLiteral("A"));
+        QVERIFY(count(c, QRect(0, 60, 100, 20), Blue) > 10);
+    }
+
+    void aShapeWithTheNewBrushAlsoBringsBackTheBackground()
+    {
+        Canvas c;
+        c.SetBkMode(BkMode::Transparent);
+        c.setPenAndBrush(Colour::Lime);
+        c.Rectangle(200, 200, 210, 210);
+        c.setFontColor(Colour::Red);
+        c.TextOut(10, 10, QStringLiteral("A"));
+        QVERIFY(count(c, QRect(0, 0, 100, 40), Lime) > 10);
+    }
+
+    void symbolFontShowsGreekLetters()
+    {
+        QCOMPARE(Fonts::symbolText(QStringLiteral("j1/W1")), QString::fromUtf8("φ1/Ω1"));
+        QCOMPARE(Fonts::symbolText(QStringLiteral("Dj p.")), QString::fromUtf8("Δφ π."));
+
+        Canvas greek, latin;
+        for (auto [canvas, name] : {std::pair{&greek, "Symbol"}, {&latin, "MS sans Serif"}}) {
+            canvas->setFontName(QString::fromLatin1(name));
+            canvas->setFontSize(15);
+            canvas->SetBkMode(BkMode::Transparent);
+            canvas->TextOut(0, 0, QStringLiteral("p"));
+        }
+        QVERIFY(greek.image() != latin.image());
+    }
+
+    void transparentPictureLeavesOutItsBottomLeftColour()
+    {
+        Picture picture = Picture::fromResource(QStringLiteral("SAMPLE"), QStringLiteral(":/testpictures"));
+        QCOMPARE(picture.size(), QSize(4, 3));
+        Canvas c;
+        c.setPenAndBrush(Colour::Lime);
+        c.Rectangle(0, 0, 20, 20);
+        c.Draw(5, 5, picture);
+        QCOMPARE(at(c, 6, 5), White); // drawn opaque, white is white
+        picture.setTransparent(true);
+        c.Draw(5, 5, picture);
+        QCOMPARE(at(c, 5, 5), Red);
+        QCOMPARE(at(c, 7, 5), Blue);
+        QCOMPARE(at(c, 6, 5), White); // unchanged from the opaque draw beneath
+        c.Rectangle(0, 0, 20, 20);
+        c.Draw(5, 5, picture);
+        QCOMPARE(at(c, 6, 5), Lime);  // the background shows through
+        QCOMPARE(at(c, 6, 6), Red);
+    }
+
+    void picturesAreFoundByNameInAnyCase()
+    {
+        for (const char *name : {"sample", "Sample", "SAMPLE"})
+            QCOMPARE(Picture::fromResource(QString::fromLatin1(name), QStringLiteral(":/testpictures")).size(), QSize(4, 3));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, Picture::fromResource(QStringLiteral("absent"), QStringLiteral(":/testpictures")));
+    }
+};
+
+QTEST_MAIN(TestCanvas)
+#include "tst_canvas.moc"
