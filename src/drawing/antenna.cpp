@@ -1,0 +1,37 @@
+#include "drawing/antenna.h"
+
+#include "drawing/canvas.h"
+
+#include <cmath>
+
+namespace {
+constexpr int PivotX = 720, PivotY = 80;
+
+// Vertex angles relative to a, and radii; the decimal constants are the design's own (not pi).
+struct Vertex { double offset; double radius; };
+constexpr Vertex Vertices[5] = {{-3.14, 30}, {-2.88, 40}, {-0.26, 40}, {0.0, 30}, {-3.14, 30}};
+}
+
+AntennaOutline AntennaPolygon(double a)
+{
+    AntennaOutline outline;
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const double theta = a + Vertices[i].offset;
+        const double r = Vertices[i].radius;
+        outline[i] = QPoint(int(PivotX + r * std::cos(theta)), int(PivotY - r * std::sin(theta)));
+    }
+    return outline;
+}
+
+void drawAntenna(Canvas &canvas, double a, TColor colour)
+{
+    canvas.setPenWidth(3);
+    canvas.setPenAndBrush(colour);
+    canvas.Polygon(AntennaPolygon(a));
+}
+
+void drawAntennaPivot(Canvas &canvas)
+{
+    canvas.setPenAndBrush(Colour::Navy);
+    canvas.Ellipse(716, 76, 724, 84);
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The radar antenna: a five-point outline turning about the pivot (720, 80), and its pivot.
+#include "drawing/colours.h"
+
+#include <QPoint>
+#include <array>
+
+class Canvas;
+
+inline constexpr double StillAntennaAngle = 2.55;
+
+using AntennaOutline = std::array<QPoint, 5>;
+
+// The closed outline for angle a (radians, counter-clockwise on screen), each vertex truncated.
+AntennaOutline AntennaPolygon(double a);
+
+// The antenna at angle a in one colour (pen 3 pixels wide); the button face erases it.
+void drawAntenna(Canvas &canvas, double a, TColor colour);
+void drawAntennaPivot(Canvas &canvas);
