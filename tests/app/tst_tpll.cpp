@@ -1,0 +1,299 @@
+// The window driven headlessly: its controls, the commands, the tick's dispatch and the menu page.
+#include "app/application.h"
+#include "app/page_state.h"
+#include "app/tpll.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+QRgb rgb(TColor colour) { return toRgb(colour) | 0xFF000000u; }
+
+// Every pixel of the drawing area in one colour?
+bool allOf(TPLL &w, TColor colour)
+{
+    const QImage &img = w.canvas().image();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) | 0xFF000000u) != rgb(colour))
+                return false;
+    return true;
+}
+
+int inkOf(TPLL &w, const QRect &area, TColor colour)
+{
+    const QImage part = w.canvas().image().copy(area);
+    int n = 0;
+    for (int y = 0; y < part.height(); ++y)
+        for (int x = 0; x < part.width(); ++x)
+            n += (part.pixel(x, y) | 0xFF000000u) == rgb(colour);
+    return n;
+}
+}
+
+class TestTPLL : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TPLL> w;
+
+    void choose(int entry)
+    {
+        const QRect r = w->ListBox1->visualItemRect(w->ListBox1->item(entry));
+        QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    void tick(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            w->Timer1Timer();
+    }
+
+private slots:
+    void initTestCase() { PllApplication::applyLook(); }
+
+    void init()
+    {
+        resetPageState();
+        w = std::make_unique<TPLL>();
+        PLL = w.get();
+        w->Timer1->stop(); // the test ticks by hand
+        w->resize(800, 545);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanup() { w.reset(); PLL = nullptr; }
+
+    void controlsOpenWhereTheyBelong_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QString>("hint");
+        QTest::addRow("Button1") << "Button1" << QRect(456, 496, 105, 25) << false << "";
+        QTest::addRow("ButtonA") << "ButtonA" << QRect(40, 136, 17, 17) << false << "Consigne";
+        QTest::addRow("ButtonC") << "ButtonC" << QRect(272, 120, 17, 17) << false << "Régulateur";
+        QTest::addRow("ButtonPD") << "ButtonPD" << QRect(656, 224, 57, 25) << false << "";
+        QTest::addRow("ButtonF") << "ButtonF" << QRect(632, 120, 17, 17) << true << "réducteur + radar";
+        QTest::addRow("ButtonG") << "ButtonG" << QRect(456, 48, 17, 17) << true << "capteur de vitesse";
+        QTest::addRow("ButtonBOnc") << "ButtonBOnc" << QRect(216, 384, 19, 17) << false << "";
+        QTest::addRow("ButtonPP") << "ButtonPP" << QRect(472, 496, 129, 25) << false << "";
+        QTest::addRow("BitBtn1") << "BitBtn1" << QRect(16, 504, 25, 25) << true << "Imprimer la page en cours";
+    }
+    void controlsOpenWhereTheyBelong()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(bool, shown);
+        QFETCH(QString, hint);
+        const QPushButton *buttons[] = {w->Button1, w->ButtonA, w->ButtonC, w->ButtonPD, w->ButtonF,
+                                        w->ButtonG, w->ButtonBOnc, w->ButtonPP, w->BitBtn1};
+        const QStringList names = {"Button1", "ButtonA", "ButtonC", "ButtonPD", "ButtonF", "ButtonG", "ButtonBOnc", "ButtonPP", "BitBtn1"};
+        const QPushButton *b = buttons[names.indexOf(name)];
+        QCOMPARE(b->geometry(), geometry);
+        QCOMPARE(b->isVisible(), shown);
+        QCOMPARE(b->toolTip(), hint);
+    }
+
+    void windowAndItsFixedControls()
+    {
+        QCOMPARE(w->windowTitle(), QStringLiteral("PLL"));
+        QCOMPARE(w->FOND->geometry(), QRect(10, 16, 775, 465));
+        QCOMPARE(w->ScrollBar1->geometry(), QRect(664, 504, 121, 16));
+        QCOMPARE(w->ScrollBar1->value(), 20);
+        QCOMPARE(w->Timer1->interval(), 20);
+        QCOMPARE(w->ListBox1->count(), 4);
+        QCOMPARE(w->ListBox1->item(2)->text(), QStringLiteral("Comportement en boucle fermée en un point de fonctionnement"));
+        QCOMPARE(w->Label4->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+        QVERIFY(w->Label4->width() >= w->Label4->sizeHint().width()); // the title is not cut
+        QVERIFY(!w->BitBtn1->icon().isNull());
+        // Tab order: start button, scroll bar, list, then the small buttons.
+        QCOMPARE(w->Button1->nextInFocusChain(), static_cast<QWidget *>(w->ScrollBar1));
+        QCOMPARE(w->ScrollBar1->nextInFocusChain(), static_cast<QWidget *>(w->ListBox1));
+    }
+
+    void firstTickDrawsTheMenuPage()
+    {
+        QVERIFY(w->ButtonF->isVisible());
+        tick();
+        QVERIFY(!w->ButtonF->isVisible());
+        QVERIFY(!w->ButtonG->isVisible());
+        QVERIFY(w->Button1->isVisible());
+        QCOMPARE(w->canvas().image().pixel(630, 90), rgb(Colour::Yellow));
+        QCOMPARE(w->canvas().image().pixel(400, 300), rgb(Colour::BtnFace));
+        const QImage first = w->canvas().image().copy();
+        tick(3);
+        QCOMPARE(w->canvas().image(), first);
+        QCOMPARE(PageStep, 0);
+    }
+
+    void startWithoutAChoiceOnlyClears()
+    {
+        tick();
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        QVERIFY(allOf(*w, Colour::BtnFace));
+        QCOMPARE(PageStep, 0);
+        QCOMPARE(ShowModelButton, 1);
+        tick();
+        QCOMPARE(w->canvas().image().pixel(630, 90), rgb(Colour::Yellow));
+    }
+
+    void choosingATopicResetsThePage()
+    {
+        PageStep = 77;
+        ElementActive = 1;
+        ElementStep = 30;
+        w->ButtonA->show();
+        w->ButtonPP->show();
+        choose(3);
+        QCOMPARE(ChoiceIndex, 3);
+        QCOMPARE(PageStep, 0);
+        QCOMPARE(ElementActive, 0);
+        QCOMPARE(ElementStep, 0);
+        QVERIFY(!w->ButtonA->isVisible());
+        QVERIFY(!w->ButtonPP->isVisible());
+        QVERIFY(w->Button1->isVisible());
+
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        QCOMPARE(PageStep, 251);
+        choose(3); // the same entry again: back to the menu, start again by hand
+        QCOMPARE(PageStep, 0);
+    }
+
+    void startButtonEntersEachTopic_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<int>("page");
+        QTest::addRow("presentation") << 0 << -1;
+        QTest::addRow("modelling") << 1 << -2;
+        QTest::addRow("operating point") << 2 << 1;
+        QTest::addRow("speed change") << 3 << 251;
+    }
+    void startButtonEntersEachTopic()
+    {
+        QFETCH(int, entry);
+        QFETCH(int, page);
+        tick();
+        w->ButtonBOnc->show();
+        choose(entry);
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        QCOMPARE(PageStep, page);
+        QVERIFY(!w->ButtonBOnc->isVisible());
+        // Only the presentation writes its two hint lines, in blue, over the cleared area.
+        const int hint = inkOf(*w, QRect(120, 200, 600, 50), Colour::Blue);
+        QCOMPARE(hint > 50, entry == 0);
+        QCOMPARE(inkOf(*w, QRect(0, 0, 775, 465), Colour::BtnFace) + hint, 775 * 465);
+    }
+
+    void animationCountersAdvanceBeforeDrawingAndStop_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("element");
+        QTest::addRow("operating point, first frame") << 1 << 1 << 2 << 0;
+        QTest::addRow("operating point, last frame") << 249 << 1 << 250 << 0;
+        QTest::addRow("operating point, finished") << 1 << 400 << 250 << 0;
+        QTest::addRow("speed change, first frame") << 251 << 1 << 252 << 2;
+        QTest::addRow("speed change, last frame") << 569 << 1 << 570 << 320;
+        QTest::addRow("speed change, finished") << 251 << 400 << 570 << 320;
+        QTest::addRow("modelling drawn") << -3 << 5 << -3 << 0;
+    }
+    void animationCountersAdvanceBeforeDrawingAndStop()
+    {
+        QFETCH(int, from);
+        QFETCH(int, ticks);
+        QFETCH(int, page);
+        QFETCH(int, element);
+        PageStep = from;
+        tick(ticks);
+        QCOMPARE(PageStep, page);
+        QCOMPARE(ElementStep, element);
+    }
+
+    void modellingPageShowsItsButtonOnlyWhenAsked()
+    {
+        for (int show : {1, 0}) {
+            w->ButtonMod->hide();
+            PageStep = -2;
+            ShowModelButton = show;
+            tick();
+            QCOMPARE(PageStep, -3);
+            QCOMPARE(w->ButtonMod->isVisible(), show == 1);
+        }
+    }
+
+    void finishedPagesStillFollowTheScrollBar()
+    {
+        PageStep = 570;
+        w->ScrollBar1->setValue(1);
+        QCOMPARE(w->Timer1->interval(), 20); // taken up by the next tick, not before
+        tick();
+        QCOMPARE(w->Timer1->interval(), 1);
+        QCOMPARE(PageStep, 570);
+    }
+
+    void elementButtonsStartTheirSection_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("first");
+        const int firsts[] = {1, 21, 81, 141, 201, 261, 321};
+        for (int i = 0; i < 7; ++i)
+            QTest::addRow("%c", 'A' + i) << i << firsts[i];
+    }
+    void elementButtonsStartTheirSection()
+    {
+        QFETCH(int, index);
+        QFETCH(int, first);
+        QPushButton *buttons[] = {w->ButtonA, w->ButtonB, w->ButtonC, w->ButtonD, w->ButtonE, w->ButtonF, w->ButtonG};
+        tick();
+        PageStep = -1;
+        SensorStep = 12;
+        w->Button3->show();
+        w->ButtonPD->show();
+        buttons[index]->show();
+        QTest::mouseClick(buttons[index], Qt::LeftButton);
+        QCOMPARE(ElementActive, 1);
+        QCOMPARE(ElementStep, first);
+        QCOMPARE(SensorStep, 0);
+        QVERIFY(!w->Button3->isVisible());
+        QCOMPARE(w->ButtonPD->isVisible(), first != 81); // only the regulator's button hides it
+        QVERIFY(allOf(*w, Colour::BtnFace));
+    }
+
+    void phaseAndSensorButtonsSetTheirCounters()
+    {
+        tick();
+        w->Button2->show();
+        QTest::mouseClick(w->Button2, Qt::LeftButton);
+        QCOMPARE(PhaseSweepStep, 1);
+
+        w->Button3->show();
+        QTest::mouseClick(w->Button3, Qt::LeftButton);
+        QCOMPARE(ElementStep, -1);
+        QCOMPARE(SensorStep, 1);
+        // The chart area is wiped to button face, and only it.
+        QCOMPARE(inkOf(*w, QRect(600, 220, 150, 50), Colour::BtnFace), 150 * 50);
+        QCOMPARE(w->canvas().image().pixel(630, 90), rgb(Colour::Yellow));
+    }
+
+    void printingWithoutAPrinterSaysSo()
+    {
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        w->BitBtn1Click();
+        QVERIFY2(shown.contains(QStringLiteral("imprimante")), qPrintable(shown));
+    }
+};
+
+QTEST_MAIN(TestTPLL)
+#include "tst_tpll.moc"
