@@ -15,7 +15,8 @@ QRect box(int x1, int y1, int x2, int y2)
 
 QPen makePen(QRgb colour, int width, PenStyle style)
 {
-    QPen pen(QColor(colour), width, Qt::SolidLine,
+    // A one-pixel pen is drawn as Qt's cosmetic pen: the same pixels, on its fast path.
+    QPen pen(QColor(colour), width > 1 ? width : 0, Qt::SolidLine,
              width > 1 ? Qt::RoundCap : Qt::FlatCap, width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
     if (style == PenStyle::Dot)
         pen.setDashPattern({3, 3});
@@ -41,7 +42,7 @@ QPainter &Canvas::painter()
     if (!m_painter.isActive()) {
         m_painter.begin(&m_image);
         m_painter.setRenderHint(QPainter::TextAntialiasing, false);
-        m_penApplied = m_brushApplied = m_fontApplied = false;
+        m_penApplied = m_brushApplied = false;
     }
     return m_painter;
 }
@@ -119,11 +120,6 @@ void Canvas::applyFont()
         m_metrics = QFontMetrics(m_qfont);
         m_symbol = Fonts::isSymbol(m_font.Name);
         m_fontChanged = false;
-        m_fontApplied = false;
-    }
-    if (!m_fontApplied) {
-        painter().setFont(m_qfont);
-        m_fontApplied = true;
     }
 }
 
@@ -165,7 +161,28 @@ void Canvas::drawShape(Shape shape, bool filled)
 
 void Canvas::Rectangle(int x1, int y1, int x2, int y2)
 {
-    drawShape([r = box(x1, y1, x2, y2)](QPainter &p) { p.drawRect(r); }, true);
+    if (m_pen.Width > 1 || x2 - x1 < 2 || y2 - y1 < 2) {
+        drawShape([r = box(x1, y1, x2, y2)](QPainter &p) { p.drawRect(r); }, true);
+        return;
+    }
+    // A thin outline is the rectangle's border pixels, run clockwise from the top left corner so
+    // that dots carry on round the corners; the brush fills the inside.
+    useBrush();
+    QPainter &p = painter();
+    p.fillRect(QRect(QPoint(x1 + 1, y1 + 1), QPoint(x2 - 2, y2 - 2)), QColor(toRgb(m_brush.Color)));
+    if (m_pen.Style == PenStyle::Solid) {
+        const QColor pen(toRgb(m_pen.Color));
+        p.fillRect(QRect(x1, y1, x2 - x1, 1), pen);
+        p.fillRect(QRect(x1, y2 - 1, x2 - x1, 1), pen);
+        p.fillRect(QRect(x1, y1, 1, y2 - y1), pen);
+        p.fillRect(QRect(x2 - 1, y1, 1, y2 - y1), pen);
+        return;
+    }
+    const QPoint corners[] = {{x1, y1}, {x2 - 1, y1}, {x2 - 1, y2 - 1}, {x1, y2 - 1}, {x1, y1}};
+    int phase = 0;
+    for (int i = 0; i < 4; ++i)
+        phase = traceThinLine(corners[i], corners[i + 1], phase);
+    plotThinLines();
 }
 
 void Canvas::Ellipse(int x1, int y1, int x2, int y2)
@@ -207,28 +224,49 @@ void Canvas::LineTo(int x, int y)
         drawShape([from, to](QPainter &p) { p.drawLine(from, to); }, false);
         return;
     }
-    // A thin line is every pixel of its Bresenham run but the last, in whichever direction it
-    // goes; a dotted one alternates three pixels on and three off.
-    m_dots.clear();
-    m_gaps.clear();
+    if (m_pen.Style == PenStyle::Solid && (from.x() == to.x() || from.y() == to.y())) {
+        // The common straight line, as one filled run.
+        const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
+        if (from != to)
+            painter().fillRect(QRect(QPoint(std::min(from.x(), last.x()), std::min(from.y(), last.y())),
+                                     QPoint(std::max(from.x(), last.x()), std::max(from.y(), last.y()))),
+                               QColor(toRgb(m_pen.Color)));
+        return;
+    }
+    traceThinLine(from, to, 0);
+    plotThinLines();
+}
+
+int Canvas::traceThinLine(QPoint from, QPoint to, int phase)
+{
+    // Every pixel of the Bresenham run but the last, in whichever direction the line goes.
     const int dx = std::abs(to.x() - from.x()), dy = -std::abs(to.y() - from.y());
     const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
     int err = dx + dy;
-    QPoint p = from;
-    for (int i = 0; p != to; ++i) {
-        (m_pen.Style == PenStyle::Dot && (i / 3) % 2 ? m_gaps : m_dots).push_back(p);
+    for (QPoint p = from; p != to; ++phase) {
+        (m_pen.Style == PenStyle::Dot && (phase / 3) % 2 ? m_gaps : m_dots).push_back(p);
         const int e2 = 2 * err;
         if (e2 >= dy) { err += dy; p.rx() += sx; }
         if (e2 <= dx) { err += dx; p.ry() += sy; }
     }
-    QPainter &painter = this->painter();
-    m_penApplied = false;
-    if (!m_gaps.empty() && m_bkOpaque) {
-        painter.setPen(QPen(QColor(m_bkColour), 0));
-        painter.drawPoints(m_gaps.data(), int(m_gaps.size()));
-    }
-    painter.setPen(QPen(QColor(toRgb(m_pen.Color)), 0));
-    painter.drawPoints(m_dots.data(), int(m_dots.size()));
+    return phase;
+}
+
+void Canvas::plotThinLines()
+{
+    // Single pixels are written straight into the picture: through QPainter each one would cost
+    // as much as a whole line.
+    painter();
+    const auto plot = [this](const std::vector<QPoint> &points, QRgb colour) {
+        for (const QPoint &p : points)
+            if (unsigned(p.x()) < unsigned(Width) && unsigned(p.y()) < unsigned(Height))
+                reinterpret_cast<QRgb *>(m_image.scanLine(p.y()))[p.x()] = colour;
+    };
+    if (m_bkOpaque)
+        plot(m_gaps, m_bkColour | 0xFF000000u);
+    plot(m_dots, toRgb(m_pen.Color) | 0xFF000000u);
+    m_dots.clear();
+    m_gaps.clear();
 }
 
 void Canvas::TextOut(int x, int y, const QString &text)
@@ -239,9 +277,9 @@ void Canvas::TextOut(int x, int y, const QString &text)
     const QString shown = m_symbol ? Fonts::symbolText(text) : text;
     if (m_bkOpaque)
         p.fillRect(x, y, m_metrics.horizontalAdvance(shown), m_metrics.height(), QColor(m_bkColour));
-    p.setPen(QColor(toRgb(m_font.Color)));
-    m_penApplied = false;
-    p.drawText(x, y + m_metrics.ascent(), shown);
+    const int fontKey = m_qfont.pixelSize() * 2 + (m_symbol ? 1 : 0);
+    const GlyphCache::Run &run = m_glyphs.run(shown, m_qfont, fontKey, toRgb(m_font.Color));
+    p.drawImage(x + run.left, y, run.glyphs);
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)

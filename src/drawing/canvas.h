@@ -3,6 +3,7 @@
 // pages use and their exact pixel rules. Pen, brush, font, pen position and the text
 // background persist between operations, ticks and pages.
 #include "drawing/colours.h"
+#include "drawing/glyph_cache.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -74,6 +75,8 @@ private:
     void applyPen();
     void applyFont();
     template <typename Shape> void drawShape(Shape shape, bool filled);
+    int traceThinLine(QPoint from, QPoint to, int phase);
+    void plotThinLines();
 
     QImage m_image;
     QPainter m_painter;
@@ -86,9 +89,9 @@ private:
     // What the painter has in effect, brought up to date just before it is needed.
     bool m_penApplied = false;
     bool m_brushApplied = false;
-    bool m_fontApplied = false;
     bool m_fontChanged = true;
     QFont m_qfont;
+    GlyphCache m_glyphs;
     QFontMetrics m_metrics;
     bool m_symbol = false;
 

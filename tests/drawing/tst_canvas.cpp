@@ -212,6 +212,40 @@ private slots:
         QCOMPARE(count(c, ink, Red) + count(c, ink, White), ink.width() * ink.height()); // no smoothing
     }
 
+    void textCopiedFromItsFirstRenderingIsTheTextItself_data()
+    {
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("accents") << "MS sans Serif" << 6 << QStringLiteral("Réducteur à courant");
+        QTest::addRow("overhangs") << "MS sans Serif" << 15 << QStringLiteral("fj/Wy");
+        QTest::addRow("greek") << "Symbol" << 15 << QStringLiteral("j1");
+        QTest::addRow("large") << "MS sans Serif" << 12 << QStringLiteral("Des explications");
+    }
+    void textCopiedFromItsFirstRenderingIsTheTextItself()
+    {
+        QFETCH(QString, font);
+        QFETCH(int, size);
+        QFETCH(QString, text);
+        QImage direct(Canvas::Width, Canvas::Height, QImage::Format_RGB32);
+        direct.fill(Qt::white);
+        const QFont qfont = Fonts::pageFont(font, size);
+        QPainter p(&direct);
+        p.setFont(qfont);
+        p.setPen(QColor(Red));
+        p.drawText(40, 30 + QFontMetrics(qfont).ascent(), Fonts::isSymbol(font) ? Fonts::symbolText(text) : text);
+        p.end();
+
+        Canvas c;
+        c.setFontName(font);
+        c.setFontSize(size);
+        c.setFontColor(Colour::Red);
+        c.SetBkMode(BkMode::Transparent);
+        for (int i = 0; i < 2; ++i) // drawn once fresh, once from what was kept
+            c.TextOut(40, 30, text);
+        QCOMPARE(c.image(), direct);
+    }
+
     void fontSizesAreTakenAtNinetySixDotsPerInch_data()
     {
         QTest::addColumn<int>("points");

@@ -79,9 +79,9 @@ private slots:
         QCOMPARE(img.pixel(690, 80), rgb(Colour::Navy)); // output shaft
         QCOMPARE(img.pixel(690, 82), rgb(Colour::Navy)); // five pixels thick
         QCOMPARE(img.pixel(690, 83), rgb(Colour::BtnFace));
-        // The comparator's dotted frame: past its corner, three background pixels, then three navy.
-        for (int x = 104; x < 116; ++x)
-            QCOMPARE(img.pixel(x, 45), (x - 104) / 3 % 2 ? rgb(Colour::Navy) : rgb(Colour::BtnFace));
+        // The comparator's dotted frame: from its corner, three navy pixels, then three in the background.
+        for (int x = 100; x < 116; ++x)
+            QCOMPARE(img.pixel(x, 45), (x - 100) / 3 % 2 ? rgb(Colour::BtnFace) : rgb(Colour::Navy));
     }
 
     void labelsAreWrittenInTheirColours_data()
