@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/page_state.h"
 #include "app/tpll.h"
+#include "pixel_probe.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -13,28 +14,12 @@
 #include <memory>
 
 namespace {
-QRgb rgb(TColor colour) { return toRgb(colour) | 0xFF000000u; }
+using Probe::rgb;
 
 // Every pixel of the drawing area in one colour?
-bool allOf(TPLL &w, TColor colour)
-{
-    const QImage &img = w.canvas().image();
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if ((img.pixel(x, y) | 0xFF000000u) != rgb(colour))
-                return false;
-    return true;
-}
+bool allOf(TPLL &w, TColor colour) { return Probe::inked(w.canvas().image(), rgb(colour)).isEmpty(); }
 
-int inkOf(TPLL &w, const QRect &area, TColor colour)
-{
-    const QImage part = w.canvas().image().copy(area);
-    int n = 0;
-    for (int y = 0; y < part.height(); ++y)
-        for (int x = 0; x < part.width(); ++x)
-            n += (part.pixel(x, y) | 0xFF000000u) == rgb(colour);
-    return n;
-}
+int inkOf(TPLL &w, const QRect &area, TColor colour) { return Probe::count(w.canvas().image(), area, rgb(colour)); }
 }
 
 class TestTPLL : public QObject

@@ -2,6 +2,7 @@
 #include "drawing/canvas.h"
 #include "drawing/fonts.h"
 #include "drawing/picture.h"
+#include "pixel_probe.h"
 
 #include <QFontMetrics>
 #include <QtTest>
@@ -13,29 +14,9 @@ const QRgb Red = qRgb(255, 0, 0);
 const QRgb Blue = qRgb(0, 0, 255);
 const QRgb Lime = qRgb(0, 255, 0);
 
-QRgb at(Canvas &c, int x, int y) { return c.image().pixel(x, y) | 0xFF000000u; }
-
-// Pixels of colour `colour` inside the rectangle.
-int count(Canvas &c, const QRect &r, QRgb colour)
-{
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += at(c, x, y) == colour;
-    return n;
-}
-
-// The smallest rectangle holding every pixel that is not `background`.
-QRect inked(Canvas &c, QRgb background)
-{
-    QRect r;
-    const QImage &img = c.image();
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if ((img.pixel(x, y) | 0xFF000000u) != background)
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
+QRgb at(Canvas &c, int x, int y) { return Probe::opaque(c.image().pixel(x, y)); }
+int count(Canvas &c, const QRect &r, QRgb colour) { return Probe::count(c.image(), r, colour); }
+QRect inked(Canvas &c, QRgb background) { return Probe::inked(c.image(), background); }
 }
 
 class TestCanvas : public QObject

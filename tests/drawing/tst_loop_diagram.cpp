@@ -2,11 +2,12 @@
 #include "drawing/antenna.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
+#include "pixel_probe.h"
 
 #include <QtTest>
 
 namespace {
-QRgb rgb(TColor colour) { return toRgb(colour) | 0xFF000000u; }
+using Probe::rgb;
 
 // The diagram in one variant over a button-face background, as the menu page draws it.
 QImage diagram(DiagramVariant variant, int times = 1)
@@ -19,16 +20,6 @@ QImage diagram(DiagramVariant variant, int times = 1)
     return c.image().copy();
 }
 
-// The smallest rectangle holding every pixel where the two pictures differ.
-QRect difference(const QImage &a, const QImage &b)
-{
-    QRect r;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
 }
 
 class TestLoopDiagram : public QObject
@@ -98,11 +89,7 @@ private slots:
     {
         QFETCH(QRect, cell);
         QFETCH(TColor, colour);
-        const QImage part = diagram(DiagramVariant::Full).copy(cell);
-        int ink = 0;
-        for (int y = 0; y < part.height(); ++y)
-            for (int x = 0; x < part.width(); ++x)
-                ink += part.pixel(x, y) == rgb(colour);
+        const int ink = Probe::count(diagram(DiagramVariant::Full), cell, rgb(colour));
         QVERIFY(ink > 5);
     }
 
@@ -126,7 +113,7 @@ private slots:
     {
         QFETCH(DiagramVariant, variant);
         QFETCH(QRect, changes);
-        const QRect diff = difference(diagram(DiagramVariant::Full), diagram(variant));
+        const QRect diff = Probe::difference(diagram(DiagramVariant::Full), diagram(variant));
         QVERIFY(!diff.isEmpty());
         QVERIFY2(changes.contains(diff), qPrintable(QStringLiteral("changed %1,%2 %3x%4").arg(diff.x()).arg(diff.y()).arg(diff.width()).arg(diff.height())));
     }
