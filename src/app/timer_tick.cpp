@@ -3,6 +3,8 @@
 #include "app/page_state.h"
 #include "app/tpll.h"
 #include "drawing/loop_diagram.h"
+#include "pages/closedloop/operating_point_page.h"
+#include "pages/closedloop/speed_change_page.h"
 
 #include <QPushButton>
 #include <QScrollBar>
@@ -26,11 +28,14 @@ void TPLL::Timer1Timer()
         if (ShowModelButton == 1)
             ButtonMod->show();
     }
-    if (PageStep > 0 && PageStep < 250)
+    if (PageStep > 0 && PageStep < 250) {
         ++PageStep;
+        OperatingPointPage(*this);
+    }
     if (PageStep > 250 && PageStep < 570) {
         ++PageStep;
         ElementStep = PageStep - 250;
+        SpeedChangePage(*this);
     }
     FOND->showDrawing();
 }

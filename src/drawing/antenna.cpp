@@ -35,3 +35,11 @@ void drawAntennaPivot(Canvas &canvas)
     canvas.setPenAndBrush(Colour::Navy);
     canvas.Ellipse(716, 76, 724, 84);
 }
+
+void drawTurningAntenna(Canvas &canvas, double twoStepsAgo, double oneStepAgo, double now)
+{
+    drawAntenna(canvas, twoStepsAgo, Colour::BtnFace);
+    drawAntenna(canvas, oneStepAgo, Colour::BtnFace);
+    drawAntenna(canvas, now, Colour::Red);
+    drawAntennaPivot(canvas);
+}

@@ -17,3 +17,7 @@ AntennaOutline AntennaPolygon(double a);
 // The antenna at angle a in one colour (pen 3 pixels wide); the button face erases it.
 void drawAntenna(Canvas &canvas, double a, TColor colour);
 void drawAntennaPivot(Canvas &canvas);
+
+// One step of a turning antenna: its two previous positions wiped in button face, the new one
+// in red, the pivot on top.
+void drawTurningAntenna(Canvas &canvas, double twoStepsAgo, double oneStepAgo, double now);

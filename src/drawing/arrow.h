@@ -1,7 +1,8 @@
 #pragma once
-// Lines and arrows of the diagrams: a shaft, then for an arrow its two head strokes,
-// each drawn from the tip back to a point beside the shaft.
+// Lines and arrows of the diagrams and curves: a shaft, then for an arrow its two head
+// strokes, each drawn from the tip back to a point beside the shaft; chains of segments.
 #include <QPoint>
+#include <span>
 
 class Canvas;
 
@@ -16,3 +17,10 @@ struct Arrow
 };
 
 void drawArrow(Canvas &canvas, const Arrow &arrow);
+
+// A chain of segments through the points, with the pen in effect.
+void drawPolyline(Canvas &canvas, std::span<const QPoint> points);
+
+// Separate strokes, each drawn from its first point (the last pixel is left out).
+struct Segment { QPoint from, to; };
+void drawSegments(Canvas &canvas, std::span<const Segment> segments);

@@ -3,6 +3,7 @@
 #include "drawing/antenna.h"
 #include "drawing/arrow.h"
 #include "drawing/canvas.h"
+#include "drawing/page_text.h"
 
 #include <QString>
 
@@ -51,41 +52,40 @@ const Box Boxes[] = {
     {WithOscillator, 1, 65, 70, 95, Lime},     // frequency divider
 };
 
-// An empty font name keeps the one in effect.
-struct Label { unsigned variants; int x, y; QString font; int size; TColor colour; QString text; };
-const QString Sans = QStringLiteral("MS sans Serif");
-const QString Symbol = QStringLiteral("Symbol");
+struct Label { unsigned variants; PageText text; };
+using FontFace::Sans;
+using FontFace::Symbol;
 const Label Labels[] = {
-    {InAll, 115, 70, {}, 15, Red, QStringLiteral("+")},
-    {InAll, 132, 55, {}, 15, Red, QStringLiteral("-")},
-    {WithOscillator, 2, 27, Sans, 6, Black, QStringLiteral("Oscillateur")},
-    {WithOscillator, 20, 40, Sans, 6, Black, QStringLiteral("100kHz")},
-    {InFull | InPresentation, 2, 67, Sans, 6, Black, QStringLiteral("Diviseur de")},
-    {InOperatingPoint, 2, 67, Sans, 6, Black, QStringLiteral("Diviseur")},
-    {InFull, 10, 80, Sans, 6, Black, QStringLiteral("fréquence")},
-    {InPresentation, 2, 80, Sans, 6, Black, QStringLiteral("fréquence (N)")},
-    {InOperatingPoint, 10, 80, Sans, 6, Black, QStringLiteral("  N=1/100")},
-    {InAll, 182, 72, Sans, 6, Blue, QStringLiteral("Gcp")},
-    {InAll, 240, 70, Sans, 6, Blue, QStringLiteral("Régulateur")},
-    {InAll, 330, 65, Sans, 6, Blue, QStringLiteral("Amplificateur de")},
-    {InAll, 325, 80, Sans, 6, Blue, QStringLiteral("puissance (gain=1)")},
-    {InAll, 467, 65, Sans, 6, Blue, QStringLiteral("Moteur à courant")},
-    {InAll, 490, 80, Sans, 6, Blue, QStringLiteral("continu")},
-    {InAll, 604, 70, Sans, 6, Blue, QStringLiteral("Réducteur")},
-    {InAll, 490, 15, Sans, 6, Blue, QStringLiteral("Capteur ")},
-    {InAll, 485, 30, Sans, 6, Blue, QStringLiteral("de vitesse")},
-    {InAll, 100, 110, Sans, 8, Navy, QStringLiteral("Comparateur de phase")},
-    {InAll, 216, 55, Sans, 10, Blue, QStringLiteral("U0")},
-    {InAll, 300, 55, Sans, 10, Maroon, QStringLiteral("U1")},
-    {InAll, 430, 60, Sans, 12, Black, QStringLiteral("U")},
-    {WithOscillator, 1, 100, Sans, 10, Green, QStringLiteral("CONSIGNE")},
-    {InSpeedChange, 20, 85, Sans, 10, Green, QStringLiteral("CONSIGNE")},
-    {InAll, 735, 60, Sans, 8, Red, QStringLiteral("Radar")},
-    {InAll, 80, 50, Symbol, 15, Highlight, QStringLiteral("j")},
-    {InAll, 105, 16, Symbol, 15, Highlight, QStringLiteral("j1")},
-    {InAll, 160, 50, Symbol, 12, Highlight, QStringLiteral("Dj")},
-    {InAll, 565, 80, Symbol, 12, Highlight, QStringLiteral("W1")},
-    {InAll, 665, 80, Symbol, 12, Highlight, QStringLiteral("W")},
+    {InAll, {115, 70, {}, 15, Red, QStringLiteral("+")}},
+    {InAll, {132, 55, {}, 15, Red, QStringLiteral("-")}},
+    {WithOscillator, {2, 27, Sans, 6, Black, QStringLiteral("Oscillateur")}},
+    {WithOscillator, {20, 40, Sans, 6, Black, QStringLiteral("100kHz")}},
+    {InFull | InPresentation, {2, 67, Sans, 6, Black, QStringLiteral("Diviseur de")}},
+    {InOperatingPoint, {2, 67, Sans, 6, Black, QStringLiteral("Diviseur")}},
+    {InFull, {10, 80, Sans, 6, Black, QStringLiteral("fréquence")}},
+    {InPresentation, {2, 80, Sans, 6, Black, QStringLiteral("fréquence (N)")}},
+    {InOperatingPoint, {10, 80, Sans, 6, Black, QStringLiteral("  N=1/100")}},
+    {InAll, {182, 72, Sans, 6, Blue, QStringLiteral("Gcp")}},
+    {InAll, {240, 70, Sans, 6, Blue, QStringLiteral("Régulateur")}},
+    {InAll, {330, 65, Sans, 6, Blue, QStringLiteral("Amplificateur de")}},
+    {InAll, {325, 80, Sans, 6, Blue, QStringLiteral("puissance (gain=1)")}},
+    {InAll, {467, 65, Sans, 6, Blue, QStringLiteral("Moteur à courant")}},
+    {InAll, {490, 80, Sans, 6, Blue, QStringLiteral("continu")}},
+    {InAll, {604, 70, Sans, 6, Blue, QStringLiteral("Réducteur")}},
+    {InAll, {490, 15, Sans, 6, Blue, QStringLiteral("Capteur ")}},
+    {InAll, {485, 30, Sans, 6, Blue, QStringLiteral("de vitesse")}},
+    {InAll, {100, 110, Sans, 8, Navy, QStringLiteral("Comparateur de phase")}},
+    {InAll, {216, 55, Sans, 10, Blue, QStringLiteral("U0")}},
+    {InAll, {300, 55, Sans, 10, Maroon, QStringLiteral("U1")}},
+    {InAll, {430, 60, Sans, 12, Black, QStringLiteral("U")}},
+    {WithOscillator, {1, 100, Sans, 10, Green, QStringLiteral("CONSIGNE")}},
+    {InSpeedChange, {20, 85, Sans, 10, Green, QStringLiteral("CONSIGNE")}},
+    {InAll, {735, 60, Sans, 8, Red, QStringLiteral("Radar")}},
+    {InAll, {80, 50, Symbol, 15, Highlight, QStringLiteral("j")}},
+    {InAll, {105, 16, Symbol, 15, Highlight, QStringLiteral("j1")}},
+    {InAll, {160, 50, Symbol, 12, Highlight, QStringLiteral("Dj")}},
+    {InAll, {565, 80, Symbol, 12, Highlight, QStringLiteral("W1")}},
+    {InAll, {665, 80, Symbol, 12, Highlight, QStringLiteral("W")}},
 };
 
 void drawComparator(Canvas &canvas)
@@ -121,15 +121,9 @@ void drawLabels(Canvas &canvas, DiagramVariant variant)
 {
     canvas.setBrushColor(Red);
     canvas.SetBkMode(BkMode::Transparent);
-    for (const Label &l : Labels) {
-        if (!drawnIn(l.variants, variant))
-            continue;
-        if (!l.font.isEmpty())
-            canvas.setFontName(l.font);
-        canvas.setFontSize(l.size);
-        canvas.setFontColor(l.colour);
-        canvas.TextOut(l.x, l.y, l.text);
-    }
+    for (const Label &l : Labels)
+        if (drawnIn(l.variants, variant))
+            drawText(canvas, l.text);
     canvas.setFontName(Sans);
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// A text of a page as data: where, in which font, size and colour, and what it says.
+#include "drawing/colours.h"
+
+#include <QString>
+#include <span>
+
+class Canvas;
+
+struct PageText
+{
+    int x, y;
+    QString font; // empty: keep the face in effect
+    int size;
+    TColor colour;
+    QString text;
+};
+
+namespace FontFace {
+inline const QString Sans = QStringLiteral("MS sans Serif");
+inline const QString Symbol = QStringLiteral("Symbol");
+}
+
+void drawText(Canvas &canvas, const PageText &text);
+void drawTexts(Canvas &canvas, std::span<const PageText> texts);
