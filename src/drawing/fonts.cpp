@@ -42,7 +42,7 @@ QString symbolText(const QString &text)
     QString greek = text;
     for (QChar &c : greek) {
         switch (c.unicode()) {
-        case 'j': c = QChar(0x03C6); break; // phi
+        case 'j': c = QChar(0x03D5); break; // phi, the stroked form the symbol face uses
         case 'D': c = QChar(0x0394); break; // Delta
         case 'W': c = QChar(0x03A9); break; // Omega
         case 'p': c = QChar(0x03C0); break; // pi

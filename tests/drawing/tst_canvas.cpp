@@ -286,8 +286,8 @@ private slots:
 
     void symbolFontShowsGreekLetters()
     {
-        QCOMPARE(Fonts::symbolText(QStringLiteral("j1/W1")), QString::fromUtf8("φ1/Ω1"));
-        QCOMPARE(Fonts::symbolText(QStringLiteral("Dj p.")), QString::fromUtf8("Δφ π."));
+        QCOMPARE(Fonts::symbolText(QStringLiteral("j1/W1")), QString::fromUtf8("ϕ1/Ω1"));
+        QCOMPARE(Fonts::symbolText(QStringLiteral("Dj p.")), QString::fromUtf8("Δϕ π."));
 
         Canvas greek, latin;
         for (auto [canvas, name] : {std::pair{&greek, "Symbol"}, {&latin, "MS sans Serif"}}) {
