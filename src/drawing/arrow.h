@@ -14,6 +14,10 @@ struct Arrow
     bool tipAtStart = false;
 
     QPoint tip() const { return tipAtStart ? from : to; }
+    constexpr Arrow translated(QPoint by) const
+    {
+        return {from + by, to + by, headed, left + by, right + by, tipAtStart};
+    }
 };
 
 void drawArrow(Canvas &canvas, const Arrow &arrow);

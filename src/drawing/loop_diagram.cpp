@@ -7,6 +7,32 @@
 
 #include <QString>
 
+namespace Diagram {
+using namespace Colour;
+
+const PageText ComparatorSigns[2] = {
+    {115, 70, {}, 15, Red, QStringLiteral("+")},
+    {132, 55, {}, 15, Red, QStringLiteral("-")},
+};
+const PageText GainLabel = {182, 72, FontFace::Sans, 6, Blue, QStringLiteral("Gcp")};
+const PageText AmplifierLabels[2] = {
+    {330, 65, FontFace::Sans, 6, Blue, QStringLiteral("Amplificateur de")},
+    {325, 80, FontFace::Sans, 6, Blue, QStringLiteral("puissance (gain=1)")},
+};
+
+void Box::draw(Canvas &canvas, QPoint offset) const
+{
+    canvas.Rectangle(x1 + offset.x(), y1 + offset.y(), x2 + offset.x(), y2 + offset.y());
+}
+
+void drawComparatorSymbol(Canvas &canvas, QPoint offset)
+{
+    canvas.Ellipse(110 + offset.x(), 55 + offset.y(), 160 + offset.x(), 105 + offset.y());
+    drawArrow(canvas, Arrow{{117, 62}, {153, 97}}.translated(offset));
+    drawArrow(canvas, Arrow{{153, 62}, {117, 97}}.translated(offset));
+}
+}
+
 namespace {
 using namespace Colour;
 
@@ -25,39 +51,35 @@ bool drawnIn(unsigned variants, DiagramVariant variant)
     return variants & (1u << int(variant));
 }
 
+using namespace Diagram;
+
 struct Connection { unsigned variants; Arrow arrow; };
 const Connection Connections[] = {
-    {WithOscillator, {{35, 55}, {35, 65}, true, {30, 60}, {40, 60}}},    // oscillator to divider
-    {InAll, {{70, 80}, {110, 80}, true, {103, 73}, {103, 87}}},          // setpoint into the comparator
-    {InAll, {{160, 80}, {180, 80}}},                                     // comparator to its gain box
-    {InAll, {{208, 80}, {236, 80}, true, {229, 73}, {229, 87}}},         // gain box to regulator
-    {InAll, {{280, 80}, {320, 80}, true, {313, 73}, {313, 87}}},         // regulator to amplifier
-    {InAll, {{420, 80}, {460, 80}, true, {453, 73}, {453, 87}}},         // amplifier to motor
-    {InAll, {{560, 80}, {600, 80}, true, {593, 73}, {593, 87}}},         // motor to reducer
-    {InAll, {{135, 30}, {135, 55}, true, {128, 48}, {142, 48}}},         // feedback into the comparator
-    {InAll, {{135, 30}, {470, 30}}},                                     // feedback line from the sensor
-    {InAll, {{550, 30}, {580, 30}, true, {557, 23}, {557, 37}, true}},   // speed into the sensor
-    {InAll, {{580, 30}, {580, 80}}},                                     // tap on the motor's output
+    {WithOscillator, OscillatorToDivider},
+    {InAll, SetpointIn},
+    {InAll, ComparatorToGain},
+    {InAll, GainToRegulator},
+    {InAll, RegulatorToAmplifier},
+    {InAll, AmplifierToMotor},
+    {InAll, MotorToReducer},
+    {InAll, FeedbackIn},
+    {InAll, FeedbackLine},
+    {InAll, SpeedIntoSensor},
+    {InAll, SpeedTap},
 };
 
-struct Box { unsigned variants; int x1, y1, x2, y2; TColor fill; };
-const Box Boxes[] = {
-    {InAll, 180, 70, 208, 90, White},          // comparator gain
-    {InAll, 236, 60, 296, 100, White},         // regulator
-    {InAll, 320, 60, 420, 100, White},         // power amplifier
-    {InAll, 460, 60, 560, 100, White},         // DC motor
-    {InAll, 470, 10, 550, 50, White},          // speed sensor
-    {InAll, 600, 60, 660, 100, Yellow},        // reducer
-    {WithOscillator, 1, 25, 70, 55, Lime},     // quartz oscillator
-    {WithOscillator, 1, 65, 70, 95, Lime},     // frequency divider
+struct PlacedBox { unsigned variants; Box box; };
+const PlacedBox Boxes[] = {
+    {InAll, ComparatorGain}, {InAll, Regulator}, {InAll, PowerAmplifier}, {InAll, DcMotor},
+    {InAll, SpeedSensor},    {InAll, Reducer},   {WithOscillator, Oscillator}, {WithOscillator, Divider},
 };
 
 struct Label { unsigned variants; PageText text; };
 using FontFace::Sans;
 using FontFace::Symbol;
 const Label Labels[] = {
-    {InAll, {115, 70, {}, 15, Red, QStringLiteral("+")}},
-    {InAll, {132, 55, {}, 15, Red, QStringLiteral("-")}},
+    {InAll, ComparatorSigns[0]},
+    {InAll, ComparatorSigns[1]},
     {WithOscillator, {2, 27, Sans, 6, Black, QStringLiteral("Oscillateur")}},
     {WithOscillator, {20, 40, Sans, 6, Black, QStringLiteral("100kHz")}},
     {InFull | InPresentation, {2, 67, Sans, 6, Black, QStringLiteral("Diviseur de")}},
@@ -65,10 +87,10 @@ const Label Labels[] = {
     {InFull, {10, 80, Sans, 6, Black, QStringLiteral("fréquence")}},
     {InPresentation, {2, 80, Sans, 6, Black, QStringLiteral("fréquence (N)")}},
     {InOperatingPoint, {10, 80, Sans, 6, Black, QStringLiteral("  N=1/100")}},
-    {InAll, {182, 72, Sans, 6, Blue, QStringLiteral("Gcp")}},
+    {InAll, GainLabel},
     {InAll, {240, 70, Sans, 6, Blue, QStringLiteral("Régulateur")}},
-    {InAll, {330, 65, Sans, 6, Blue, QStringLiteral("Amplificateur de")}},
-    {InAll, {325, 80, Sans, 6, Blue, QStringLiteral("puissance (gain=1)")}},
+    {InAll, AmplifierLabels[0]},
+    {InAll, AmplifierLabels[1]},
     {InAll, {467, 65, Sans, 6, Blue, QStringLiteral("Moteur à courant")}},
     {InAll, {490, 80, Sans, 6, Blue, QStringLiteral("continu")}},
     {InAll, {604, 70, Sans, 6, Blue, QStringLiteral("Réducteur")}},
@@ -99,9 +121,7 @@ void drawComparator(Canvas &canvas)
     canvas.setPenStyle(PenStyle::Solid);
     canvas.setPenColor(Red);
     canvas.setBrushColor(White);
-    canvas.Ellipse(110, 55, 160, 105);
-    drawArrow(canvas, {{117, 62}, {153, 97}});
-    drawArrow(canvas, {{153, 62}, {117, 97}});
+    drawComparatorSymbol(canvas);
 }
 
 void drawConnectionsAndBoxes(Canvas &canvas, DiagramVariant variant)
@@ -109,10 +129,10 @@ void drawConnectionsAndBoxes(Canvas &canvas, DiagramVariant variant)
     for (const Connection &c : Connections)
         if (drawnIn(c.variants, variant))
             drawArrow(canvas, c.arrow);
-    for (const Box &b : Boxes) {
+    for (const PlacedBox &b : Boxes) {
         if (drawnIn(b.variants, variant)) {
-            canvas.setBrushColor(b.fill);
-            canvas.Rectangle(b.x1, b.y1, b.x2, b.y2);
+            canvas.setBrushColor(b.box.fill);
+            b.box.draw(canvas);
         }
     }
 }

@@ -1,0 +1,55 @@
+#pragma once
+// Drawing helpers for the pictures the program carries: a sheet with crisp (unsmoothed) lines
+// and text in the fonts of resources/fonts, formulas with an italic p, arrows, dashed lines,
+// and the conversion to the stored image format.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QString>
+
+namespace kit {
+
+// Registers the fonts of `fontFolder` (resources/fonts); call once before drawing.
+void loadFonts(const QString &fontFolder);
+
+// Faces at a size in points, taken at 96 dots per inch, unsmoothed.
+QFont sans(int points, bool bold = false);
+QFont serif(int points, bool bold = false, bool italic = false);
+
+class Sheet
+{
+public:
+    Sheet(int width, int height, QColor background = Qt::white);
+
+    QPainter &painter() { return m_painter; }
+
+    // Text with its cell's top left at (x, y); returns the text's advance.
+    int text(int x, int y, const QString &text, const QFont &font, QColor colour = Qt::black);
+    // Text centred on x, cell top at y.
+    void centredText(int x, int y, const QString &text, const QFont &font, QColor colour = Qt::black);
+
+    // A formula in the bold serif face: every letter p is set in italics (the Laplace variable),
+    // "^" raises the token after it ("8.10^-4p" puts -4 as an exponent).
+    int formulaWidth(const QString &formula, int points) const;
+    int formula(int x, int y, const QString &formula, int points, QColor colour = Qt::black);
+    // A fraction: numerator and denominator centred on the bar from x1 to x2 at height barY.
+    void fraction(int x1, int x2, int barY, const QString &numerator, const QString &denominator, int points,
+                  QColor colour = Qt::black);
+
+    void line(QPoint a, QPoint b, int width = 1, QColor colour = Qt::black);
+    void dashed(QPoint a, QPoint b, QColor colour = Qt::black);
+    void rect(int x1, int y1, int x2, int y2, int width = 1, QColor colour = Qt::black); // outline
+    // A line ending in an open arrow head at `tip` (strokes `head` pixels back and aside).
+    void arrow(QPoint from, QPoint tip, int head = 6, int width = 1, QColor colour = Qt::black);
+
+    // The picture in its stored form: 24-bit colour, or an 8-bit palette of at most `colours`.
+    QImage finish(int colours = 0);
+
+private:
+    QImage m_image;
+    QPainter m_painter;
+};
+
+}
