@@ -4,6 +4,8 @@
 #include "app/tpll.h"
 #include "drawing/loop_diagram.h"
 #include "pages/closedloop/operating_point_page.h"
+#include "pages/modelling/modelling_page.h"
+#include "pages/presentation/presentation_page.h"
 #include "pages/closedloop/speed_change_page.h"
 
 #include <QPushButton>
@@ -23,11 +25,10 @@ void TPLL::Timer1Timer()
 
     if (PageStep == 0)
         drawMenuPage();
-    if (PageStep == -2) {
-        PageStep = -3;
-        if (ShowModelButton == 1)
-            ButtonMod->show();
-    }
+    if (PageStep == -1)
+        PresentationPage(*this);
+    if (PageStep == -2)
+        ModellingPage(*this);
     if (PageStep > 0 && PageStep < 250) {
         ++PageStep;
         OperatingPointPage(*this);

@@ -37,17 +37,17 @@ const ButtonRow ButtonRows[] = {
     {&TPLL::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase", false, &TPLL::ButtonBClick},
     {&TPLL::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur", false, &TPLL::ButtonCClick},
     {&TPLL::Button2, 712, 448, 17, 17, nullptr, "variation phase", false, &TPLL::Button2Click},
-    {&TPLL::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr, false, nullptr},
+    {&TPLL::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr, false, &TPLL::ButtonPDClick},
     {&TPLL::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance", false, &TPLL::ButtonDClick},
     {&TPLL::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu", false, &TPLL::ButtonEClick},
     {&TPLL::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar", true, &TPLL::ButtonFClick},
     {&TPLL::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse", true, &TPLL::ButtonGClick},
     {&TPLL::Button3, 744, 312, 17, 17, nullptr, nullptr, false, &TPLL::Button3Click},
-    {&TPLL::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr, false, nullptr},
-    {&TPLL::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr, false, nullptr},
-    {&TPLL::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr, false, nullptr},
-    {&TPLL::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr, false, nullptr},
-    {&TPLL::Buttonregul, 664, 248, 17, 17, nullptr, nullptr, false, nullptr},
+    {&TPLL::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr, false, &TPLL::ButtonModClick},
+    {&TPLL::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr, false, &TPLL::ButtonBOncClick},
+    {&TPLL::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr, false, &TPLL::ButtonBOcClick},
+    {&TPLL::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr, false, &TPLL::ButtonPPClick},
+    {&TPLL::Buttonregul, 664, 248, 17, 17, nullptr, nullptr, false, &TPLL::ButtonregulClick},
     {&TPLL::BitBtn1, 16, 504, 25, 25, nullptr, "Imprimer la page en cours", true, &TPLL::BitBtn1Click},
 };
 
@@ -230,7 +230,7 @@ void TPLL::startElement(int firstStep)
 }
 
 void TPLL::ButtonAClick() { startElement(1); }
-void TPLL::ButtonBClick() { startElement(21); }
+void TPLL::ButtonBClick() { startElement(21); Button1->hide(); }
 void TPLL::ButtonCClick() { startElement(81); ButtonPD->hide(); }
 void TPLL::ButtonDClick() { startElement(141); }
 void TPLL::ButtonEClick() { startElement(201); }
@@ -249,6 +249,16 @@ void TPLL::Button3Click()
     c.Rectangle(600, 220, 750, 270);
     ElementStep = -1;
     SensorStep = 1;
+    FOND->showDrawing();
+}
+
+void TPLL::drawPicture(Picture &picture, const QString &name, int x, int y)
+{
+    if (picture.isNull()) {
+        picture = Picture::fromResource(name);
+        picture.setTransparent(true);
+    }
+    canvas().Draw(x, y, picture);
     FOND->showDrawing();
 }
 

@@ -3,6 +3,7 @@
 // buttons, the speed scroll bar, and the small buttons the pages show and hide. Its handlers
 // set the page state; its timer tick draws the page that state names.
 #include "drawing/canvas.h"
+#include "drawing/picture.h"
 
 #include <QWidget>
 
@@ -49,6 +50,17 @@ public:
     void Button3Click();
     void BitBtn1Click();
     void Timer1Timer();
+    // The modelling page's picture buttons.
+    void ButtonModClick();
+    void ButtonBOncClick();
+    void ButtonBOcClick();
+    void ButtonregulClick();
+    void ButtonPPClick();
+    void ButtonPDClick();
+
+    // Loads a carried picture into its object the first time, marked transparent, and draws it
+    // with its top left at (x, y).
+    void drawPicture(Picture &picture, const QString &name, int x, int y);
 
     DrawingArea *FOND;
     QPushButton *Button1, *ButtonA, *ButtonB, *ButtonC, *Button2, *ButtonPD, *ButtonD, *ButtonE,
@@ -58,6 +70,9 @@ public:
     QListWidget *ListBox1;
     QLabel *Label4, *Label2, *Label3;
     QTimer *Timer1;
+
+    // One object per carried picture, loaded when first shown.
+    Picture PdFiltreBitmap, SchemaPdBitmap, PllModelBitmap, PllBoncBitmap, PllBocBitmap, RegulBitmap;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -23,17 +23,20 @@ AntennaOutline AntennaPolygon(double a)
     return outline;
 }
 
-void drawAntenna(Canvas &canvas, double a, TColor colour)
+void drawAntenna(Canvas &canvas, double a, TColor colour, QPoint offset)
 {
+    AntennaOutline outline = AntennaPolygon(a);
+    for (QPoint &p : outline)
+        p += offset;
     canvas.setPenWidth(3);
     canvas.setPenAndBrush(colour);
-    canvas.Polygon(AntennaPolygon(a));
+    canvas.Polygon(outline);
 }
 
-void drawAntennaPivot(Canvas &canvas)
+void drawAntennaPivot(Canvas &canvas, TColor colour, QPoint offset)
 {
-    canvas.setPenAndBrush(Colour::Navy);
-    canvas.Ellipse(716, 76, 724, 84);
+    canvas.setPenAndBrush(colour);
+    canvas.Ellipse(716 + offset.x(), 76 + offset.y(), 724 + offset.x(), 84 + offset.y());
 }
 
 void drawTurningAntenna(Canvas &canvas, double twoStepsAgo, double oneStepAgo, double now)

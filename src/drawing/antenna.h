@@ -14,9 +14,10 @@ using AntennaOutline = std::array<QPoint, 5>;
 // The closed outline for angle a (radians, counter-clockwise on screen), each vertex truncated.
 AntennaOutline AntennaPolygon(double a);
 
-// The antenna at angle a in one colour (pen 3 pixels wide); the button face erases it.
-void drawAntenna(Canvas &canvas, double a, TColor colour);
-void drawAntennaPivot(Canvas &canvas);
+// The antenna at angle a in one colour (pen 3 pixels wide); the button face erases it. An
+// offset moves the whole figure, pivot included, as a sliding copy of the diagram does.
+void drawAntenna(Canvas &canvas, double a, TColor colour, QPoint offset = {});
+void drawAntennaPivot(Canvas &canvas, TColor colour = Colour::Navy, QPoint offset = {});
 
 // One step of a turning antenna: its two previous positions wiped in button face, the new one
 // in red, the pivot on top.

@@ -19,6 +19,17 @@ const PageText AmplifierLabels[2] = {
     {330, 65, FontFace::Sans, 6, Blue, QStringLiteral("Amplificateur de")},
     {325, 80, FontFace::Sans, 6, Blue, QStringLiteral("puissance (gain=1)")},
 };
+const PageText MotorLabels[2] = {
+    {467, 65, FontFace::Sans, 6, Blue, QStringLiteral("Moteur à courant")},
+    {490, 80, FontFace::Sans, 6, Blue, QStringLiteral("continu")},
+};
+const PageText ReducerLabel = {604, 70, FontFace::Sans, 6, Blue, QStringLiteral("Réducteur")};
+const PageText SensorLabels[2] = {
+    {490, 15, FontFace::Sans, 6, Blue, QStringLiteral("Capteur ")},
+    {485, 30, FontFace::Sans, 6, Blue, QStringLiteral("de vitesse")},
+};
+const PageText RadarLabel = {735, 60, FontFace::Sans, 8, Red, QStringLiteral("Radar")};
+
 
 void Box::draw(Canvas &canvas, QPoint offset) const
 {
@@ -91,18 +102,18 @@ const Label Labels[] = {
     {InAll, {240, 70, Sans, 6, Blue, QStringLiteral("Régulateur")}},
     {InAll, AmplifierLabels[0]},
     {InAll, AmplifierLabels[1]},
-    {InAll, {467, 65, Sans, 6, Blue, QStringLiteral("Moteur à courant")}},
-    {InAll, {490, 80, Sans, 6, Blue, QStringLiteral("continu")}},
-    {InAll, {604, 70, Sans, 6, Blue, QStringLiteral("Réducteur")}},
-    {InAll, {490, 15, Sans, 6, Blue, QStringLiteral("Capteur ")}},
-    {InAll, {485, 30, Sans, 6, Blue, QStringLiteral("de vitesse")}},
+    {InAll, MotorLabels[0]},
+    {InAll, MotorLabels[1]},
+    {InAll, ReducerLabel},
+    {InAll, SensorLabels[0]},
+    {InAll, SensorLabels[1]},
     {InAll, {100, 110, Sans, 8, Navy, QStringLiteral("Comparateur de phase")}},
     {InAll, {216, 55, Sans, 10, Blue, QStringLiteral("U0")}},
     {InAll, {300, 55, Sans, 10, Maroon, QStringLiteral("U1")}},
     {InAll, {430, 60, Sans, 12, Black, QStringLiteral("U")}},
     {WithOscillator, {1, 100, Sans, 10, Green, QStringLiteral("CONSIGNE")}},
     {InSpeedChange, {20, 85, Sans, 10, Green, QStringLiteral("CONSIGNE")}},
-    {InAll, {735, 60, Sans, 8, Red, QStringLiteral("Radar")}},
+    {InAll, RadarLabel},
     {InAll, {80, 50, Symbol, 15, Highlight, QStringLiteral("j")}},
     {InAll, {105, 16, Symbol, 15, Highlight, QStringLiteral("j1")}},
     {InAll, {160, 50, Symbol, 12, Highlight, QStringLiteral("Dj")}},

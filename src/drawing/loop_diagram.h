@@ -54,6 +54,10 @@ inline constexpr Arrow SpeedTap{{580, 30}, {580, 80}};
 extern const PageText ComparatorSigns[2];   // "+" and "-", in the face in effect
 extern const PageText GainLabel;            // "Gcp"
 extern const PageText AmplifierLabels[2];
+extern const PageText MotorLabels[2];
+extern const PageText ReducerLabel;
+extern const PageText SensorLabels[2];
+extern const PageText RadarLabel;          // size 8 here; a moving copy may write it smaller
 
 // The comparator: a circle with a cross, in the pen and brush in effect.
 void drawComparatorSymbol(Canvas &canvas, QPoint offset = {});

@@ -2,6 +2,7 @@
 // A text of a page as data: where, in which font, size and colour, and what it says.
 #include "drawing/colours.h"
 
+#include <QPoint>
 #include <QString>
 #include <span>
 
@@ -14,6 +15,8 @@ struct PageText
     int size;
     TColor colour;
     QString text;
+
+    PageText translated(QPoint by) const { return {x + by.x(), y + by.y(), font, size, colour, text}; }
 };
 
 namespace FontFace {

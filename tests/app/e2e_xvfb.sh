@@ -168,19 +168,24 @@ wait_for 15 closedloop-end ramps_ended ||
     fail "phase ramps did not reach their ends: (759,171)=$(pixel 759 171) expected $BLUE," \
          "(759,191)=$(pixel 759 191) expected $BLACK; screenshot $SHOT"
 
-# c) presentation topic: the blue hint lines are written.
+# c) presentation topic: the blue hint lines are written under the diagram; the amplifier's
+#    button slides its block down to rest at (80,180)-(180,220) beside its explanation.
 click $LIST_X "$(list_entry_y 0)"
 click $BUTTON_X $BUTTON_Y
 wait_for 5 presentation hint_written ||
     fail "no pure blue hint text in window rectangle x 170..700, y 216..236" \
          "($(blue_count 170 216 531 21) blue pixels); screenshot $SHOT"
-cleared || fail "menu page still shown while topic 0 runs: $(describe_menu)"
+RED=255,0,0
+click 384 128
+amplifier_page() { [ "$(pixel 130 196)" = $RED ] && [ "$(blue_count 240 206 300 16)" -gt 0 ]; }
+wait_for 10 amplifier amplifier_page ||
+    fail "amplifier page not shown: block top (130,196)=$(pixel 130 196) expected $RED; screenshot $SHOT"
 
 # d) choosing another topic brings the menu page back.
 click $LIST_X "$(list_entry_y 1)"
 sleep 0.3
 wait_for 5 menu-again menu_drawn || fail "menu page not back after choosing topic 1: $(describe_menu)"
 
-echo "e2e_xvfb: PASS (menu drawn, topic 2 plays to its end, topic 0 hints in blue, menu back) on $DISPLAY"
+echo "e2e_xvfb: PASS (menu drawn, topic 2 plays to its end, topic 0 hints and the amplifier page, menu back) on $DISPLAY"
 [ "${E2E_KEEP:-0}" = 1 ] && echo "e2e_xvfb: screenshots kept in $WORK"
 exit 0

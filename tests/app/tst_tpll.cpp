@@ -3,6 +3,7 @@
 #include "app/page_state.h"
 #include "app/tpll.h"
 #include "pixel_probe.h"
+#include "window_fixture.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -43,12 +44,8 @@ private slots:
 
     void init()
     {
-        resetPageState();
-        w = std::make_unique<TPLL>();
+        w = openWindow();
         PLL = w.get();
-        w->Timer1->stop(); // the test ticks by hand
-        w->resize(800, 545);
-        w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
     void cleanup() { w.reset(); PLL = nullptr; }

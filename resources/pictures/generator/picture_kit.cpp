@@ -89,6 +89,52 @@ void Sheet::centredText(int x, int y, const QString &text, const QFont &font, QC
     this->text(x - QFontMetrics(font).horizontalAdvance(text) / 2, y, text, font, colour);
 }
 
+namespace {
+// Lays out an indexed text, drawing it on `sheet` unless that is null.
+int layOutIndexed(Sheet *sheet, int x, int y, const QString &text, const QFont &font, const QFont &indexFont)
+{
+    const QFontMetrics metrics(font), indexMetrics(indexFont);
+    const int baseline = y + metrics.ascent();
+    const int drop = metrics.ascent() / 4;
+    int at = x;
+    for (int i = 0; i < text.size(); ++i) {
+        const bool isIndex = text[i] == u'_' && i + 1 < text.size();
+        if (isIndex)
+            ++i;
+        const QString c(text[i]);
+        if (isIndex) {
+            // A pixel of air either side keeps the index off its letter and off what follows.
+            if (sheet)
+                sheet->text(at + 1, baseline + drop - indexMetrics.ascent(), c, indexFont);
+            at += indexMetrics.horizontalAdvance(c) + 2;
+        } else {
+            if (sheet)
+                sheet->text(at, y, c, font);
+            at += metrics.horizontalAdvance(c);
+        }
+    }
+    return at - x;
+}
+}
+
+int indexedWidth(const QString &text, const QFont &font, const QFont &indexFont)
+{
+    return layOutIndexed(nullptr, 0, 0, text, font, indexFont);
+}
+
+int Sheet::indexedText(int x, int y, const QString &text, const QFont &font, const QFont &indexFont)
+{
+    return layOutIndexed(this, x, y, text, font, indexFont);
+}
+
+void Sheet::centredSign(QPoint centre, const QString &text, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    const QRect ink = metrics.tightBoundingRect(text);
+    this->text(centre.x() - ink.left() - ink.width() / 2, centre.y() - metrics.ascent() - ink.top() - ink.height() / 2,
+               text, font);
+}
+
 int Sheet::formulaWidth(const QString &formula, int points) const
 {
     int width = 0;

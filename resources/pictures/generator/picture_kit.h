@@ -18,6 +18,9 @@ void loadFonts(const QString &fontFolder);
 QFont sans(int points, bool bold = false);
 QFont serif(int points, bool bold = false, bool italic = false);
 
+// The advance of an indexed text (see Sheet::indexedText).
+int indexedWidth(const QString &text, const QFont &font, const QFont &indexFont);
+
 class Sheet
 {
 public:
@@ -29,6 +32,12 @@ public:
     int text(int x, int y, const QString &text, const QFont &font, QColor colour = Qt::black);
     // Text centred on x, cell top at y.
     void centredText(int x, int y, const QString &text, const QFont &font, QColor colour = Qt::black);
+
+    // Text where "_" lowers the next character as a small index in `indexFont` (U_1 reads U
+    // with index 1); returns the advance.
+    int indexedText(int x, int y, const QString &text, const QFont &font, const QFont &indexFont);
+    // A sign whose ink, not its text cell, is centred on `centre`.
+    void centredSign(QPoint centre, const QString &text, const QFont &font);
 
     // A formula in the bold serif face: every letter p is set in italics (the Laplace variable),
     // "^" raises the token after it ("8.10^-4p" puts -4 as an exponent).

@@ -5,6 +5,7 @@
 #include "drawing/antenna.h"
 #include "pages/closedloop/speed_change_page.h"
 #include "pixel_probe.h"
+#include "window_fixture.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -36,14 +37,7 @@ class TestClosedLoop : public QObject
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
-    void init()
-    {
-        resetPageState();
-        w = std::make_unique<TPLL>();
-        w->Timer1->stop();
-        w->resize(800, 545);
-        w->show();
-    }
+    void init() { w = openWindow(); }
     void cleanup() { w.reset(); }
 
     void antennaTurnsFromItsFirstToItsLastPosition_data()
@@ -258,9 +252,7 @@ private slots:
         runTo(570);
         // Only the last value is left: the cell reads as a fresh "3,75" would.
         const QImage last = picture().copy(cell);
-        resetPageState();
-        w = std::make_unique<TPLL>();
-        w->Timer1->stop();
+        w = openWindow();
         start(3);
         PageStep = 569; // straight to the last frame, over a cleared area
         w->Timer1Timer();

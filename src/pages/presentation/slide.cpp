@@ -1,0 +1,15 @@
+#include "pages/presentation/slide.h"
+
+#include "drawing/canvas.h"
+
+void slideStep(Canvas &canvas, QPoint previous, QPoint now, const std::function<void(Canvas &, QPoint)> &shapes)
+{
+    canvas.SetBkMode(BkMode::Transparent);
+    canvas.setFontColor(Colour::BtnFace);
+    canvas.setPenWidth(1);
+    canvas.setPenAndBrush(Colour::BtnFace);
+    shapes(canvas, previous);
+    canvas.setPenColor(Colour::Red);
+    canvas.setBrushColor(Colour::White);
+    shapes(canvas, now);
+}
