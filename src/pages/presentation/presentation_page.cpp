@@ -27,6 +27,9 @@ const Section Sections[] = {
     {21, 80, true, false, Counter::PhaseSweepStep, ComparatorIntro, ComparatorPage},
     {81, 140, false, true, Counter::LocalStep, RegulatorIntro, RegulatorPage},
     {141, 200, true, true, Counter::LocalStep, AmplifierIntro, AmplifierPage},
+    {201, 260, true, true, Counter::LocalStep, MotorIntro, MotorPage},
+    {261, 320, true, true, Counter::LocalStep, ReducerIntro, ReducerPage},
+    {321, 380, true, true, Counter::LocalStep, SensorIntro, SensorPage},
 };
 
 void runSection(TPLL &w, const Section &s)
@@ -61,4 +64,5 @@ void PresentationPage(TPLL &w)
         return;
     for (const Section &s : Sections)
         runSection(w, s);
+    SensorRotation(w);
 }

@@ -12,3 +12,13 @@ void RegulatorIntro(TPLL &window, int l);
 void RegulatorPage(TPLL &window);
 void AmplifierIntro(TPLL &window, int l);
 void AmplifierPage(TPLL &window);
+void MotorIntro(TPLL &window, int l);
+void MotorPage(TPLL &window);
+void ReducerIntro(TPLL &window, int l);
+void ReducerPage(TPLL &window);
+void SensorIntro(TPLL &window, int l);
+void SensorPage(TPLL &window);
+
+// The encoder disc turning under its beam while the sensor's output is plotted; runs while
+// SensorStep is 1 .. 68, after the sections.
+void SensorRotation(TPLL &window);
