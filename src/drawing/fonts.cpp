@@ -34,6 +34,13 @@ QFont pageFont(const QString &name, int points)
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setKerning(false);
+    // At 10 points the pages were laid out for a face with narrower letters and wider spaces
+    // than ours: condensed a little, with the spaces opened up, the gaps left in the texts hold
+    // their Greek letters again.
+    if (points == 10 && !isSymbol(name)) {
+        font.setStretch(92);
+        font.setWordSpacing(1.5);
+    }
     return font;
 }
 
