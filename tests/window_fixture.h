@@ -3,6 +3,8 @@
 // hand, shown on the offscreen platform.
 #include "app/page_state.h"
 #include "app/tpll.h"
+#include "drawing/canvas.h"
+#include "drawing/loop_diagram.h"
 
 #include <QTimer>
 #include <memory>
@@ -15,4 +17,15 @@ inline std::unique_ptr<TPLL> openWindow()
     window->resize(800, 545);
     window->show();
     return window;
+}
+
+// The top of the presentation page as the diagram alone draws it on a clear area: what the
+// page must show again once a sliding element has left the diagram.
+inline QImage presentationDiagramAlone()
+{
+    Canvas c;
+    c.setPenAndBrush(Colour::BtnFace);
+    c.Rectangle(0, 0, 793, 473);
+    drawLoopDiagram(c, DiagramVariant::Presentation);
+    return c.image().copy(0, 0, Canvas::Width, 120);
 }

@@ -39,10 +39,7 @@ const PageText GreekLetters[] = {
 void MotorIntro(TPLL &window, int l)
 {
     Canvas &canvas = window.canvas();
-    slideStep(canvas, offsetAt(l - 1), offsetAt(l), motorGroup);
-    // Opaque on the white block, which the labels sit in.
-    for (const PageText &label : Diagram::MotorLabels)
-        drawText(canvas, label.translated(offsetAt(l)));
+    slideStep(canvas, offsetAt(l - 1), offsetAt(l), motorGroup, Diagram::MotorLabels);
 }
 
 void MotorPage(TPLL &window)

@@ -29,10 +29,7 @@ const PageText Explanation[] = {
 void AmplifierIntro(TPLL &window, int l)
 {
     Canvas &canvas = window.canvas();
-    slideStep(canvas, offsetAt(l - 1), offsetAt(l), amplifierGroup);
-    // Opaque on the white block, which the labels sit in.
-    for (const PageText &label : Diagram::AmplifierLabels)
-        drawText(canvas, label.translated(offsetAt(l)));
+    slideStep(canvas, offsetAt(l - 1), offsetAt(l), amplifierGroup, Diagram::AmplifierLabels);
 }
 
 void AmplifierPage(TPLL &window)

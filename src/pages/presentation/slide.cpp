@@ -2,7 +2,8 @@
 
 #include "drawing/canvas.h"
 
-void slideStep(Canvas &canvas, QPoint previous, QPoint now, const std::function<void(Canvas &, QPoint)> &shapes)
+void slideStep(Canvas &canvas, QPoint previous, QPoint now, const std::function<void(Canvas &, QPoint)> &shapes,
+               std::span<const PageText> labels)
 {
     canvas.SetBkMode(BkMode::Transparent);
     canvas.setFontColor(Colour::BtnFace);
@@ -12,4 +13,6 @@ void slideStep(Canvas &canvas, QPoint previous, QPoint now, const std::function<
     canvas.setPenColor(Colour::Red);
     canvas.setBrushColor(Colour::White);
     shapes(canvas, now);
+    for (const PageText &label : labels)
+        drawText(canvas, label.translated(now));
 }

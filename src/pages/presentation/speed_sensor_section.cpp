@@ -83,10 +83,7 @@ void SensorIntro(TPLL &window, int l)
 {
     Canvas &canvas = window.canvas();
     // The button-face fill of the previous block takes its labels with it.
-    slideStep(canvas, offsetAt(l - 1), offsetAt(l), sensorGroup);
-    // Opaque on the white block, which the labels sit in.
-    for (const PageText &label : Diagram::SensorLabels)
-        drawText(canvas, label.translated(offsetAt(l)));
+    slideStep(canvas, offsetAt(l - 1), offsetAt(l), sensorGroup, Diagram::SensorLabels);
 }
 
 void SensorPage(TPLL &window)

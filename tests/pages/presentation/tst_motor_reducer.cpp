@@ -37,14 +37,6 @@ class TestMotorReducer : public QObject
         QVERIFY(button->isVisible());
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    static QImage diagramAlone()
-    {
-        Canvas c;
-        c.setPenAndBrush(Colour::BtnFace);
-        c.Rectangle(0, 0, 793, 473);
-        drawLoopDiagram(c, DiagramVariant::Presentation);
-        return c.image().copy(0, 0, Canvas::Width, 120);
-    }
     QRect inkBelowDiagram() { return Probe::inked(picture().copy(0, 125, Canvas::Width, Canvas::Height - 125), rgb(Colour::BtnFace)); }
 
 private slots:
@@ -127,7 +119,7 @@ private slots:
         tick(4);
         QCOMPARE(ElementStep, end);
         QCOMPARE(picture(), page);
-        QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), diagramAlone());
+        QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), presentationDiagramAlone());
     }
 
     void motorPageWritesItsGreekLetters()

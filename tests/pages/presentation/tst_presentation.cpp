@@ -37,15 +37,6 @@ class TestPresentation : public QObject
         QVERIFY(b->isVisible());
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    // The top of the page as the diagram alone draws it on a clear area.
-    static QImage diagramAlone()
-    {
-        Canvas c;
-        c.setPenAndBrush(Colour::BtnFace);
-        c.Rectangle(0, 0, 793, 473);
-        drawLoopDiagram(c, DiagramVariant::Presentation);
-        return c.image().copy(0, 0, Canvas::Width, 120);
-    }
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
@@ -56,7 +47,7 @@ private slots:
     {
         openTopic();
         tick(5);
-        QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), diagramAlone());
+        QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), presentationDiagramAlone());
         QVERIFY(Probe::count(picture(), QRect(120, 200, 600, 50), rgb(Colour::Blue)) > 100); // the hints stay
         for (QPushButton *b : {w->ButtonA, w->ButtonD, w->ButtonG})
             QVERIFY(b->isVisible());
@@ -93,7 +84,7 @@ private slots:
         tick(5);
         QCOMPARE(ElementStep, end); // a finished section never starts the next one
         QCOMPARE(picture(), page);
-        QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), diagramAlone()); // the diagram is whole again
+        QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), presentationDiagramAlone()); // the diagram is whole again
     }
 
     void setpointLabelSlidesToTheFirstLine()
