@@ -2,6 +2,8 @@
 #   make run    install what is missing, build, start the program
 #   make test   install what is missing, build, run every test
 #   make bench  build, print the benchmark figures
+#   make package       build, make the Debian package build/pll_VERSION_ARCH.deb, print its path
+#   make test-package  as root: install that package, check it and the installed program, remove it
 #   make clean  remove build/
 
 SHELL      := /bin/bash
@@ -9,8 +11,10 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-DEPS      := cmake g++ make qt6-base-dev libgl-dev
+DEPS      := cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
 TEST_DEPS := $(DEPS) xvfb xdotool imagemagick x11-utils python3
+PACKAGE_DEPS      := $(DEPS) dpkg-dev file
+TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) desktop-file-utils appstream xvfb xdotool x11-utils
 
 export DEBIAN_FRONTEND := noninteractive
 MAKEFLAGS += --no-print-directory
@@ -34,7 +38,7 @@ echo "Installing:$$missing"; \
 $$sudo apt-get update && $$sudo apt-get install -y --no-install-recommends $$missing
 endef
 
-.PHONY: deps test-deps build run test bench clean
+.PHONY: deps test-deps build run test bench clean package test-package
 .NOTPARALLEL:
 
 deps:
@@ -59,6 +63,17 @@ test: test-deps build
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_tick
+
+# CPack runs dpkg-shlibdeps (dpkg-dev) and file to find the libraries the program needs.
+package: build
+	$(call install_missing,$(PACKAGE_DEPS))
+	@rm -f $(BUILD)/pll_*.deb
+	@cd $(BUILD) && cpack >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	@ls $(BUILD)/pll_*.deb
+
+test-package: package
+	$(call install_missing,$(TEST_PACKAGE_DEPS))
+	bash tests/packaging/check_package.sh $(BUILD)/pll_*.deb
 
 clean:
 	rm -rf $(BUILD)

@@ -10,6 +10,9 @@
 PllApplication::PllApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // Lets the desktop match the window with the installed desktop entry and its icon.
+    setDesktopFileName(QStringLiteral(PLL_APP_ID));
+    loadQtTranslations();
     applyLook();
 }
 
@@ -19,6 +22,12 @@ void PllApplication::applyLook()
     setPalette(style()->standardPalette());
     Fonts::registerEmbedded();
     setFont(Fonts::windowFont());
+}
+
+bool PllApplication::loadQtTranslations(const QString &folder)
+{
+    removeTranslator(&m_qtTranslator);
+    return m_qtTranslator.load(QStringLiteral("qtbase_fr"), folder) && installTranslator(&m_qtTranslator);
 }
 
 bool PllApplication::notify(QObject *receiver, QEvent *event)

@@ -1,7 +1,10 @@
 #pragma once
-// The application object: one look on every machine, and an exception escaping an event
-// handler shown to the user in a message box, after which the program ends with exit code 0.
+// The application object: one look on every machine, Qt's own texts in French, and an exception
+// escaping an event handler shown to the user in a message box, after which the program ends
+// with exit code 0.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 class PllApplication : public QApplication
 {
@@ -12,6 +15,14 @@ public:
     // Fusion style, its own palette and the embedded fonts, so the button face, the highlight
     // and every glyph are the same whatever the desktop.
     static void applyLook();
+
+    // Qt's own texts (dialog buttons, the print dialog) in French whatever the system's language,
+    // from qtbase_fr.qm in `folder` (Debian package qt6-translations-l10n). Without that file they
+    // stay in English and false is returned. The locale, and so the number format, is left alone.
+    bool loadQtTranslations(const QString &folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+
+private:
+    QTranslator m_qtTranslator;
 };
 
 // Shows an escaped exception's message in the standard message box.
