@@ -4,6 +4,9 @@
 #   make bench  build, print the benchmark figures
 #   make package       build, make the Debian package build/pll_VERSION_ARCH.deb, print its path
 #   make test-package  as root: install that package, check it and the installed program, remove it
+#   make test-long      100000 random user actions on the window (make test runs 10000)
+#   make test-sanitize  every test again, built with AddressSanitizer and UBSan, in build-sanitize/
+#   make test-memcheck  a short tour of every page under valgrind's memcheck
 #   make clean  remove build/
 
 SHELL      := /bin/bash
@@ -12,7 +15,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 DEPS      := cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
-TEST_DEPS := $(DEPS) xvfb xdotool imagemagick x11-utils python3
+TEST_DEPS := $(DEPS) xvfb xdotool imagemagick x11-utils python3 strace
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
 TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) desktop-file-utils appstream xvfb xdotool x11-utils
 
@@ -38,7 +41,7 @@ echo "Installing:$$missing"; \
 $$sudo apt-get update && $$sudo apt-get install -y --no-install-recommends $$missing
 endef
 
-.PHONY: deps test-deps build run test bench clean package test-package
+.PHONY: deps test-deps build run test bench clean package test-package test-long test-sanitize test-memcheck
 .NOTPARALLEL:
 
 deps:
@@ -75,5 +78,25 @@ test-package: package
 	$(call install_missing,$(TEST_PACKAGE_DEPS))
 	bash tests/packaging/check_package.sh $(BUILD)/pll_*.deb
 
+test-long: test-deps build
+	QT_QPA_PLATFORM=offscreen PLL_RANDOM_EVENTS=100000 $(BUILD)/tests/tst_random_use
+
+# Any sanitizer report ends the test that made it, leaks included.
+SANITIZE_BUILD ?= build-sanitize
+test-sanitize: test-deps
+	@[ -f $(SANITIZE_BUILD)/CMakeCache.txt ] || cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DPLL_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure
+
+# The start of the random-use test (every topic, section and picture, then 150 actions from a
+# fixed seed) under memcheck; any error fails it. On the offscreen platform Qt itself reports
+# nothing, so no suppressions are needed.
+test-memcheck: test-deps build
+	$(call install_missing,valgrind)
+	QT_QPA_PLATFORM=offscreen PLL_RANDOM_SEED=1 PLL_RANDOM_EVENTS=150 \
+	  valgrind --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
+	  --num-callers=40 $(BUILD)/tests/tst_random_use
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

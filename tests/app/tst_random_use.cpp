@@ -1,0 +1,312 @@
+// A long run of random user actions on the real window: clicks on whichever buttons are
+// visible, list choices, scroll bar moves and bursts of ticks, in every topic. After each
+// action the page state must hold values its pages can give it, the controls each page needs
+// must be shown, and a page reached by an uninterrupted run must look exactly as it does
+// when reached from a fresh start.
+//
+//   PLL_RANDOM_SEED=n    replays a run (the seed is printed at the start of every run)
+//   PLL_RANDOM_EVENTS=n  number of actions (10000 unless given)
+#include "window_fixture.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTest>
+#include <algorithm>
+#include <deque>
+#include <map>
+
+namespace {
+struct Range { const char *name; const std::int32_t *value; int low, high; };
+
+// Every value the commands and the pages can leave in the state.
+const Range Ranges[] = {
+    {"PageStep", &PageStep, -3, 570},
+    {"ChoiceIndex", &ChoiceIndex, -1, 3},
+    {"ElementActive", &ElementActive, 0, 1},
+    {"ElementStep", &ElementStep, -1, 380},
+    {"LocalStep", &LocalStep, 0, 60},
+    {"PhaseSweepStep", &PhaseSweepStep, 0, 60},
+    {"SensorStep", &SensorStep, 0, 68},
+    {"ShowModelButton", &ShowModelButton, 0, 1},
+};
+
+// The buttons a user can click, by name; the element buttons start the presentation's sections.
+// The print button is left to the printing tests: its message box would wait for a user.
+struct NamedButton { const char *name; QPushButton *TPLL::*button; bool element; };
+const NamedButton Buttons[] = {
+    {"Button1", &TPLL::Button1, false},   {"ButtonA", &TPLL::ButtonA, true},
+    {"ButtonB", &TPLL::ButtonB, true},    {"ButtonC", &TPLL::ButtonC, true},
+    {"Button2", &TPLL::Button2, false},   {"ButtonPD", &TPLL::ButtonPD, false},
+    {"ButtonD", &TPLL::ButtonD, true},    {"ButtonE", &TPLL::ButtonE, true},
+    {"ButtonF", &TPLL::ButtonF, true},    {"ButtonG", &TPLL::ButtonG, true},
+    {"Button3", &TPLL::Button3, false},   {"ButtonMod", &TPLL::ButtonMod, false},
+    {"ButtonBOnc", &TPLL::ButtonBOnc, false}, {"ButtonBOc", &TPLL::ButtonBOc, false},
+    {"ButtonPP", &TPLL::ButtonPP, false}, {"Buttonregul", &TPLL::Buttonregul, false},
+};
+
+// A run that restarts a page and is followed by ticks alone ends on a picture that must not
+// depend on anything done before it.
+struct Landmark
+{
+    QString run;                 // the action that starts the run
+    bool (*reached)();           // checked after each tick of the run
+};
+
+bool menuPage() { return PageStep == 0; }
+bool operatingPointEnd() { return PageStep == 250; }
+bool speedChangeEnd() { return PageStep == 570; }
+bool modellingDrawn() { return PageStep == -3; }
+bool sectionEnd() { return ElementStep > 0 && ElementStep % 60 == 20; }
+
+QString nameOf(TPLL &w, const QPushButton *button)
+{
+    for (const NamedButton &b : Buttons)
+        if (w.*b.button == button)
+            return QString::fromLatin1(b.name);
+    return QStringLiteral("?");
+}
+
+std::int32_t envNumber(const char *name, std::int32_t fallback)
+{
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? n : fallback;
+}
+}
+
+class RandomUse : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void randomUse();
+
+private:
+    QString act();
+    void tick(int count);
+    void chooseTopic(int entry);
+    QString checkState() const;
+    QString checkControlsAfterTick(int pageBefore) const;
+    QString checkPicture();
+
+    std::unique_ptr<TPLL> w;
+    QRandomGenerator random;
+    std::map<QString, QImage> references;   // the landmark picture reached by each run
+    std::map<QString, int> compared;        // how often each landmark was checked
+    QString run;                            // the run in progress, empty once interrupted
+    bool recording = false;
+};
+
+void RandomUse::chooseTopic(int entry)
+{
+    const QRect r = w->ListBox1->visualItemRect(w->ListBox1->item(entry));
+    QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void RandomUse::tick(int count)
+{
+    for (int i = 0; i < count; ++i)
+        w->Timer1Timer();
+}
+
+// The landmark pictures, each recorded once from a fresh start.
+void RandomUse::initTestCase()
+{
+    w = openWindow();
+    recording = true;
+    // The three other topics, then each section, each run a little past its end.
+    const struct { int topic; const char *element; int ticks; } runs[] = {
+        {1, nullptr, 1}, {2, nullptr, 260}, {3, nullptr, 330},
+        {0, "ButtonA", 25}, {0, "ButtonB", 65}, {0, "ButtonC", 65}, {0, "ButtonD", 65},
+        {0, "ButtonE", 65}, {0, "ButtonF", 65}, {0, "ButtonG", 65},
+    };
+    for (const auto &r : runs) {
+        chooseTopic(r.topic);
+        tick(1);
+        QCOMPARE(checkPicture(), QString());
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        run = QStringLiteral("start %1").arg(r.topic);
+        if (r.element) {
+            tick(1);
+            const auto b = std::find_if(std::begin(Buttons), std::end(Buttons),
+                                        [&](const NamedButton &n) { return qstrcmp(n.name, r.element) == 0; });
+            QTest::mouseClick(w.get()->*b->button, Qt::LeftButton);
+            run = QStringLiteral("section %1").arg(r.element);
+        }
+        for (int i = 0; i < r.ticks; ++i) {
+            tick(1);
+            QCOMPARE(checkPicture(), QString());
+        }
+    }
+    recording = false;
+    QCOMPARE(references.size(), std::size_t(11));   // menu, modelling, two animations, seven sections
+    resetPageState();
+}
+
+// One random action; returns what it did, for the failure report.
+QString RandomUse::act()
+{
+    const int kind = random.bounded(100);
+    if (kind < 35) {
+        // Bursts long enough to finish any animation, and short ones that interrupt them.
+        const int limits[] = {3, 30, 400};
+        const int n = 1 + random.bounded(limits[random.bounded(3)]);
+        const int before = PageStep;
+        for (int i = 0; i < n; ++i) {
+            const int pageBefore = PageStep;
+            tick(1);
+            QString fault = checkState();
+            if (fault.isEmpty())
+                fault = checkControlsAfterTick(pageBefore);
+            if (fault.isEmpty())
+                fault = checkPicture();
+            if (!fault.isEmpty())
+                return QStringLiteral("tick %1 of %2 from PageStep %3: FAULT %4").arg(i + 1).arg(n).arg(before).arg(fault);
+        }
+        return QStringLiteral("%1 ticks").arg(n);
+    }
+    if (kind < 70) {
+        QList<const NamedButton *> shown;
+        for (const NamedButton &b : Buttons)
+            if ((w.get()->*b.button)->isVisible())
+                shown << &b;
+        if (shown.isEmpty())
+            return QStringLiteral("no button to click");
+        const NamedButton &b = *shown[random.bounded(int(shown.size()))];
+        const int topic = ChoiceIndex;
+        QTest::mouseClick(w.get()->*b.button, Qt::LeftButton);
+        run = b.button == &TPLL::Button1 ? QStringLiteral("start %1").arg(topic)
+            : b.element                 ? QStringLiteral("section %1").arg(b.name)
+                                        : QString();
+        return QStringLiteral("click %1").arg(b.name);
+    }
+    if (kind < 85) {
+        const int entry = random.bounded(4);
+        chooseTopic(entry);
+        run.clear();
+        return QStringLiteral("choose topic %1").arg(entry);
+    }
+    // The scroll bar, by the keys a user presses or by dragging it anywhere.
+    const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+    const int k = random.bounded(7);
+    if (k < 6) {
+        QTest::keyClick(w->ScrollBar1, keys[k]);
+        return QStringLiteral("scroll bar key %1 -> %2").arg(k).arg(w->ScrollBar1->value());
+    }
+    w->ScrollBar1->setValue(1 + random.bounded(100));
+    return QStringLiteral("scroll bar to %1").arg(w->ScrollBar1->value());
+}
+
+QString RandomUse::checkState() const
+{
+    for (const Range &r : Ranges)
+        if (*r.value < r.low || *r.value > r.high)
+            return QStringLiteral("%1 = %2, outside %3..%4").arg(r.name).arg(*r.value).arg(r.low).arg(r.high);
+    if (ElementActive == 1 && PageStep == -1 && ElementStep == 0)
+        return QStringLiteral("a section is active but none is chosen");
+    if (!w->ListBox1->isVisible() || !w->ScrollBar1->isVisible() || !w->BitBtn1->isVisible())
+        return QStringLiteral("the list, the scroll bar or the print button is hidden");
+    return {};
+}
+
+QString RandomUse::checkControlsAfterTick(int pageBefore) const
+{
+    if (w->Timer1->interval() != w->ScrollBar1->value())
+        return QStringLiteral("timer at %1 ms, scroll bar at %2").arg(w->Timer1->interval()).arg(w->ScrollBar1->value());
+    QList<QPushButton *> mustShow, mustHide;
+    const QList<QPushButton *> elements = {w->ButtonA, w->ButtonB, w->ButtonC, w->ButtonD, w->ButtonE, w->ButtonF, w->ButtonG};
+    if (PageStep == 0) {
+        mustShow = {w->Button1};
+        mustHide = elements + QList<QPushButton *>{w->ButtonPD, w->Button2, w->Button3, w->ButtonMod};
+    } else if (PageStep == -1) {
+        mustShow = elements;
+        mustHide = {w->Button1, w->ButtonMod};
+    } else if (PageStep == -3 && pageBefore == -2) {
+        mustShow = {w->Button1};
+        mustHide = elements + QList<QPushButton *>{w->Button2};
+        (ShowModelButton == 1 ? mustShow : mustHide) << w->ButtonMod;
+    } else if (PageStep > 1 && PageStep != 251 && pageBefore != PageStep) {
+        mustShow = {w->Button1};
+        mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};
+    }
+    for (QPushButton *b : mustShow)
+        if (!b->isVisible())
+            return QStringLiteral("%1 hidden at PageStep %2").arg(nameOf(*w, b)).arg(PageStep);
+    for (QPushButton *b : mustHide)
+        if (b->isVisible())
+            return QStringLiteral("%1 shown at PageStep %2").arg(nameOf(*w, b)).arg(PageStep);
+    return {};
+}
+
+// Compares the drawing with the landmark of the run in progress, or records it.
+QString RandomUse::checkPicture()
+{
+    const Landmark landmarks[] = {
+        {QStringLiteral("menu"), menuPage},
+        {QStringLiteral("start 1"), modellingDrawn},
+        {QStringLiteral("start 2"), operatingPointEnd},
+        {QStringLiteral("start 3"), speedChangeEnd},
+    };
+    QString key;
+    if (menuPage())
+        key = QStringLiteral("menu");
+    else if (run.startsWith(QStringLiteral("section ")) && PageStep == -1 && sectionEnd())
+        key = run;
+    else
+        for (const Landmark &l : landmarks)
+            if (l.run == run && l.reached())
+                key = run;
+    if (key.isEmpty())
+        return {};
+    const QImage now = w->canvas().image();
+    const auto ref = references.find(key);
+    if (ref == references.end()) {
+        if (recording)
+            references.emplace(key, now.copy());
+        return recording ? QString() : QStringLiteral("no reference for %1").arg(key);
+    }
+    ++compared[key];
+    if (ref->second != now) {
+        now.save(QStringLiteral("random_use_%1.png").arg(key.simplified().replace(u' ', u'_')));
+        return QStringLiteral("the picture of '%1' differs from a fresh start's").arg(key);
+    }
+    return {};
+}
+
+void RandomUse::randomUse()
+{
+    const quint32 seed = quint32(envNumber("PLL_RANDOM_SEED", int(QRandomGenerator::global()->bounded(1 << 30))));
+    const int events = envNumber("PLL_RANDOM_EVENTS", 10000);
+    qInfo("random use: seed %u, %d actions (replay with PLL_RANDOM_SEED=%u)", seed, events, seed);
+    random.seed(seed);
+    run.clear();
+    chooseTopic(0);
+    std::deque<QString> recent;
+    std::map<int, int> pagesSeen;
+    for (int i = 0; i < events; ++i) {
+        const QString done = act();
+        recent.push_back(done);
+        if (recent.size() > 12)
+            recent.pop_front();
+        ++pagesSeen[PageStep <= 0 ? PageStep : PageStep <= 250 ? 1 : 2];
+        QString fault = done.contains(QStringLiteral("FAULT")) ? done : checkState();
+        if (!fault.isEmpty()) {
+            QStringList log(recent.begin(), recent.end());
+            QFAIL(qPrintable(QStringLiteral("seed %1, action %2: %3\nlast actions:\n  %4")
+                                 .arg(seed).arg(i).arg(fault, log.join(QStringLiteral("\n  ")))));
+        }
+    }
+    QStringList counts;
+    for (const auto &[key, n] : compared)
+        counts << QStringLiteral("%1: %2").arg(key).arg(n);
+    qInfo("landmark pictures compared: %s", qPrintable(counts.join(QStringLiteral(", "))));
+    // A run that never left the menu would prove little.
+    for (int page : {0, -1, -3, 1, 2})
+        QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
+}
+
+QTEST_MAIN(RandomUse)
+#include "tst_random_use.moc"

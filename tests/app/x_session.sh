@@ -1,0 +1,168 @@
+# The pieces shared by the tests that drive the real program in an X server of their own:
+# the server, the program's window, screenshots and the pixels in them, clicks, and where
+# the controls are. Sourced (bash); the sourcing script sets WORK, a folder of its own, and
+# defines fail MESSAGE, which must not return.
+
+CONVERT=/usr/bin/convert
+IMPORT=/usr/bin/import
+XVFB_PID=""
+PLL_PID=""
+WID=""
+
+# Controls and landmarks, in window coordinates.
+LIST_X=160
+list_entry_y() { echo $((488 + 2 + 13 * $1 + 6)); }
+BUTTON_X=508; BUTTON_Y=508          # "Démarrer Animation"
+PRINT_X=28;   PRINT_Y=516           # the print button
+ELEMENT_BUTTONS="48,144 176,152 280,128 384,128 520,128 640,128 464,56"   # ButtonA .. ButtonG
+YELLOW=255,255,0; LIME=0,255,0; BLUE=0,0,255; BLACK=0,0,0; RED=255,0,0
+REDUCER_X=640; REDUCER_Y=106        # reducer box of the loop diagram
+QUARTZ_X=40;   QUARTZ_Y=56          # quartz oscillator box
+
+# start_xvfb FIRST LAST: an X server on the first free display in FIRST..LAST; exports DISPLAY.
+start_xvfb() {
+    local n deadline
+    for n in $(seq "$1" "$2"); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        deadline=$((SECONDS + 10))
+        while [ $SECONDS -lt $deadline ]; do
+            if ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi  # lost a race for :n
+            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+                export DISPLAY=":$n"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=""
+    done
+    fail "could not start Xvfb on displays :$1 to :$2 (see $WORK/xvfb.log)"
+}
+
+# alive WHEN: fails if the program has exited.
+alive() {
+    kill -0 "$PLL_PID" 2>/dev/null && return 0
+    wait "$PLL_PID"; local status=$?; PLL_PID=""
+    fail "the program exited (status $status) $1"
+}
+
+# start_program COMMAND...: starts the program (COMMAND may wrap it), waits for its window
+# and sets WID and the window's place and size WX WY WW WH.
+start_program() {
+    unset WAYLAND_DISPLAY
+    mkdir -p -m 700 "$WORK/runtime"
+    XDG_RUNTIME_DIR="$WORK/runtime" QT_QPA_PLATFORM=xcb "$@" >"$WORK/pll.log" 2>&1 &
+    PLL_PID=$!
+    local deadline=$((SECONDS + 30))
+    WID=""
+    while [ -z "$WID" ]; do
+        alive "before showing its window"
+        [ $SECONDS -ge $deadline ] && fail "no window named 'PLL' appeared within 30 s on $DISPLAY"
+        sleep 0.1
+        WID=$(xdotool search --onlyvisible --name '^PLL$' 2>/dev/null | head -n 1)
+    done
+    # The window's origin on the screen: (0,0) without a window manager, but do not rely on it.
+    eval "$(xdotool getwindowgeometry --shell "$WID")"
+    WX=$X; WY=$Y; WW=$WIDTH; WH=$HEIGHT
+}
+
+# stop_session: the program, then the server.
+stop_session() {
+    [ -n "$PLL_PID" ] && kill "$PLL_PID" 2>/dev/null && wait "$PLL_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    PLL_PID=""; XVFB_PID=""
+}
+
+SHOT_N=0
+SHOT=""
+# shoot NAME: a screenshot of the whole screen, kept as $SHOT.
+shoot() {
+    SHOT_N=$((SHOT_N + 1))
+    SHOT="$WORK/shot$SHOT_N-$1.png"
+    "$IMPORT" -window root "$SHOT" 2>>"$WORK/import.log" || fail "screenshot failed (see $WORK/import.log)"
+}
+
+# pixel X Y: "R,G,B" of the window pixel (X,Y) in the last screenshot.
+pixel() {
+    local x=$((WX + $1)) y=$((WY + $2))
+    "$CONVERT" "$SHOT" -format \
+        "%[fx:round(255*p{$x,$y}.r)],%[fx:round(255*p{$x,$y}.g)],%[fx:round(255*p{$x,$y}.b)]" info:
+}
+
+# blue_count X Y W H: pure rgb(0,0,255) pixels in that window rectangle of the last screenshot.
+blue_count() {
+    "$CONVERT" "$SHOT" -crop "$3x$4+$((WX + $1))+$((WY + $2))" +repage \
+        -fill black +opaque 'rgb(0,0,255)' -fill white -opaque 'rgb(0,0,255)' \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+
+# wait_for SECONDS NAME CONDITION...: takes screenshots until CONDITION holds.
+wait_for() {
+    local limit=$1 name=$2; shift 2
+    local deadline=$((SECONDS + limit))
+    while :; do
+        shoot "$name"
+        "$@" && return 0
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+}
+
+# click X Y: a left click at that window point, as a user makes it.
+click() {
+    xdotool mousemove --window "$WID" "$1" "$2"
+    sleep 0.1
+    xdotool click 1
+    sleep 0.1
+    alive "after a click at ($1,$2)"
+}
+
+menu_drawn() {
+    [ "$(pixel $REDUCER_X $REDUCER_Y)" = $YELLOW ] && [ "$(pixel $QUARTZ_X $QUARTZ_Y)" = $LIME ]
+}
+
+# close_window: asks the window to close, as a window manager's close button does (a
+# WM_DELETE_WINDOW message); there is no window manager here to send it.
+close_window() {
+    /usr/bin/python3 - "$DISPLAY" "$WID" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL('libX11.so.6')
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong), ('message_type', ctypes.c_ulong),
+                ('format', ctypes.c_int), ('data', ctypes.c_long * 5), ('pad', ctypes.c_long * 12)]
+
+display = x.XOpenDisplay(sys.argv[1].encode())
+window = int(sys.argv[2])
+event = ClientMessage(type=33, window=window, format=32,
+                      message_type=x.XInternAtom(display, b'WM_PROTOCOLS', 0))
+event.data[0] = x.XInternAtom(display, b'WM_DELETE_WINDOW', 0)
+x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+x.XFlush(display)
+x.XCloseDisplay(display)
+PY
+}
+
+# message_box TITLE: the id of the visible window so named, if any.
+message_box() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+
+# close_box ID: closes a message box with Return, as a user would.
+close_box() {
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool key Return
+}
+
+# Pages, by a few pixels: the presentation's blue hint lines, the operating-point page's
+# setpoint wave, and the ends of its two phase ramps.
+hint_written() { [ "$(blue_count 170 216 531 21)" -gt 0 ]; }
+wave_drawn() { [ "$(pixel 430 166)" = $BLUE ] && menu_drawn; }
+ramps_ended() { [ "$(pixel 759 171)" = $BLUE ] && [ "$(pixel 759 191)" = $BLACK ]; }
