@@ -30,17 +30,39 @@ bool PllApplication::loadQtTranslations(const QString &folder)
     return m_qtTranslator.load(QStringLiteral("qtbase_fr"), folder) && installTranslator(&m_qtTranslator);
 }
 
-bool PllApplication::notify(QObject *receiver, QEvent *event)
+namespace {
+// Shows the exception being handled; only called from a catch block.
+void showCurrentException()
 {
     try {
-        return QApplication::notify(receiver, event);
+        throw;
     } catch (const std::exception &e) {
         showFatalError(QString::fromLocal8Bit(e.what()));
     } catch (...) {
         showFatalError(QStringLiteral("Erreur inconnue"));
     }
+}
+}
+
+bool PllApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        showCurrentException();
+    }
     exit(0);
     return false;
+}
+
+int runGuarded(const std::function<int()> &program)
+{
+    try {
+        return program();
+    } catch (...) {
+        showCurrentException();
+    }
+    return 0;
 }
 
 void showFatalError(const QString &message)

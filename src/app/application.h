@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <functional>
 
 class PllApplication : public QApplication
 {
@@ -27,3 +28,7 @@ private:
 
 // Shows an escaped exception's message in the standard message box.
 void showFatalError(const QString &message);
+
+// Runs the program's start-up and message loop: what they return, or, when an exception
+// escapes them, 0 once its message has been shown.
+int runGuarded(const std::function<int()> &program);

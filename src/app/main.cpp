@@ -3,12 +3,11 @@
 #include "app/tpll.h"
 
 #include <QScreen>
-#include <exception>
 
 int main(int argc, char **argv)
 {
     PllApplication app(argc, argv);
-    try {
+    return runGuarded([&app] {
         TPLL window;
         PLL = &window;
         // Without a window manager maximising does nothing: take the screen's free area first.
@@ -17,8 +16,5 @@ int main(int argc, char **argv)
         const int code = app.exec();
         PLL = nullptr;
         return code;
-    } catch (const std::exception &e) {
-        showFatalError(QString::fromLocal8Bit(e.what()));
-    }
-    return 0;
+    });
 }
