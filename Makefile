@@ -4,6 +4,7 @@
 #   make bench  build, print the benchmark figures
 #   make package       build, make the Debian package build/pll_VERSION_ARCH.deb, print its path
 #   make test-package  as root: install that package, check it and the installed program, remove it
+#   make test-print    as root: print for real on a PDF printer, through a print service of its own
 #   make test-long      100000 random user actions on the window (make test runs 10000)
 #   make test-sanitize  every test again, built with AddressSanitizer and UBSan, in build-sanitize/
 #   make test-memcheck  a short tour of every page under valgrind's memcheck
@@ -18,6 +19,8 @@ DEPS      := cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
 TEST_DEPS := $(DEPS) xvfb xdotool imagemagick x11-utils python3 strace
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
 TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) desktop-file-utils appstream xvfb xdotool x11-utils
+# The PDF printer brings the print service (cups) and Ghostscript; poppler-utils renders its pages.
+PRINT_TEST_DEPS   := $(TEST_DEPS) printer-driver-cups-pdf poppler-utils
 
 export DEBIAN_FRONTEND := noninteractive
 MAKEFLAGS += --no-print-directory
@@ -41,7 +44,7 @@ echo "Installing:$$missing"; \
 $$sudo apt-get update && $$sudo apt-get install -y --no-install-recommends $$missing
 endef
 
-.PHONY: deps test-deps build run test bench clean package test-package test-long test-sanitize test-memcheck
+.PHONY: deps test-deps build run test bench clean package test-package test-print test-long test-sanitize test-memcheck
 .NOTPARALLEL:
 
 deps:
@@ -77,6 +80,12 @@ package: build
 test-package: package
 	$(call install_missing,$(TEST_PACKAGE_DEPS))
 	bash tests/packaging/check_package.sh $(BUILD)/pll_*.deb
+
+# Not part of `make test`: it runs a print service, which a developer's machine need not have.
+test-print: build
+	@[ "$$(id -u)" = 0 ] || { echo "make test-print runs a print service of its own and needs root (CI runs it)."; exit 1; }
+	$(call install_missing,$(PRINT_TEST_DEPS))
+	bash tests/app/e2e_print.sh $(BUILD)/pll
 
 test-long: test-deps build
 	QT_QPA_PLATFORM=offscreen PLL_RANDOM_EVENTS=100000 $(BUILD)/tests/tst_random_use

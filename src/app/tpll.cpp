@@ -1,19 +1,20 @@
 #include "app/tpll.h"
 
 #include "app/page_state.h"
+#include "app/print_job.h"
 #include "drawing/fonts.h"
 
+#include <QFutureWatcher>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -264,31 +265,22 @@ void TPLL::drawPicture(Picture &picture, const QString &name, int x, int y)
 
 void TPLL::BitBtn1Click()
 {
-    const QPrinterInfo target = QPrinterInfo::defaultPrinter();
-    if (target.isNull()) {
-        QMessageBox::warning(this, QStringLiteral("Impression"),
-                             QStringLiteral("Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
-        return;
-    }
-    printImage(grab().toImage());
-}
-
-void TPLL::printImage(const QImage &image)
-{
-    QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QPainter painter;
-    bool printed = painter.begin(&printer);
-    if (printed) {
-        // The whole window, as large as the page allows, keeping its proportions.
-        const QRect page = painter.viewport();
-        QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
-        painter.drawImage(QRect(QPoint((page.width() - size.width()) / 2, (page.height() - size.height()) / 2), size), image);
-        printed = painter.end();
-    }
-    if (!printed)
-        QMessageBox::warning(this, QStringLiteral("Impression"),
-                             QStringLiteral("L'impression sur « %1 » a échoué.").arg(printer.printerName()));
+    // The picture is taken before the button greys out. One page at a time: the button comes
+    // back when the print service has answered, which the window does not wait for.
+    const QImage picture = grab().toImage();
+    BitBtn1->setEnabled(false);
+    auto *job = new QFutureWatcher<PrintResult>(this);
+    connect(job, &QFutureWatcher<PrintResult>::finished, this, [this, job] {
+        job->deleteLater();
+        BitBtn1->setEnabled(true);
+        const QString message = printResultMessage(job->result());
+        if (message.isEmpty())
+            return;
+        // Also in the program's output, for whoever looks into a printing problem later.
+        qWarning("%s", qUtf8Printable(message));
+        QMessageBox::warning(this, QStringLiteral("Impression"), message);
+    });
+    job->setFuture(QtConcurrent::run(printOnDefaultPrinter, picture));
 }
 
 void TPLL::paintEvent(QPaintEvent *)

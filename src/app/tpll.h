@@ -80,7 +80,6 @@ protected:
 private:
     void startElement(int firstStep);
     void drawMenuPage();
-    void printImage(const QImage &image);
 };
 
 // The one window.
