@@ -1,7 +1,7 @@
 # The pieces shared by the tests that drive the real program in an X server of their own:
 # the server, the program's window, screenshots and the pixels in them, clicks, and where
 # the controls are. Sourced (bash); the sourcing script sets WORK, a folder of its own, and
-# defines fail MESSAGE, which must not return.
+# defines fail MESSAGE, which must not return. Safe under `set -e`.
 
 CONVERT=/usr/bin/convert
 IMPORT=/usr/bin/import
@@ -35,7 +35,8 @@ start_xvfb() {
             fi
             sleep 0.1
         done
-        kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=""
     done
     fail "could not start Xvfb on displays :$1 to :$2 (see $WORK/xvfb.log)"
@@ -44,7 +45,9 @@ start_xvfb() {
 # alive WHEN: fails if the program has exited.
 alive() {
     kill -0 "$PLL_PID" 2>/dev/null && return 0
-    wait "$PLL_PID"; local status=$?; PLL_PID=""
+    local status=0
+    wait "$PLL_PID" || status=$?
+    PLL_PID=""
     fail "the program exited (status $status) $1"
 }
 
@@ -61,7 +64,7 @@ start_program() {
         alive "before showing its window"
         [ $SECONDS -ge $deadline ] && fail "no window named 'PLL' appeared within 30 s on $DISPLAY"
         sleep 0.1
-        WID=$(xdotool search --onlyvisible --name '^PLL$' 2>/dev/null | head -n 1)
+        WID=$(xdotool search --onlyvisible --name '^PLL$' 2>/dev/null | head -n 1 || true)
     done
     # The window's origin on the screen: (0,0) without a window manager, but do not rely on it.
     eval "$(xdotool getwindowgeometry --shell "$WID")"
@@ -70,8 +73,12 @@ start_program() {
 
 # stop_session: the program, then the server.
 stop_session() {
-    [ -n "$PLL_PID" ] && kill "$PLL_PID" 2>/dev/null && wait "$PLL_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    local pid
+    for pid in "$PLL_PID" "$XVFB_PID"; do
+        [ -n "$pid" ] || continue
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     PLL_PID=""; XVFB_PID=""
 }
 

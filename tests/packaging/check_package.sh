@@ -10,7 +10,8 @@
 set -Eeuo pipefail
 
 SIZES=(48 64 128 256)
-WORK="" XVFB_PID="" PLL_PID="" INSTALLED=0 FAILED=0
+WORK="" INSTALLED=0 FAILED=0
+source "$(dirname "$0")/../app/x_session.sh"
 
 note() { echo "check_package: $*" >&2; }
 
@@ -19,17 +20,6 @@ fail() {
     note "FAIL: $*"
     [ -n "$WORK" ] && note "logs kept in $WORK"
     exit 1
-}
-
-# Ends the program and the X server this script started, if still running.
-stop_program() {
-    local pid
-    for pid in "$PLL_PID" "$XVFB_PID"; do
-        [ -n "$pid" ] || continue
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    PLL_PID="" XVFB_PID=""
 }
 
 # What the installation added: the package and any dependency apt pulled in. Taken right after
@@ -60,7 +50,7 @@ remove_added() {
 }
 
 cleanup() {
-    stop_program
+    stop_session
     if [ "$INSTALLED" = 1 ]; then
         note "removing what the test installed: $(added_packages | tr '\n' ' ')"
         remove_added || note "could not remove it, see $WORK/remove.log"
@@ -157,44 +147,9 @@ done
     fail "qtbase_fr.qm is not installed: Qt's dialogs would be in English"
 
 # --- the installed program, started as the menu starts it ----------------------
-start_xvfb() {
-    local n deadline
-    for n in $(seq 150 199); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        deadline=$((SECONDS + 10))
-        while [ $SECONDS -lt $deadline ]; do
-            kill -0 "$XVFB_PID" 2>/dev/null || break # lost a race for :n
-            if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-                export DISPLAY=":$n"
-                return 0
-            fi
-            sleep 0.1
-        done
-        stop_program
-    done
-    return 1
-}
-start_xvfb || fail "could not start Xvfb (see $WORK/xvfb.log)"
-
-mkdir -m 700 "$WORK/runtime"
+start_xvfb 150 199
 # The desktop runs Exec through the system's PATH: it must find the installed program.
-env -u WAYLAND_DISPLAY PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$WORK/runtime" QT_QPA_PLATFORM=xcb \
-    "$(entry Exec)" >"$WORK/pll.log" 2>&1 &
-PLL_PID=$!
-WID=""
-deadline=$((SECONDS + 20))
-while [ -z "$WID" ]; do
-    if ! kill -0 "$PLL_PID" 2>/dev/null; then
-        wait "$PLL_PID" && status=0 || status=$?
-        PLL_PID=""
-        fail "the installed program exited (status $status) before showing its window:$(echo; tail -n 20 "$WORK/pll.log")"
-    fi
-    [ $SECONDS -lt $deadline ] || fail "no window named 'PLL' appeared within 20 s on $DISPLAY"
-    sleep 0.1
-    WID=$(xdotool search --onlyvisible --name '^PLL$' 2>/dev/null | head -n 1 || true)
-done
+start_program env PATH=/usr/bin:/bin "$(entry Exec)"
 # The desktop puts a window under its menu entry by WM_CLASS (StartupWMClass), and shows the
 # window's own icon from _NET_WM_ICON.
 wm_class=$(xprop -id "$WID" WM_CLASS)
@@ -202,7 +157,7 @@ wm_class=$(xprop -id "$WID" WM_CLASS)
     fail "window class $wm_class does not match StartupWMClass=$(entry StartupWMClass) of $DESKTOP"
 xprop -id "$WID" _NET_WM_ICON | head -n 1 | grep -q '_NET_WM_ICON(CARDINAL) = ' ||
     fail "the window has no icon (_NET_WM_ICON)"
-stop_program
+stop_session
 
 # --- remove -------------------------------------------------------------------
 remove_added || fail "apt-get purge failed:$(echo; tail -n 20 "$WORK/remove.log")"
