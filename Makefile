@@ -87,8 +87,9 @@ test-print: build
 	$(call install_missing,$(PRINT_TEST_DEPS))
 	bash tests/app/e2e_print.sh $(BUILD)/pll
 
+# Qt Test stops a test function after 5 minutes unless told otherwise; this one takes longer.
 test-long: test-deps build
-	QT_QPA_PLATFORM=offscreen PLL_RANDOM_EVENTS=100000 $(BUILD)/tests/tst_random_use
+	QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=3600000 PLL_RANDOM_EVENTS=100000 $(BUILD)/tests/tst_random_use
 
 # Any sanitizer report ends the test that made it, leaks included.
 SANITIZE_BUILD ?= build-sanitize
