@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStaticText>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -285,11 +286,13 @@ void TPLL::BitBtn1Click()
 
 void TPLL::paintEvent(QPaintEvent *)
 {
-    // The speed marks beside the scroll bar: "+" speeds the animation up.
+    // The speed marks beside the scroll bar: "+" speeds the animation up. Every tick repaints
+    // them, so they are laid out once.
+    static const QFont font = Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12);
+    static const QStaticText plus(QStringLiteral("+")), minus(QStringLiteral("-"));
     QPainter painter(this);
-    painter.setFont(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12));
+    painter.setFont(font);
     painter.setPen(QColor(toRgb(Colour::Blue)));
-    const int ascent = painter.fontMetrics().ascent();
-    painter.drawText(650, 500 + ascent, QStringLiteral("+"));
-    painter.drawText(790, 500 + ascent, QStringLiteral("-"));
+    painter.drawStaticText(650, 500, plus);
+    painter.drawStaticText(790, 500, minus);
 }

@@ -4,10 +4,13 @@
 // background persist between operations, ticks and pages.
 #include "drawing/colours.h"
 #include "drawing/glyph_cache.h"
+#include "drawing/pixel_run.h"
+#include "drawing/shape_cache.h"
 
 #include <QFont>
-#include <QFontMetrics>
+#include <QHash>
 #include <QImage>
+#include <QList>
 #include <QPainter>
 #include <QPoint>
 #include <QString>
@@ -65,35 +68,56 @@ public:
     void SetBkMode(BkMode mode);
 
     // True once something was drawn since the picture was last read.
-    bool isPainting() const { return m_painter.isActive(); }
+    bool isPainting() const { return m_drawn; }
     // The picture as drawn so far; ends any painting in progress.
     const QImage &image();
 
 private:
+    // Most operations write their pixels straight into the picture; QPainter is left for
+    // pictures, dotted shapes and smoothed text.
     QPainter &painter();
     void useBrush();
     void applyPen();
+    void applyBrush();
     void applyFont();
-    template <typename Shape> void drawShape(Shape shape, bool filled);
+    // Fills what lies in the picture of `area`, or of the runs moved by `offset`.
+    void fill(const QRect &area, QRgb colour);
+    void fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour);
+    enum class ShapeKind { Rectangle, Ellipse, Pie, Polygon, Line };
+    // The shape cache's key, begun with the shape's kind; the caller adds the geometry.
+    QList<int> &shapeKey(ShapeKind kind);
+    // A shape in the current pen, and brush if filled, repeated from the shape cache when it was
+    // drawn before; `extent` holds its geometry.
+    template <typename Shape> void drawShape(const QRect &extent, Shape shape, bool filled);
+    // The same through QPainter, for the dotted pen, which the cache does not keep.
+    template <typename Shape> void paintShape(Shape shape, bool filled);
     int traceThinLine(QPoint from, QPoint to, int phase);
     void plotThinLines();
 
     QImage m_image;
     QPainter m_painter;
+    bool m_drawn = false;
     Pen m_pen;
     Brush m_brush;
     Font m_font;
     QPoint m_penPos;
     std::vector<QPoint> m_dots, m_gaps; // reused by every thin line
+    ShapeCache m_shapes{QSize(Width, Height)};
+    QList<int> m_shapeKey; // reused by every shape
 
     // What the painter has in effect, brought up to date just before it is needed.
     bool m_penApplied = false;
     bool m_brushApplied = false;
     bool m_fontChanged = true;
+
+    // The current font, made once per face and size.
+    struct PageFont { QFont font; int height; };
+    QHash<int, PageFont> m_fonts;
     QFont m_qfont;
-    GlyphCache m_glyphs;
-    QFontMetrics m_metrics;
+    int m_fontKey = 0;
+    int m_fontHeight = 0;
     bool m_symbol = false;
+    GlyphCache m_glyphs;
 
     // Text background: a brush change takes effect with the next operation that uses the
     // brush, and then brings back an opaque background in the brush colour.

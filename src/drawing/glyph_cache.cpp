@@ -3,6 +3,28 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+namespace {
+// The opaque pixels of `glyphs` as runs shifted by `left`; false if any pixel is translucent.
+bool opaqueRuns(const QImage &glyphs, int left, std::vector<PixelRun> &runs)
+{
+    for (int y = 0; y < glyphs.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(glyphs.constScanLine(y));
+        for (int x = 0; x < glyphs.width();) {
+            const int alpha = qAlpha(row[x]);
+            if (alpha != 0 && alpha != 255)
+                return false;
+            int end = x + 1;
+            while (end < glyphs.width() && qAlpha(row[end]) == alpha)
+                ++end;
+            if (alpha == 255)
+                runs.push_back({x + left, y, end - x});
+            x = end;
+        }
+    }
+    return true;
+}
+}
+
 const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour)
 {
     Key key{text, fontKey, colour};
@@ -14,12 +36,19 @@ const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, i
     const QFontMetrics metrics(font);
     // Room on both sides for glyphs that reach past their advance.
     const int margin = metrics.height();
-    QImage glyphs(metrics.horizontalAdvance(text) + 2 * margin, metrics.height(), QImage::Format_ARGB32_Premultiplied);
+    const int advance = metrics.horizontalAdvance(text);
+    QImage glyphs(advance + 2 * margin, metrics.height(), QImage::Format_ARGB32_Premultiplied);
     glyphs.fill(Qt::transparent);
     QPainter painter(&glyphs);
     painter.setFont(font);
     painter.setPen(QColor(colour));
     painter.drawText(margin, metrics.ascent(), text);
     painter.end();
-    return *m_runs.insert(std::move(key), Run{std::move(glyphs), -margin});
+    Run run{advance, false, {}, std::move(glyphs), -margin};
+    run.inkOnly = opaqueRuns(run.glyphs, run.left, run.ink);
+    if (run.inkOnly)
+        run.glyphs = QImage();
+    else
+        run.ink.clear();
+    return *m_runs.insert(std::move(key), std::move(run));
 }

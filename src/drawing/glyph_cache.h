@@ -1,18 +1,28 @@
 #pragma once
 // Text rendered once per string, font and colour and then only copied: unsmoothed glyphs
 // make the same mask every time, and copying it costs a fraction of laying the text out.
+#include "drawing/pixel_run.h"
+
 #include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QString>
+#include <vector>
 
 class GlyphCache
 {
 public:
     struct Run
     {
-        QImage glyphs; // the text's pixels in its colour, everything else transparent
-        int left;      // where the image starts, relative to the text's cell
+        int advance; // the text's width
+        // Unsmoothed glyphs have only opaque and transparent pixels: then `ink` holds the opaque
+        // ones relative to the text's cell, and filling them in the colour is the whole drawing.
+        bool inkOnly;
+        std::vector<PixelRun> ink;
+        // Otherwise the text's pixels in its colour, everything else transparent, to be drawn
+        // with its top left at `left` relative to the text's cell.
+        QImage glyphs;
+        int left;
     };
 
     // The run for `text` in `font` (whose pixel size and family `fontKey` stands for) and colour.

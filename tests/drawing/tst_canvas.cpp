@@ -1,6 +1,7 @@
 // Pixel rules of the drawing surface that every page relies on.
 #include "drawing/canvas.h"
 #include "drawing/fonts.h"
+#include "drawing/glyph_cache.h"
 #include "drawing/picture.h"
 #include "pixel_probe.h"
 
@@ -297,6 +298,131 @@ private slots:
             canvas->TextOut(0, 0, QStringLiteral("p"));
         }
         QVERIFY(greek.image() != latin.image());
+    }
+
+    // Shapes are rasterised once and then repeated from the pixels kept: a repeat must take the
+    // pen and brush of its own moment, and clip as a first drawing does.
+    void shapeRepeatedFromWhatWasKeptTakesTheNewColours_data()
+    {
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<int>("width");
+        QTest::addRow("wide polygon") << 0 << 3;
+        QTest::addRow("wide ellipse") << 1 << 3;
+        QTest::addRow("thin pie") << 2 << 1;
+        QTest::addRow("wide line") << 3 << 10;
+        QTest::addRow("wide rectangle") << 4 << 4;
+        QTest::addRow("ellipse across the edge") << 5 << 2;
+    }
+    void shapeRepeatedFromWhatWasKeptTakesTheNewColours()
+    {
+        QFETCH(int, shape);
+        QFETCH(int, width);
+        const auto draw = [&](Canvas &c, TColor pen, TColor brush) {
+            c.setPenWidth(width);
+            c.setPenColor(pen);
+            c.setBrushColor(brush);
+            const QPoint outline[] = {{700, 50}, {740, 60}, {745, 100}, {705, 95}, {700, 50}};
+            switch (shape) {
+            case 0: c.Polygon(outline); break;
+            case 1: c.Ellipse(250, 250, 450, 450); break;
+            case 2: c.Pie(250, 250, 450, 450, 349, 250, 300, 263); break;
+            case 3: c.MoveTo(350, 345); c.LineTo(550, 345); break;
+            case 4: c.Rectangle(20, 20, 80, 60); break;
+            case 5: c.Ellipse(740, 430, 800, 480); break;
+            }
+        };
+        Canvas once, twice;
+        draw(once, Colour::Lime, Colour::Yellow);
+        draw(twice, Colour::Red, Colour::Blue);
+        draw(twice, Colour::Lime, Colour::Yellow);
+        QVERIFY(count(once, once.image().rect(), Lime) > 0);
+        QCOMPARE(twice.image(), once.image());
+    }
+
+    void keptShapesAreToldApartByPenWidthAndKind()
+    {
+        Canvas c;
+        const auto clear = [&] { c.setPenWidth(1); c.setPenAndBrush(Colour::White); c.Rectangle(0, 0, 775, 465); };
+        for (int width : {2, 6}) {
+            clear();
+            c.setPenWidth(width);
+            c.setPenColor(Colour::Red);
+            c.MoveTo(20, 20);
+            c.LineTo(60, 20);
+            QCOMPARE(inked(c, White).height(), width);
+        }
+        clear();
+        c.setPenAndBrush(Colour::Red);
+        c.Ellipse(0, 0, 101, 101);
+        const int wholeEllipse = count(c, QRect(0, 0, 101, 101), Red);
+        clear();
+        c.setPenAndBrush(Colour::Red);
+        c.Pie(0, 0, 101, 101, 100, 50, 50, 0);
+        QVERIFY(count(c, QRect(0, 0, 101, 101), Red) < wholeEllipse / 2);
+    }
+
+    void textCutByTheEdgeKeepsItsPlace()
+    {
+        const QString text = QStringLiteral("Wg");
+        const auto write = [&](Canvas &c, int x, int y) {
+            c.setFontSize(15);
+            c.setFontColor(Colour::Red);
+            c.SetBkMode(BkMode::Transparent);
+            c.TextOut(x, y, text);
+        };
+        Canvas whole, right, left;
+        write(whole, 100, 100);
+        write(right, Canvas::Width - 10, Canvas::Height - 8);
+        write(left, -7, -5);
+        QCOMPARE(right.image().copy(Canvas::Width - 10, Canvas::Height - 8, 10, 8), whole.image().copy(100, 100, 10, 8));
+        QCOMPARE(left.image().copy(0, 0, 20, 20), whole.image().copy(107, 105, 20, 20));
+        QVERIFY(count(right, QRect(Canvas::Width - 10, Canvas::Height - 8, 10, 8), Red) > 0);
+    }
+
+    void smoothedTextIsKeptAsAnImage()
+    {
+        GlyphCache cache;
+        QFont smooth = Fonts::pageFont(QStringLiteral("MS Sans Serif"), 15);
+        smooth.setStyleStrategy(QFont::PreferAntialias);
+        const GlyphCache::Run &smoothRun = cache.run(QStringLiteral("Wg"), smooth, 1, Red);
+        QVERIFY(!smoothRun.inkOnly);
+        QVERIFY(!smoothRun.glyphs.isNull());
+        const GlyphCache::Run &plainRun = cache.run(QStringLiteral("Wg"), Fonts::pageFont(QStringLiteral("MS Sans Serif"), 15), 2, Red);
+        QVERIFY(plainRun.inkOnly);
+        QVERIFY(!plainRun.ink.empty());
+    }
+
+    // The drawing area is put back on screen only after a tick that drew something.
+    void onlyDrawingCountsAsPainting()
+    {
+        Canvas c;
+        c.image();
+        QVERIFY(!c.isPainting());
+        c.setPenColor(Colour::Red);
+        c.setPenWidth(3);
+        c.setBrushColor(Colour::Blue);
+        c.setFontSize(12);
+        c.SetBkMode(BkMode::Transparent);
+        c.MoveTo(10, 10);
+        QVERIFY(!c.isPainting());
+        c.LineTo(20, 10);
+        QVERIFY(c.isPainting());
+        c.image();
+        QVERIFY(!c.isPainting());
+        c.TextOut(0, 0, QStringLiteral("A"));
+        QVERIFY(c.isPainting());
+    }
+
+    void aPictureTakenEarlierKeepsItsPixels()
+    {
+        Canvas c;
+        const QImage before = c.image();
+        c.setPenAndBrush(Colour::Red);
+        c.Rectangle(0, 0, 50, 50);
+        c.Ellipse(100, 100, 150, 150);
+        c.TextOut(200, 200, QStringLiteral("A"));
+        QCOMPARE(Probe::inked(before, White), QRect());
+        QCOMPARE(at(c, 10, 10), Red);
     }
 
     void transparentPictureLeavesOutItsBottomLeftColour()

@@ -1,0 +1,79 @@
+// The drawing area goes back on screen after each tick that drew something, and only then:
+// a finished page costs next to nothing while the timer keeps ticking.
+#include "app/application.h"
+#include "window_fixture.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+}
+
+class TestRepaint : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TPLL> w;
+
+    // Ticks `times` times, letting each tick's repaint through; returns the drawing area's paints.
+    int tick(int times)
+    {
+        PaintCounter counter(w->FOND);
+        for (int i = 0; i < times; ++i) {
+            w->Timer1Timer();
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        return counter.paints;
+    }
+
+private slots:
+    void initTestCase() { PllApplication::applyLook(); }
+    void init()
+    {
+        w = openWindow();
+        PLL = w.get();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanup() { w.reset(); PLL = nullptr; }
+
+    void animationIsRepaintedEveryTickAndItsLastFrameNoMore_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<int>("ticks");
+        QTest::addRow("operating point") << 2 << 249;
+        QTest::addRow("speed change") << 3 << 319;
+    }
+    void animationIsRepaintedEveryTickAndItsLastFrameNoMore()
+    {
+        QFETCH(int, entry);
+        QFETCH(int, ticks);
+        w->ListBox1->setCurrentRow(entry);
+        w->Button1->click();
+        QCOMPARE(tick(10), 10);
+        tick(ticks - 10);
+        QCOMPARE(tick(50), 0);
+    }
+
+    void menuPageIsRedrawnEveryTick()
+    {
+        QCOMPARE(tick(5), 5);
+    }
+};
+
+QTEST_MAIN(TestRepaint)
+#include "tst_repaint.moc"
