@@ -1,7 +1,7 @@
 # PLL — build, run and test on Debian 12.
 #   make run    install what is missing, build, start the program
 #   make test   install what is missing, build, run every test
-#   make bench  build, print the benchmark figures
+#   make bench  build, print the benchmark figures (headless, then the real program under Xvfb)
 #   make package       build, make the Debian package build/pll_VERSION_ARCH.deb, print its path
 #   make test-package  as root: install that package, check it and the installed program, remove it
 #   make test-print    as root: print for real on a PDF printer, through a print service of its own
@@ -67,8 +67,9 @@ run: build
 test: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure
 
-bench: build
+bench: test-deps build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_tick
+	bash bench/xvfb_timing.sh $(BUILD)
 
 # CPack runs dpkg-shlibdeps (dpkg-dev) and file to find the libraries the program needs.
 package: build
