@@ -24,8 +24,8 @@ COMPARE=/usr/bin/compare
 WORK=""
 CUPSD_PID=""
 PDF_CONF=""
-FAILED=0
 source "$(dirname "$0")/x_session.sh"
+handle_exit
 
 stop_scheduler() {
     [ -n "$CUPSD_PID" ] || return 0
@@ -34,24 +34,9 @@ stop_scheduler() {
     CUPSD_PID=""
 }
 
-cleanup() {
-    stop_session
+cleanup_more() {
     stop_scheduler
     [ -n "$PDF_CONF" ] && rm -f "$PDF_CONF"
-    if [ -n "$WORK" ] && [ "$FAILED" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK"; fi
-}
-trap cleanup EXIT
-trap 'FAILED=1; exit 130' INT TERM
-
-fail() {
-    FAILED=1
-    echo "e2e_print: FAIL: $*" >&2
-    if [ -n "$WORK" ] && [ -s "$WORK/pll.log" ]; then
-        echo "--- program output (last 20 lines) ---" >&2
-        tail -n 20 "$WORK/pll.log" >&2
-    fi
-    [ -n "$WORK" ] && echo "--- screenshots, pages and logs kept in $WORK ---" >&2
-    exit 1
 }
 
 [ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"

@@ -11,22 +11,8 @@ set -uo pipefail
 
 PLL=${1:-}
 WORK=""
-FAILED=0
 source "$(dirname "$0")/x_session.sh"
-
-cleanup() {
-    stop_session
-    if [ -n "$WORK" ] && [ "$FAILED" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK"; fi
-}
-trap cleanup EXIT
-trap 'FAILED=1; exit 130' INT TERM
-
-fail() {
-    FAILED=1
-    echo "strace_tour: FAIL: $*" >&2
-    [ -n "$WORK" ] && echo "--- trace, screenshots and logs kept in $WORK ---" >&2
-    exit 1
-}
+handle_exit
 
 [ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"
 [ -x "$PLL" ] || fail "program not found or not executable: $PLL"

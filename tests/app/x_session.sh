@@ -173,3 +173,28 @@ close_box() {
 hint_written() { [ "$(blue_count 170 216 531 21)" -gt 0 ]; }
 wave_drawn() { [ "$(pixel 430 166)" = $BLUE ] && menu_drawn; }
 ramps_ended() { [ "$(pixel 759 171)" = $BLUE ] && [ "$(pixel 759 191)" = $BLACK ]; }
+
+# handle_exit: for a test script; fail MESSAGE reports under the script's name with the
+# program's last output, keeps the work folder and exits; on any exit the program and the
+# server end, then the script's own cleanup_more if it has one, and the work folder goes
+# unless something failed or E2E_KEEP=1.
+handle_exit() {
+    FAILED=0
+    fail() {
+        FAILED=1
+        echo "$(basename "$0" .sh): FAIL: $*" >&2
+        if [ -n "$WORK" ] && [ -s "$WORK/pll.log" ]; then
+            echo "--- program output (last 20 lines) ---" >&2
+            tail -n 20 "$WORK/pll.log" >&2
+        fi
+        [ -n "$WORK" ] && echo "--- screenshots and logs kept in $WORK ---" >&2
+        exit 1
+    }
+    end_session() {
+        stop_session
+        if declare -F cleanup_more >/dev/null; then cleanup_more; fi
+        if [ -n "$WORK" ] && [ "$FAILED" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK"; fi
+    }
+    trap end_session EXIT
+    trap 'FAILED=1; exit 130' INT TERM
+}
