@@ -1,5 +1,7 @@
-// The timer tick: takes the period from the scroll bar, redraws the speed marks and draws
-// the page that PageStep names, advancing an animation's counter before its frame.
+// The timer tick: takes the period from the scroll bar and draws the page that PageStep names,
+// advancing an animation's counter before its frame. The speed marks need no redrawing here:
+// the window paints them whenever it is shown, so they are always on screen, and repainting
+// them every tick was most of what a finished page cost.
 #include "app/page_state.h"
 #include "app/tpll.h"
 #include "drawing/loop_diagram.h"
@@ -12,16 +14,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
-namespace {
-// Where the window draws its "+" and "-" speed marks.
-const QRegion SpeedMarks = QRegion(650, 500, 14, 20) + QRegion(790, 500, 14, 20);
-}
-
 void TPLL::Timer1Timer()
 {
     if (Timer1->interval() != ScrollBar1->value())
         Timer1->setInterval(ScrollBar1->value());
-    update(SpeedMarks);
 
     if (PageStep == 0)
         drawMenuPage();

@@ -286,8 +286,8 @@ void TPLL::BitBtn1Click()
 
 void TPLL::paintEvent(QPaintEvent *)
 {
-    // The speed marks beside the scroll bar: "+" speeds the animation up. Every tick repaints
-    // them, so they are laid out once.
+    // The speed marks beside the scroll bar: "+" speeds the animation up. Painted with the
+    // window whenever it shows, so they are always there; laid out once.
     static const QFont font = Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12);
     static const QStaticText plus(QStringLiteral("+")), minus(QStringLiteral("-"));
     QPainter painter(this);

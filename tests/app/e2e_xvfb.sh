@@ -37,6 +37,8 @@ sleep 0.3
 wait_for 5 menu menu_drawn || fail "menu page not drawn: $(describe_menu)"
 FACE=$(pixel 400 400)
 [ "$FACE" != $YELLOW ] || fail "background at (400,400) is yellow, expected the button face; screenshot $SHOT"
+[ "$(blue_count 650 500 14 20)" -gt 0 ] && [ "$(blue_count 790 500 14 20)" -gt 0 ] ||
+    fail "the blue speed marks '+' and '-' are not beside the scroll bar; screenshot $SHOT"
 
 # b) closed-loop topic at one operating point: the animation plays to its last frame, which
 #    holds the setpoint wave and the ends of the two phase ramps.

@@ -269,6 +269,20 @@ private slots:
         QCOMPARE(w->canvas().image().pixel(630, 90), rgb(Colour::Yellow));
     }
 
+    // The window paints the speed marks itself: they show on a finished page, where no tick draws.
+    void speedMarksShowBesideTheScrollBar()
+    {
+        ChoiceIndex = 2;
+        w->Button1Click();
+        for (int i = 0; i < 260; ++i)
+            w->Timer1Timer();
+        QCOMPARE(PageStep, 250);
+        const QImage shot = w->grab().toImage();
+        const QRgb blue = Probe::rgb(Colour::Blue);
+        QVERIFY(Probe::count(shot, QRect(650, 500, 14, 20), blue) > 0);
+        QVERIFY(Probe::count(shot, QRect(790, 500, 10, 20), blue) > 0);
+    }
+
     void printingWithoutAPrinterSaysSo()
     {
         // The page goes to the print service away from the window's thread: the button greys out
