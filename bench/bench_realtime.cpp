@@ -3,7 +3,7 @@
 // long each takes from the start button to the tick that draws its last frame, against 1.2
 // times its tick count in milliseconds. Run it under Xvfb (bench/xvfb_timing.sh does).
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 // The real window for a test: state at its start values, timer stopped so the test ticks by
 // hand, shown on the offscreen platform.
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
@@ -17,6 +17,18 @@ inline std::unique_ptr<TPLL> openWindow()
     window->resize(800, 545);
     window->show();
     return window;
+}
+
+// Shows or hides page buttons as a page would, and puts them on screen.
+inline void showControls(TPLL &w, std::initializer_list<Control> controls)
+{
+    w.stage().controls.show(controls);
+    w.showStage();
+}
+inline void hideControls(TPLL &w, std::initializer_list<Control> controls)
+{
+    w.stage().controls.hide(controls);
+    w.showStage();
 }
 
 // The top of the presentation page as the diagram alone draws it on a clear area: what the

@@ -1,9 +1,10 @@
 #include "app/tpll.h"
 
-#include "app/page_state.h"
 #include "app/print_job.h"
 #include "drawing/fonts.h"
+#include "pages/page_tick.h"
 
+#include <QAction>
 #include <QFutureWatcher>
 #include <QIcon>
 #include <QLabel>
@@ -25,33 +26,37 @@ namespace {
 struct ButtonRow
 {
     QPushButton *TPLL::*button;
+    Control control;
     int left, top, width, height;
     const char *caption;
     const char *hint;
-    bool shown;
-    void (TPLL::*click)();
 };
 
-// In tab order; the scroll bar and the list take tab places 1 and 2, after Button1.
+// The buttons the pages show and hide, in tab order; the scroll bar and the list take tab places
+// 1 and 2, after Button1, and the print button comes last.
 const ButtonRow ButtonRows[] = {
-    {&TPLL::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr, false, &TPLL::Button1Click},
-    {&TPLL::ButtonA, 40, 136, 17, 17, nullptr, "Consigne", false, &TPLL::ButtonAClick},
-    {&TPLL::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase", false, &TPLL::ButtonBClick},
-    {&TPLL::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur", false, &TPLL::ButtonCClick},
-    {&TPLL::Button2, 712, 448, 17, 17, nullptr, "variation phase", false, &TPLL::Button2Click},
-    {&TPLL::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr, false, &TPLL::ButtonPDClick},
-    {&TPLL::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance", false, &TPLL::ButtonDClick},
-    {&TPLL::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu", false, &TPLL::ButtonEClick},
-    {&TPLL::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar", true, &TPLL::ButtonFClick},
-    {&TPLL::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse", true, &TPLL::ButtonGClick},
-    {&TPLL::Button3, 744, 312, 17, 17, nullptr, nullptr, false, &TPLL::Button3Click},
-    {&TPLL::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr, false, &TPLL::ButtonModClick},
-    {&TPLL::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr, false, &TPLL::ButtonBOncClick},
-    {&TPLL::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr, false, &TPLL::ButtonBOcClick},
-    {&TPLL::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr, false, &TPLL::ButtonPPClick},
-    {&TPLL::Buttonregul, 664, 248, 17, 17, nullptr, nullptr, false, &TPLL::ButtonregulClick},
-    {&TPLL::BitBtn1, 16, 504, 25, 25, nullptr, "Imprimer la page en cours", true, &TPLL::BitBtn1Click},
+    {&TPLL::Button1, Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
+    {&TPLL::ButtonA, Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
+    {&TPLL::ButtonB, Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
+    {&TPLL::ButtonC, Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
+    {&TPLL::Button2, Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
+    {&TPLL::ButtonPD, Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
+    {&TPLL::ButtonD, Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
+    {&TPLL::ButtonE, Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
+    {&TPLL::ButtonF, Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
+    {&TPLL::ButtonG, Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
+    {&TPLL::Button3, Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
+    {&TPLL::ButtonMod, Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
+    {&TPLL::ButtonBOnc, Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
+    {&TPLL::ButtonBOc, Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
+    {&TPLL::ButtonPP, Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
+    {&TPLL::Buttonregul, Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
 };
+const QRect PrintButtonPlace(16, 504, 25, 25);
+const QRect ScrollBarPlace(664, 504, 121, 16);
+const QRect ListPlace(64, 488, 329, 49);
+// Under the start button, clear of every control and of the speed marks.
+const QRect StatusPlace(456, 523, 200, 13);
 
 struct LabelRow { QLabel *TPLL::*label; int left, top, width, height; const char *text; };
 const LabelRow LabelRows[] = {
@@ -79,8 +84,9 @@ QIcon printerIcon()
 }
 }
 
-DrawingArea::DrawingArea(QWidget *parent)
+DrawingArea::DrawingArea(Canvas &canvas, QWidget *parent)
     : QWidget(parent)
+    , m_canvas(canvas)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -108,7 +114,7 @@ TPLL::TPLL(QWidget *parent)
     setBackgroundRole(QPalette::Button);
 
     // The drawing area comes first so that the buttons stand on top of it.
-    FOND = new DrawingArea(this);
+    FOND = new DrawingArea(m_stage.canvas, this);
     FOND->setGeometry(10, 16, Canvas::Width, Canvas::Height);
 
     for (const ButtonRow &row : ButtonRows) {
@@ -119,14 +125,17 @@ TPLL::TPLL(QWidget *parent)
             button->setText(QString::fromUtf8(row.caption));
         if (row.hint)
             button->setToolTip(QString::fromUtf8(row.hint));
-        button->setVisible(row.shown);
-        if (row.click)
-            connect(button, &QPushButton::clicked, this, row.click);
+        button->setVisible(m_stage.controls.isShown(row.control));
+        connect(button, &QPushButton::clicked, this, [this, c = commandOf(row.control)] { command(c); });
     }
+    BitBtn1 = new QPushButton(this);
+    BitBtn1->setGeometry(PrintButtonPlace);
+    BitBtn1->setToolTip(QStringLiteral("Imprimer la page en cours"));
     BitBtn1->setIcon(printerIcon());
+    connect(BitBtn1, &QPushButton::clicked, this, &TPLL::BitBtn1Click);
 
     ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
-    ScrollBar1->setGeometry(664, 504, 121, 16);
+    ScrollBar1->setGeometry(ScrollBarPlace);
     ScrollBar1->setRange(1, 100);
     ScrollBar1->setSingleStep(1);
     ScrollBar1->setPageStep(10);
@@ -134,7 +143,7 @@ TPLL::TPLL(QWidget *parent)
     ScrollBar1->setToolTip(QStringLiteral("Réglage vitesse animation"));
 
     ListBox1 = new QListWidget(this);
-    ListBox1->setGeometry(64, 488, 329, 49);
+    ListBox1->setGeometry(ListPlace);
     ListBox1->setToolTip(QStringLiteral("MENU"));
     ListBox1->setUniformItemSizes(true);
     for (const char *topic : Topics) {
@@ -154,6 +163,8 @@ TPLL::TPLL(QWidget *parent)
         palette.setColor(QPalette::WindowText, QColor(toRgb(Colour::Maroon)));
         label->setPalette(palette);
     }
+    StatusLine = new QLabel(this);
+    StatusLine->setGeometry(StatusPlace);
 
     setTabOrder(Button1, ScrollBar1);
     setTabOrder(ScrollBar1, ListBox1);
@@ -164,6 +175,9 @@ TPLL::TPLL(QWidget *parent)
             previous = this->*row.button;
         }
     }
+    setTabOrder(previous, BitBtn1);
+
+    addPlaybackActions();
 
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
@@ -172,96 +186,89 @@ TPLL::TPLL(QWidget *parent)
     Timer1->start();
 }
 
-void TPLL::ClearDrawingArea()
+void TPLL::addPlaybackActions()
 {
-    Canvas &c = canvas();
-    c.setBrushColor(Colour::BtnFace);
-    c.setPenColor(Colour::BtnFace);
-    c.Rectangle(0, 0, 793, 473);
+    // On the drawing area's menu, each with its key; the keys work whichever control has focus.
+    // Space and the arrows stay with the controls: they press a button, move the list and the
+    // scroll bar.
+    PauseAction = new QAction(QStringLiteral("Pause"), this);
+    PauseAction->setCheckable(true);
+    PauseAction->setShortcuts({QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
+    connect(PauseAction, &QAction::triggered, this, &TPLL::togglePause);
+    StepForwardAction = new QAction(QStringLiteral("Image suivante"), this);
+    StepForwardAction->setShortcut(QKeySequence(Qt::Key_Period));
+    connect(StepForwardAction, &QAction::triggered, this, &TPLL::stepForward);
+    StepBackAction = new QAction(QStringLiteral("Image précédente"), this);
+    StepBackAction->setShortcut(QKeySequence(Qt::Key_Comma));
+    connect(StepBackAction, &QAction::triggered, this, &TPLL::stepBack);
+    for (QAction *action : {PauseAction, StepForwardAction, StepBackAction}) {
+        action->setShortcutVisibleInContextMenu(true);
+        FOND->addAction(action);
+    }
+    FOND->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TPLL::showStage()
+{
+    for (const ButtonRow &row : ButtonRows)
+        (this->*row.button)->setVisible(m_stage.controls.isShown(row.control));
+    FOND->showDrawing();
+
+    PauseAction->setChecked(m_playback.isPaused());
+    StepBackAction->setEnabled(m_playback.canStepBack());
+    QString status;
+    if (m_playback.isPaused()) {
+        status = QStringLiteral("Pause");
+        if (const auto progress = animationProgress())
+            status += QStringLiteral(" — image %1 / %2").arg(progress->frame).arg(progress->last);
+    }
+    if (StatusLine->text() != status)
+        StatusLine->setText(status);
+}
+
+void TPLL::Timer1Timer()
+{
+    if (Timer1->interval() != ScrollBar1->value())
+        Timer1->setInterval(ScrollBar1->value());
+    m_playback.tick();
+    showStage();
+}
+
+void TPLL::command(Command command)
+{
+    command(m_stage);
+    m_playback.commandDone();
+    showStage();
 }
 
 void TPLL::Choix()
 {
-    for (int i = 0; i < ListBox1->count(); ++i) {
-        if (!ListBox1->item(i)->isSelected())
-            continue;
-        ChoiceIndex = i;
-        for (QPushButton *b : {ButtonA, ButtonB, ButtonC, ButtonD, ButtonE, ButtonF, ButtonG})
-            b->hide();
-        Button1->show();
-        for (QPushButton *b : {Button2, ButtonBOnc, ButtonBOc, Buttonregul, ButtonPP})
-            b->hide();
-        ElementActive = 0;
-        ElementStep = 0;
-        PageStep = 0;
-    }
+    const QList<QListWidgetItem *> selected = ListBox1->selectedItems();
+    const int entry = selected.isEmpty() ? -1 : ListBox1->row(selected.first());
+    ::Choix(m_stage, entry);
+    m_playback.commandDone();
+    showStage();
 }
 
-void TPLL::Button1Click()
+void TPLL::togglePause()
 {
-    ShowModelButton = 1;
-    ButtonBOnc->hide();
-    ButtonBOc->hide();
-    ClearDrawingArea();
-    switch (ChoiceIndex) {
-    case 0: {
-        PageStep = -1;
-        Canvas &c = canvas();
-        c.setFontColor(Colour::Blue);
-        c.setFontSize(12);
-        c.TextOut(160, 200, QStringLiteral("Des explications sur la configuration choisie peuvent être"));
-        c.TextOut(120, 230, QStringLiteral("obtenues en cliquant sur les boutons correspondant à chaque élément"));
-        break;
-    }
-    case 1: PageStep = -2; break;
-    case 2: PageStep = 1; break;
-    case 3: PageStep = 251; break;
-    default: break;
-    }
-    FOND->showDrawing();
+    m_playback.setPaused(!m_playback.isPaused());
+    showStage();
 }
 
-void TPLL::startElement(int firstStep)
+void TPLL::stepForward()
 {
-    ClearDrawingArea();
-    Button3->hide();
-    SensorStep = 0;
-    ElementActive = 1;
-    ElementStep = firstStep;
-    FOND->showDrawing();
+    // A step while running pauses first, as video players do.
+    m_playback.setPaused(true);
+    m_playback.stepForward();
+    showStage();
 }
 
-void TPLL::ButtonAClick() { startElement(1); }
-void TPLL::ButtonBClick() { startElement(21); Button1->hide(); }
-void TPLL::ButtonCClick() { startElement(81); ButtonPD->hide(); }
-void TPLL::ButtonDClick() { startElement(141); }
-void TPLL::ButtonEClick() { startElement(201); }
-void TPLL::ButtonFClick() { startElement(261); }
-void TPLL::ButtonGClick() { startElement(321); }
-
-void TPLL::Button2Click()
+void TPLL::stepBack()
 {
-    PhaseSweepStep = 1;
-}
-
-void TPLL::Button3Click()
-{
-    Canvas &c = canvas();
-    c.setPenAndBrush(Colour::BtnFace);
-    c.Rectangle(600, 220, 750, 270);
-    ElementStep = -1;
-    SensorStep = 1;
-    FOND->showDrawing();
-}
-
-void TPLL::drawPicture(Picture &picture, const QString &name, int x, int y)
-{
-    if (picture.isNull()) {
-        picture = Picture::fromResource(name);
-        picture.setTransparent(true);
-    }
-    canvas().Draw(x, y, picture);
-    FOND->showDrawing();
+    m_playback.setPaused(true);
+    m_playback.stepBack();
+    showStage();
 }
 
 void TPLL::BitBtn1Click()

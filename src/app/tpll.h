@@ -1,12 +1,16 @@
 #pragma once
 // The program's one window: the drawing area FOND, the topic list, the start and print
-// buttons, the speed scroll bar, and the small buttons the pages show and hide. Its handlers
-// set the page state; its timer tick draws the page that state names.
-#include "drawing/canvas.h"
-#include "drawing/picture.h"
+// buttons, the speed scroll bar, and the small buttons the pages show and hide. The pages draw
+// on its stage; after each command and tick the window puts the stage's control set on its
+// buttons and the picture on screen. Playback (pause, a frame forward or back) is its keys'
+// and the drawing area's menu.
+#include "pages/commands.h"
+#include "pages/stage.h"
+#include "playback/playback.h"
 
 #include <QWidget>
 
+class QAction;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -17,8 +21,7 @@ class QTimer;
 class DrawingArea : public QWidget
 {
 public:
-    explicit DrawingArea(QWidget *parent);
-    Canvas &canvas() { return m_canvas; }
+    DrawingArea(Canvas &canvas, QWidget *parent);
     // Puts what was drawn since the last call on screen.
     void showDrawing();
 
@@ -26,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    Canvas m_canvas;
+    Canvas &m_canvas;
 };
 
 class TPLL : public QWidget
@@ -34,33 +37,23 @@ class TPLL : public QWidget
 public:
     explicit TPLL(QWidget *parent = nullptr);
 
-    Canvas &canvas() { return FOND->canvas(); }
-    void ClearDrawingArea();
+    Stage &stage() { return m_stage; }
+    Canvas &canvas() { return m_stage.canvas; }
+    Playback &playback() { return m_playback; }
 
+    // A click on the list: the command for the entry then selected.
     void Choix();
-    void Button1Click();
-    void ButtonAClick();
-    void ButtonBClick();
-    void ButtonCClick();
-    void ButtonDClick();
-    void ButtonEClick();
-    void ButtonFClick();
-    void ButtonGClick();
-    void Button2Click();
-    void Button3Click();
     void BitBtn1Click();
     void Timer1Timer();
-    // The modelling page's picture buttons.
-    void ButtonModClick();
-    void ButtonBOncClick();
-    void ButtonBOcClick();
-    void ButtonregulClick();
-    void ButtonPPClick();
-    void ButtonPDClick();
+    // Runs a button's command on the stage, then shows what it did.
+    void command(Command command);
 
-    // Loads a carried picture into its object the first time, marked transparent, and draws it
-    // with its top left at (x, y).
-    void drawPicture(Picture &picture, const QString &name, int x, int y);
+    void togglePause();
+    void stepForward();
+    void stepBack();
+
+    // The stage's control set on the buttons, the picture on screen, the playback state.
+    void showStage();
 
     DrawingArea *FOND;
     QPushButton *Button1, *ButtonA, *ButtonB, *ButtonC, *Button2, *ButtonPD, *ButtonD, *ButtonE,
@@ -70,16 +63,18 @@ public:
     QListWidget *ListBox1;
     QLabel *Label4, *Label2, *Label3;
     QTimer *Timer1;
-
-    // One object per carried picture, loaded when first shown.
-    Picture PdFiltreBitmap, SchemaPdBitmap, PllModelBitmap, PllBoncBitmap, PllBocBitmap, RegulBitmap;
+    // "Pause — image 120 / 250" while paused, empty while running.
+    QLabel *StatusLine;
+    QAction *PauseAction, *StepForwardAction, *StepBackAction;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void startElement(int firstStep);
-    void drawMenuPage();
+    void addPlaybackActions();
+
+    Stage m_stage;
+    Playback m_playback{m_stage};
 };
 
 // The one window.

@@ -74,6 +74,31 @@ const QImage &Canvas::image()
     return m_image;
 }
 
+Canvas::Snapshot Canvas::snapshot()
+{
+    // Ends the painting without counting the picture as read: it is still to be shown.
+    if (m_painter.isActive())
+        m_painter.end();
+    return {m_image, m_pen, m_brush, m_font, m_penPos, m_brushInEffect, m_bkOpaque, m_bkColour};
+}
+
+void Canvas::restore(const Snapshot &s)
+{
+    if (m_painter.isActive())
+        m_painter.end();
+    m_image = s.image;
+    m_pen = s.pen;
+    m_brush = s.brush;
+    m_font = s.font;
+    m_penPos = s.penPos;
+    m_brushInEffect = s.brushInEffect;
+    m_bkOpaque = s.bkOpaque;
+    m_bkColour = s.bkColour;
+    m_penApplied = m_brushApplied = false;
+    m_fontChanged = true;
+    m_drawn = true;
+}
+
 void Canvas::fill(const QRect &area, QRgb colour)
 {
     m_drawn = true;

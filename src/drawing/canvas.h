@@ -67,6 +67,21 @@ public:
     void Draw(int x, int y, const Picture &picture);
     void SetBkMode(BkMode mode);
 
+    // Everything later drawing depends on: the picture, pen, brush, font, pen position and the
+    // text background. Restoring one puts the canvas back exactly as it was when it was taken.
+    struct Snapshot
+    {
+        QImage image;
+        Pen pen;
+        Brush brush;
+        Font font;
+        QPoint penPos;
+        bool brushInEffect, bkOpaque;
+        QRgb bkColour;
+    };
+    Snapshot snapshot();
+    void restore(const Snapshot &snapshot);
+
     // True once something was drawn since the picture was last read.
     bool isPainting() const { return m_drawn; }
     // The picture as drawn so far; ends any painting in progress.

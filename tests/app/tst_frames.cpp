@@ -3,9 +3,8 @@
 // alter what is drawn, record them again and look at what changed:
 //   PLL_RECORD_FRAMES=1 build/tests/tst_frames
 #include "app/application.h"
-#include "app/tpll.h"
 #include "page_runs.h"
-#include "window_fixture.h"
+#include "pages/page_tick.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -98,7 +97,8 @@ private slots:
         }
     }
 
-    // Every page in one window, in turn, so each meets the tools and caches the previous left.
+    // Every page on one stage, in turn, so each meets the tools and caches the previous left. No
+    // window: the pages draw the same with or without one.
     void everyFrameIsTheRecordedOne()
     {
         const bool recording = qEnvironmentVariableIntValue("PLL_RECORD_FRAMES") == 1;
@@ -112,21 +112,20 @@ private slots:
             QVERIFY2(!recorded.isEmpty(), qPrintable(error));
         }
 
-        auto window = openWindow();
-        PLL = window.get();
+        Stage stage;
         QList<Frame> frames;
         QStringList hiddenPresses;
         QString mismatch;
         for (const PageRun &run : pageRuns()) {
             int tick = 0;
-            playRun(*window, run,
-                [&](QPushButton *button) {
-                    if (!button->isVisible())
+            playRun(stage, run,
+                [&](Control button) {
+                    if (!stage.controls.isShown(button))
                         hiddenPresses << QStringLiteral("%1 before tick %2").arg(run.name).arg(tick + 1);
                 },
                 [&](bool) {
-                    window->Timer1Timer();
-                    const QImage &image = window->canvas().image();
+                    PageTick(stage);
+                    const QImage &image = stage.canvas.image();
                     frames.append({run.name, ++tick, frameHash(image)});
                     const qsizetype i = frames.size() - 1;
                     if (recording || !mismatch.isEmpty())
@@ -146,7 +145,6 @@ private slots:
             if (!mismatch.isEmpty())
                 break;
         }
-        PLL = nullptr;
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
         QVERIFY2(hiddenPresses.isEmpty(), qPrintable("pressed while hidden: " + hiddenPresses.join(", ")));
 

@@ -1,6 +1,6 @@
 // The window driven headlessly: its controls, the commands, the tick's dispatch and the menu page.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "pixel_probe.h"
 #include "window_fixture.h"
@@ -135,8 +135,7 @@ private slots:
         PageStep = 77;
         ElementActive = 1;
         ElementStep = 30;
-        w->ButtonA->show();
-        w->ButtonPP->show();
+        showControls(*w, {Control::ButtonA, Control::ButtonPP});
         choose(3);
         QCOMPARE(ChoiceIndex, 3);
         QCOMPARE(PageStep, 0);
@@ -166,7 +165,7 @@ private slots:
         QFETCH(int, entry);
         QFETCH(int, page);
         tick();
-        w->ButtonBOnc->show();
+        showControls(*w, {Control::ButtonBOnc});
         choose(entry);
         QTest::mouseClick(w->Button1, Qt::LeftButton);
         QCOMPARE(PageStep, page);
@@ -206,7 +205,7 @@ private slots:
     void modellingPageShowsItsButtonOnlyWhenAsked()
     {
         for (int show : {1, 0}) {
-            w->ButtonMod->hide();
+            hideControls(*w, {Control::ButtonMod});
             PageStep = -2;
             ShowModelButton = show;
             tick();
@@ -241,9 +240,7 @@ private slots:
         tick();
         PageStep = -1;
         SensorStep = 12;
-        w->Button3->show();
-        w->ButtonPD->show();
-        buttons[index]->show();
+        showControls(*w, {Control::Button3, Control::ButtonPD, ElementButtons[index]});
         QTest::mouseClick(buttons[index], Qt::LeftButton);
         QCOMPARE(ElementActive, 1);
         QCOMPARE(ElementStep, first);
@@ -256,11 +253,11 @@ private slots:
     void phaseAndSensorButtonsSetTheirCounters()
     {
         tick();
-        w->Button2->show();
+        showControls(*w, {Control::Button2});
         QTest::mouseClick(w->Button2, Qt::LeftButton);
         QCOMPARE(PhaseSweepStep, 1);
 
-        w->Button3->show();
+        showControls(*w, {Control::Button3});
         QTest::mouseClick(w->Button3, Qt::LeftButton);
         QCOMPARE(ElementStep, -1);
         QCOMPARE(SensorStep, 1);
@@ -273,7 +270,7 @@ private slots:
     void speedMarksShowBesideTheScrollBar()
     {
         ChoiceIndex = 2;
-        w->Button1Click();
+        w->command(Button1Click);
         for (int i = 0; i < 260; ++i)
             w->Timer1Timer();
         QCOMPARE(PageStep, 250);

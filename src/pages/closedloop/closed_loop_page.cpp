@@ -1,16 +1,13 @@
 #include "pages/closedloop/closed_loop_page.h"
 
-#include "app/tpll.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 
-#include <QPushButton>
-
-void showRestartOnly(TPLL &w)
+void showRestartOnly(Stage &stage)
 {
-    for (QPushButton *b : {w.ButtonA, w.ButtonB, w.ButtonC, w.ButtonD, w.ButtonE, w.ButtonF, w.ButtonG,
-                           w.Button2, w.ButtonMod, w.ButtonPP})
-        b->hide();
-    w.Button1->show();
+    stage.controls.hide(ElementButtons);
+    stage.controls.hide({Control::Button2, Control::ButtonMod, Control::ButtonPP});
+    stage.controls.show(Control::Button1);
 }
 
 void PhaseRampPlot(Canvas &canvas, const RampLaw &law, int s)

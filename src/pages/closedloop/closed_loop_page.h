@@ -2,10 +2,10 @@
 // What the two closed-loop animations share: the controls they leave on screen, and the
 // plot of the setpoint and feedback phases, one pixel of each per tick, never erased.
 class Canvas;
-class TPLL;
+class Stage;
 
 // Only the start button stays, so the user can run the animation again.
-void showRestartOnly(TPLL &window);
+void showRestartOnly(Stage &stage);
 
 // Each ramp is a straight law of the step: pixel (x0 + dx*s, y0 + dy*s), truncated.
 struct RampLaw

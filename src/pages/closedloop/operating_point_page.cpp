@@ -1,7 +1,7 @@
 #include "pages/closedloop/operating_point_page.h"
 
-#include "app/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pages/stage.h"
 #include "drawing/antenna.h"
 #include "drawing/arrow.h"
 #include "drawing/canvas.h"
@@ -109,11 +109,11 @@ constexpr double AngleStep = 0.05;
 constexpr int ExplanationFrom = 201;
 }
 
-void OperatingPointPage(TPLL &window)
+void OperatingPointPage(Stage &stage)
 {
     const int p = PageStep;
-    Canvas &canvas = window.canvas();
-    showRestartOnly(window);
+    Canvas &canvas = stage.canvas;
+    showRestartOnly(stage);
     drawLoopDiagram(canvas, DiagramVariant::OperatingPoint);
     drawTurningAntenna(canvas, AngleStep * (p - 2), AngleStep * (p - 1), AngleStep * p);
 

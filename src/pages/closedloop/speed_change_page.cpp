@@ -1,7 +1,7 @@
 #include "pages/closedloop/speed_change_page.h"
 
-#include "app/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pages/stage.h"
 #include "drawing/antenna.h"
 #include "drawing/arrow.h"
 #include "drawing/canvas.h"
@@ -172,11 +172,11 @@ QString comparatorMeanText(int k)
     return QLocale().toString(volts, 'g', 15);
 }
 
-void SpeedChangePage(TPLL &window)
+void SpeedChangePage(Stage &stage)
 {
     const int k = ElementStep;
-    Canvas &canvas = window.canvas();
-    showRestartOnly(window);
+    Canvas &canvas = stage.canvas;
+    showRestartOnly(stage);
     drawLoopDiagram(canvas, DiagramVariant::SpeedChange);
     drawTurningAntenna(canvas, antennaAngle(k - 2), antennaAngle(k - 1), antennaAngle(k));
 

@@ -4,10 +4,10 @@
 // phase ramps spreading from a pi/4 to a 3pi/4 lag.
 #include <QString>
 
-class TPLL;
+class Stage;
 
 // Draws the frame for k = ElementStep (2 to 320).
-void SpeedChangePage(TPLL &window);
+void SpeedChangePage(Stage &stage);
 
 // The comparator mean shown at step k, in volts, in the user's number format ("1,27" in French).
 QString comparatorMeanText(int k);

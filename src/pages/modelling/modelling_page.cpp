@@ -1,15 +1,15 @@
 #include "pages/modelling/modelling_page.h"
 
-#include "app/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
-
-#include <QPushButton>
+#include "pages/commands.h"
 
 namespace {
 using namespace Colour;
+using enum Control;
 using FontFace::Sans;
 
 const PageText Title = {240, 136, Sans, 12, Highlight, QStringLiteral("Modélisation de la boucle :")};
@@ -33,73 +33,70 @@ void writeTransparent(Canvas &canvas, std::span<const PageText> texts)
 }
 
 // What every analysis page starts with: a clear area and the way back to the model.
-void openAnalysisPage(TPLL &w)
+void openAnalysisPage(Stage &stage)
 {
-    w.ClearDrawingArea();
-    w.ButtonBOnc->hide();
-    w.ButtonBOc->hide();
-    w.Button1->hide();
-    w.ButtonPP->show();
+    stage.ClearDrawingArea();
+    stage.controls.hide({ButtonBOnc, ButtonBOc, Button1});
+    stage.controls.show(ButtonPP);
+}
+
+// The block model under the page's title, with the two analysis choices.
+void showBlockModel(Stage &stage)
+{
+    stage.controls.show({ButtonBOnc, ButtonBOc});
+    stage.controls.hide(Buttonregul);
+    writeTransparent(stage.canvas, AnalysisChoices);
+    stage.controls.hide(ButtonMod);
+    stage.drawPicture(stage.PllModelBitmap, QStringLiteral("pllmodel"), 80, 150);
 }
 }
 
-void ModellingPage(TPLL &w)
+void ModellingPage(Stage &stage)
 {
-    for (QPushButton *b : {w.ButtonA, w.ButtonB, w.ButtonC, w.ButtonD, w.ButtonE, w.ButtonF, w.ButtonG})
-        b->hide();
-    w.Button1->show();
-    w.Button2->hide();
-    drawLoopDiagram(w.canvas(), DiagramVariant::Full);
-    w.canvas().SetBkMode(BkMode::Transparent);
-    drawText(w.canvas(), Title);
+    stage.controls.hide(ElementButtons);
+    stage.controls.show(Button1);
+    stage.controls.hide(Button2);
+    drawLoopDiagram(stage.canvas, DiagramVariant::Full);
+    stage.canvas.SetBkMode(BkMode::Transparent);
+    drawText(stage.canvas, Title);
     PageStep = -3;
     if (ShowModelButton == 1)
-        w.ButtonMod->show();
+        stage.controls.show(ButtonMod);
 }
 
-void TPLL::ButtonModClick()
+void ButtonModClick(Stage &stage)
 {
-    ButtonBOnc->show();
-    ButtonBOc->show();
-    Buttonregul->hide();
-    writeTransparent(canvas(), AnalysisChoices);
-    ButtonMod->hide();
-    drawPicture(PllModelBitmap, QStringLiteral("pllmodel"), 80, 150);
+    showBlockModel(stage);
 }
 
-void TPLL::ButtonBOncClick()
+void ButtonBOncClick(Stage &stage)
 {
-    openAnalysisPage(*this);
-    Buttonregul->hide();
-    drawPicture(PllBoncBitmap, QStringLiteral("PLLBOnc"), 150, 80);
+    openAnalysisPage(stage);
+    stage.controls.hide(Buttonregul);
+    stage.drawPicture(stage.PllBoncBitmap, QStringLiteral("PLLBOnc"), 150, 80);
 }
 
-void TPLL::ButtonBOcClick()
+void ButtonBOcClick(Stage &stage)
 {
-    openAnalysisPage(*this);
-    Buttonregul->show();
-    writeTransparent(canvas(), RegulatorChoice);
-    drawPicture(PllBocBitmap, QStringLiteral("PLLBOc"), 80, 20);
+    openAnalysisPage(stage);
+    stage.controls.show(Buttonregul);
+    writeTransparent(stage.canvas, RegulatorChoice);
+    stage.drawPicture(stage.PllBocBitmap, QStringLiteral("PLLBOc"), 80, 20);
 }
 
-void TPLL::ButtonregulClick()
+void ButtonregulClick(Stage &stage)
 {
-    openAnalysisPage(*this);
-    Buttonregul->hide();
-    drawPicture(RegulBitmap, QStringLiteral("regul"), 80, 20);
+    openAnalysisPage(stage);
+    stage.controls.hide(Buttonregul);
+    stage.drawPicture(stage.RegulBitmap, QStringLiteral("regul"), 80, 20);
 }
 
-void TPLL::ButtonPPClick()
+void ButtonPPClick(Stage &stage)
 {
-    ClearDrawingArea();
-    Button1->show();
-    ButtonPP->hide();
-    Buttonregul->hide();
+    stage.ClearDrawingArea();
+    stage.controls.show(Button1);
+    stage.controls.hide({ButtonPP, Buttonregul});
     PageStep = -2;
     ShowModelButton = 0;
-    ButtonBOnc->show();
-    ButtonBOc->show();
-    writeTransparent(canvas(), AnalysisChoices);
-    ButtonMod->hide();
-    drawPicture(PllModelBitmap, QStringLiteral("pllmodel"), 80, 150);
+    showBlockModel(stage);
 }

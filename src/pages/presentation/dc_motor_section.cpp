@@ -1,6 +1,6 @@
 // The DC motor: the diagram's motor block, with its input and output arrows, slides down and
 // left, then four lines give its first-order transfer function.
-#include "app/tpll.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
@@ -36,15 +36,15 @@ const PageText GreekLetters[] = {
 };
 }
 
-void MotorIntro(TPLL &window, int l)
+void MotorIntro(Stage &stage, int l)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     slideStep(canvas, offsetAt(l - 1), offsetAt(l), motorGroup, Diagram::MotorLabels);
 }
 
-void MotorPage(TPLL &window)
+void MotorPage(Stage &stage)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     canvas.SetBkMode(BkMode::Transparent);
     drawTexts(canvas, Explanation);
     drawTexts(canvas, GreekLetters);

@@ -1,15 +1,14 @@
 // Section B of the presentation: the phase comparator, an exclusive-OR gate whose output mean
 // grows with the phase shift between the setpoint and the speed sensor's square.
-#include "app/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pages/stage.h"
 #include "drawing/arrow.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
+#include "pages/commands.h"
 #include "pages/presentation/sections.h"
 #include "pages/presentation/slide.h"
-
-#include <QPushButton>
 
 #include <algorithm>
 #include <vector>
@@ -127,7 +126,7 @@ struct Wipe { int x1, y1, x2, y2; };
 const Wipe SweepWipes[] = {{400, 288, 580, 370}, {402, 350, 550, 500}, {405, 280, 435, 287}};
 
 // The sweep's last shift, in pixels: just short of the half period (pi) at 40.
-constexpr int LastShift = 39;
+constexpr int LastShift = SweepLastStep;
 
 void line(Canvas &canvas, QPoint from, QPoint to)
 {
@@ -152,10 +151,10 @@ void drawGate(Canvas &canvas)
     drawSegments(canvas, GateLeads);
 }
 
-void drawStillPicture(TPLL &window)
+void drawStillPicture(Stage &stage)
 {
-    Canvas &canvas = window.canvas();
-    window.Button2->show();
+    Canvas &canvas = stage.canvas;
+    stage.controls.show(Control::Button2);
     canvas.SetBkMode(BkMode::Transparent);
     drawTexts(canvas, PageTexts);
     canvas.setFontName(Sans);
@@ -255,9 +254,9 @@ void drawSweepStep(Canvas &canvas, int p)
 }
 }
 
-void ComparatorIntro(TPLL &window, int k)
+void ComparatorIntro(Stage &stage, int k)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     const int o = 2 * k;
     slideStep(canvas, {0, o - 2}, {0, o}, comparatorGroup);
 
@@ -268,12 +267,17 @@ void ComparatorIntro(TPLL &window, int k)
     drawText(canvas, shifted(Diagram::GainLabel, o));
 }
 
-void ComparatorPage(TPLL &window)
+void ComparatorPage(Stage &stage)
 {
-    drawStillPicture(window);
+    drawStillPicture(stage);
     // Button2 starts the sweep at 1; the intro leaves 60 here, so the sweep waits for it.
     if (PhaseSweepStep < 1 || PhaseSweepStep > LastShift)
         return;
     PhaseSweepStep = std::min(PhaseSweepStep + 1, LastShift);
-    drawSweepStep(window.canvas(), PhaseSweepStep);
+    drawSweepStep(stage.canvas, PhaseSweepStep);
+}
+
+void Button2Click(Stage &)
+{
+    PhaseSweepStep = 1;
 }

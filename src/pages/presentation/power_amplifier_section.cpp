@@ -1,6 +1,6 @@
 // The power amplifier: the diagram's own amplifier group slides down and left, then three
 // lines say why its gain is 1.
-#include "app/tpll.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
@@ -26,14 +26,14 @@ const PageText Explanation[] = {
 };
 }
 
-void AmplifierIntro(TPLL &window, int l)
+void AmplifierIntro(Stage &stage, int l)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     slideStep(canvas, offsetAt(l - 1), offsetAt(l), amplifierGroup, Diagram::AmplifierLabels);
 }
 
-void AmplifierPage(TPLL &window)
+void AmplifierPage(Stage &stage)
 {
-    window.canvas().SetBkMode(BkMode::Transparent);
-    drawTexts(window.canvas(), Explanation);
+    stage.canvas.SetBkMode(BkMode::Transparent);
+    drawTexts(stage.canvas, Explanation);
 }

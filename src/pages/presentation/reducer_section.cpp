@@ -1,6 +1,6 @@
 // The reducer and the radar: the diagram's reducer group, antenna included, slides down and
 // left, then three lines say why the reduction ratio stays out of the loop.
-#include "app/tpll.h"
+#include "pages/stage.h"
 #include "drawing/antenna.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
@@ -13,8 +13,7 @@ using namespace Colour;
 QPoint offsetAt(int l) { return {-8 * l, 2 * l}; }
 
 // The copy's label is written smaller than the diagram's.
-const PageText CopyRadarLabel{Diagram::RadarLabel.x, Diagram::RadarLabel.y, Diagram::RadarLabel.font, 6,
-                              Diagram::RadarLabel.colour, Diagram::RadarLabel.text};
+constexpr int CopyRadarLabelSize = 6;
 
 enum class Ink { Erase, Own };
 
@@ -45,7 +44,10 @@ void reducerGroup(Canvas &canvas, QPoint offset, Ink ink)
 
     // The pivot changed the brush; without this the name would sit on a navy patch.
     canvas.SetBkMode(BkMode::Transparent);
-    PageText radar = CopyRadarLabel.translated(offset);
+    // Made here, not as a constant beside the others: the diagram's label is another file's
+    // constant, which may not be made yet when this file's constants are.
+    PageText radar = Diagram::RadarLabel.translated(offset);
+    radar.size = CopyRadarLabelSize;
     radar.colour = colour(radar.colour);
     drawText(canvas, radar);
 }
@@ -59,16 +61,16 @@ const PageText Explanation[] = {
 };
 }
 
-void ReducerIntro(TPLL &window, int l)
+void ReducerIntro(Stage &stage, int l)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     canvas.SetBkMode(BkMode::Transparent);
     reducerGroup(canvas, offsetAt(l - 1), Ink::Erase);
     reducerGroup(canvas, offsetAt(l), Ink::Own);
 }
 
-void ReducerPage(TPLL &window)
+void ReducerPage(Stage &stage)
 {
-    window.canvas().SetBkMode(BkMode::Transparent);
-    drawTexts(window.canvas(), Explanation);
+    stage.canvas.SetBkMode(BkMode::Transparent);
+    drawTexts(stage.canvas, Explanation);
 }

@@ -1,14 +1,13 @@
 // The regulator, a filtered phase-advance corrector: its block slides down and left, its page
 // says what it is, and its "visualiser" button shows its role, transfer function and circuit.
-#include "app/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
 #include "pages/presentation/sections.h"
 #include "pages/presentation/slide.h"
 
-#include <QPushButton>
 
 namespace {
 using namespace Colour;
@@ -43,9 +42,9 @@ const PageText Role[] = {
 };
 }
 
-void RegulatorIntro(TPLL &window, int l)
+void RegulatorIntro(Stage &stage, int l)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     slideStep(canvas, offsetAt(l - 1), offsetAt(l), regulatorGroup);
     // Written after the white brush came into use: opaque on white, inside the block.
     canvas.setFontColor(Blue);
@@ -53,20 +52,20 @@ void RegulatorIntro(TPLL &window, int l)
     canvas.TextOut(225 - 2 * l, 70 + 2 * l, QStringLiteral("Régulateur"));
 }
 
-void RegulatorPage(TPLL &window)
+void RegulatorPage(Stage &stage)
 {
-    window.canvas().SetBkMode(BkMode::Transparent);
-    drawTexts(window.canvas(), Explanation);
-    window.ButtonPD->show();
+    stage.canvas.SetBkMode(BkMode::Transparent);
+    drawTexts(stage.canvas, Explanation);
+    stage.controls.show(Control::ButtonPD);
 }
 
-void TPLL::ButtonPDClick()
+void ButtonPDClick(Stage &stage)
 {
     ElementStep = -1;
-    ButtonPD->hide();
-    canvas().SetBkMode(BkMode::Transparent);
-    drawTexts(canvas(), Role);
+    stage.controls.hide(Control::ButtonPD);
+    stage.canvas.SetBkMode(BkMode::Transparent);
+    drawTexts(stage.canvas, Role);
     // The grey behind the fraction and the white behind the circuit let the page show through.
-    drawPicture(PdFiltreBitmap, QStringLiteral("PDfiltre"), 20, 255);
-    drawPicture(SchemaPdBitmap, QStringLiteral("schemapd"), 300, 230);
+    stage.drawPicture(stage.PdFiltreBitmap, QStringLiteral("PDfiltre"), 20, 255);
+    stage.drawPicture(stage.SchemaPdBitmap, QStringLiteral("schemapd"), 300, 230);
 }

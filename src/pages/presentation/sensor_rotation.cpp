@@ -1,17 +1,19 @@
 // The encoder disc turning under the infrared beam, with the receiver's output plotted beside
 // it: high while the beam passes between two teeth, low while a tooth blocks it.
-#include "app/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 #include "drawing/page_text.h"
 #include "pages/presentation/encoder_disc.h"
+#include "pages/commands.h"
 #include "pages/presentation/sections.h"
 
 namespace {
 using namespace Colour;
 
-constexpr int LastStep = 68;
 constexpr int ChartLeft = 600, High = 230, Low = 260;
+// The chart with its labels, wiped at each start.
+constexpr int ChartRight = 750, ChartTop = 220, ChartBottom = 270;
 
 // One stretch of the chart: the steps it lasts, whether the beam passes, and where it began
 // (its edge, or the chart's left side for the first one).
@@ -61,10 +63,10 @@ void drawSegment(Canvas &canvas, const ChartSegment &seg, int s)
 }
 }
 
-void SensorRotation(TPLL &window)
+void SensorRotation(Stage &stage)
 {
-    Canvas &canvas = window.canvas();
-    if (SensorStep > 0 && SensorStep < LastStep) {
+    Canvas &canvas = stage.canvas;
+    if (SensorStep > 0 && SensorStep < RotationLastStep) {
         ++SensorStep;
         beamToDisc(canvas);
         canvas.setPenColor(Navy);
@@ -78,11 +80,19 @@ void SensorRotation(TPLL &window)
                 drawSegment(canvas, seg, SensorStep);
     }
     // In the same tick as the last step, and held from then on: the beam blocked, the last edge.
-    if (SensorStep == LastStep) {
+    if (SensorStep == RotationLastStep) {
         beamToReceiver(canvas, BtnFace);
-        drawEncoderDisc(canvas, LastStep);
+        drawEncoderDisc(canvas, RotationLastStep);
         rightShaft(canvas);
         line(canvas, Black, 1, {735, High}, {735, Low});
         line(canvas, Black, 1, {735, Low}, {737, Low});
     }
+}
+
+void Button3Click(Stage &stage)
+{
+    stage.canvas.setPenAndBrush(BtnFace);
+    stage.canvas.Rectangle(ChartLeft, ChartTop, ChartRight, ChartBottom);
+    ElementStep = -1;
+    SensorStep = 1;
 }

@@ -1,6 +1,6 @@
 // The setpoint: a 100 kHz quartz oscillator divided by N. The label "CONSIGNE :" slides from
 // the diagram to the start of the explanation, which shows the two blocks and the square wave.
-#include "app/tpll.h"
+#include "pages/stage.h"
 #include "drawing/arrow.h"
 #include "drawing/canvas.h"
 #include "drawing/page_text.h"
@@ -42,9 +42,9 @@ const Arrow BlockArrows[] = {
 };
 }
 
-void SetpointIntro(TPLL &window, int n)
+void SetpointIntro(Stage &stage, int n)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     canvas.SetBkMode(BkMode::Transparent);
     canvas.setFontSize(10);
     canvas.setFontColor(BtnFace);
@@ -53,9 +53,9 @@ void SetpointIntro(TPLL &window, int n)
     canvas.TextOut(2 * n + 1, 3 * n + 100, Label);
 }
 
-void SetpointPage(TPLL &window)
+void SetpointPage(Stage &stage)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     canvas.SetBkMode(BkMode::Transparent);
     drawTexts(canvas, Explanation);
 

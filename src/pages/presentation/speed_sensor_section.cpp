@@ -1,15 +1,13 @@
 // The speed sensor, an optical encoder: the diagram's sensor block slides down and left to
 // the motor shaft's end, and its page shows the disc between emitter and receiver, with
 // Button3 to watch it turn.
-#include "app/tpll.h"
+#include "pages/stage.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
 #include "pages/presentation/encoder_disc.h"
 #include "pages/presentation/sections.h"
 #include "pages/presentation/slide.h"
-
-#include <QPushButton>
 
 namespace {
 using namespace Colour;
@@ -79,16 +77,16 @@ void drawStroke(Canvas &canvas, const Stroke &s)
 }
 }
 
-void SensorIntro(TPLL &window, int l)
+void SensorIntro(Stage &stage, int l)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     // The button-face fill of the previous block takes its labels with it.
     slideStep(canvas, offsetAt(l - 1), offsetAt(l), sensorGroup, Diagram::SensorLabels);
 }
 
-void SensorPage(TPLL &window)
+void SensorPage(Stage &stage)
 {
-    Canvas &canvas = window.canvas();
+    Canvas &canvas = stage.canvas;
     canvas.setPenColor(Red);
     canvas.setPenWidth(1);
     drawSegments(canvas, OutputArrow);
@@ -112,7 +110,7 @@ void SensorPage(TPLL &window)
     drawStroke(canvas, BeamToReceiver);
     // Drawn after the disc: the shaft passes in front of it.
     drawStroke(canvas, RightShaft);
-    window.Button3->show();
+    stage.controls.show(Control::Button3);
 
     canvas.setFontName(Sans);
     canvas.setFontSize(10);

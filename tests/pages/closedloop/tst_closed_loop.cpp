@@ -1,6 +1,6 @@
 // The two closed-loop animations, driven through the real window and read back as pixels.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "drawing/antenna.h"
 #include "pages/closedloop/speed_change_page.h"

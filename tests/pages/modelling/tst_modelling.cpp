@@ -1,6 +1,6 @@
 // The modelling topic through the real window: its page, its five buttons and its pictures.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "pixel_probe.h"
 #include "window_fixture.h"
@@ -107,7 +107,7 @@ private slots:
         QVERIFY(!w->ButtonMod->isVisible());
         QVERIFY(w->ButtonBOnc->isVisible());
         QVERIFY(w->ButtonBOc->isVisible());
-        QVERIFY(drawnAt(picture(), w->PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
+        QVERIFY(drawnAt(picture(), w->stage().PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
         QVERIFY(Probe::count(picture(), QRect(100, 350, 600, 14), rgb(Colour::Blue)) > 100);
     }
 
@@ -130,7 +130,7 @@ private slots:
         click(button == 0 ? w->ButtonBOnc : w->ButtonBOc);
         if (button == 2)
             click(w->Buttonregul);
-        Picture *shown[] = {&w->PllBoncBitmap, &w->PllBocBitmap, &w->RegulBitmap};
+        Picture *shown[] = {&w->stage().PllBoncBitmap, &w->stage().PllBocBitmap, &w->stage().RegulBitmap};
         // The open-loop picture with the regulator lies over the page's red texts.
         QVERIFY(drawnAt(picture(), *shown[button], at, button == 1 ? 0 : rgb(Colour::BtnFace)));
         QVERIFY(!w->Button1->isVisible());
@@ -161,7 +161,7 @@ private slots:
         QVERIFY(w->Button1->isVisible());
         QVERIFY(!w->ButtonPP->isVisible());
         QVERIFY(w->ButtonBOnc->isVisible() && w->ButtonBOc->isVisible());
-        QVERIFY(drawnAt(picture(), w->PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
+        QVERIFY(drawnAt(picture(), w->stage().PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
         w->Timer1Timer(); // the diagram and title above the model, without the "Visualiser" button
         QCOMPARE(PageStep, -3);
         QVERIFY(!w->ButtonMod->isVisible());

@@ -1,7 +1,7 @@
 // The motor and reducer sections of the presentation topic through the real window: their
 // blocks sliding out of the diagram, where they come to rest, and their end pages.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"

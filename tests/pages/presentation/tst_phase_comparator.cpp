@@ -1,6 +1,6 @@
 // The phase comparator section through the real window: intro slide, end page, phase sweep.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "drawing/loop_diagram.h"
 #include "pixel_probe.h"

@@ -1,7 +1,7 @@
 // The presentation topic through the real window: its section dispatch and the setpoint,
 // regulator and amplifier sections, read back as pixels of the drawing area.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
@@ -110,8 +110,7 @@ private slots:
     {
         openTopic();
         press(w->ButtonD);
-        w->ButtonPD->show();
-        w->Button2->show();
+        showControls(*w, {Control::ButtonPD, Control::Button2});
         tick();
         QVERIFY(!w->ButtonPD->isVisible());
         QVERIFY(!w->Button2->isVisible());
@@ -134,7 +133,7 @@ private slots:
     void regulatorPageOffersItsPictures()
     {
         openTopic();
-        w->Button2->show();
+        showControls(*w, {Control::Button2});
         press(w->ButtonC);
         tick();
         QVERIFY(!w->Button2->isVisible());

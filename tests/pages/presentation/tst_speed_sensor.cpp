@@ -1,7 +1,7 @@
 // The speed sensor section and the encoder rotation run through the real window, read back as
 // pixels of the drawing area.
 #include "app/application.h"
-#include "app/page_state.h"
+#include "pages/page_state.h"
 #include "app/tpll.h"
 #include "drawing/canvas.h"
 #include "pixel_probe.h"

@@ -13,3 +13,14 @@ extern std::int32_t ShowModelButton; // 1: the modelling page shows its "Visuali
 
 // Puts every integer back to its value at start-up.
 void resetPageState();
+
+// The eight integers at one moment, to be put back later (going back a frame).
+struct PageState
+{
+    std::int32_t pageStep, choiceIndex, elementActive, elementStep, localStep, phaseSweepStep,
+        sensorStep, showModelButton;
+
+    static PageState current();
+    void restore() const;
+    bool operator==(const PageState &) const = default;
+};
