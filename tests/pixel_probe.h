@@ -3,6 +3,7 @@
 // two pictures differ. Colours are compared without their alpha byte.
 #include "drawing/colours.h"
 
+#include <QCryptographicHash>
 #include <QImage>
 #include <QRect>
 
@@ -41,5 +42,14 @@ inline QRect difference(const QImage &a, const QImage &b)
             if (opaque(a.pixel(x, y)) != opaque(b.pixel(x, y)))
                 r |= QRect(x, y, 1, 1);
     return r;
+}
+
+// The SHA-1 of the pixels, row by row, cut to 16 hex digits: plenty to tell two frames apart.
+inline QByteArray hash(const QImage &image)
+{
+    QCryptographicHash sha1(QCryptographicHash::Sha1);
+    for (int y = 0; y < image.height(); ++y)
+        sha1.addData(QByteArrayView(image.constScanLine(y), qsizetype(image.width()) * 4));
+    return sha1.result().toHex().left(16);
 }
 }

@@ -26,6 +26,7 @@ namespace {
 struct ButtonRow
 {
     QPushButton *TPLL::*button;
+    const char *name;
     Control control;
     int left, top, width, height;
     const char *caption;
@@ -35,22 +36,22 @@ struct ButtonRow
 // The buttons the pages show and hide, in tab order; the scroll bar and the list take tab places
 // 1 and 2, after Button1, and the print button comes last.
 const ButtonRow ButtonRows[] = {
-    {&TPLL::Button1, Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
-    {&TPLL::ButtonA, Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
-    {&TPLL::ButtonB, Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
-    {&TPLL::ButtonC, Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
-    {&TPLL::Button2, Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
-    {&TPLL::ButtonPD, Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
-    {&TPLL::ButtonD, Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
-    {&TPLL::ButtonE, Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
-    {&TPLL::ButtonF, Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
-    {&TPLL::ButtonG, Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
-    {&TPLL::Button3, Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
-    {&TPLL::ButtonMod, Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
-    {&TPLL::ButtonBOnc, Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
-    {&TPLL::ButtonBOc, Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
-    {&TPLL::ButtonPP, Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
-    {&TPLL::Buttonregul, Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
+    {&TPLL::Button1, "Button1", Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
+    {&TPLL::ButtonA, "ButtonA", Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
+    {&TPLL::ButtonB, "ButtonB", Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
+    {&TPLL::ButtonC, "ButtonC", Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
+    {&TPLL::Button2, "Button2", Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
+    {&TPLL::ButtonPD, "ButtonPD", Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
+    {&TPLL::ButtonD, "ButtonD", Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
+    {&TPLL::ButtonE, "ButtonE", Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
+    {&TPLL::ButtonF, "ButtonF", Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
+    {&TPLL::ButtonG, "ButtonG", Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
+    {&TPLL::Button3, "Button3", Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
+    {&TPLL::ButtonMod, "ButtonMod", Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
+    {&TPLL::ButtonBOnc, "ButtonBOnc", Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
+    {&TPLL::ButtonBOc, "ButtonBOc", Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
+    {&TPLL::ButtonPP, "ButtonPP", Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
+    {&TPLL::Buttonregul, "Buttonregul", Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
 };
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
@@ -58,11 +59,11 @@ const QRect ListPlace(64, 488, 329, 49);
 // Under the start button, clear of every control and of the speed marks.
 const QRect StatusPlace(456, 523, 200, 13);
 
-struct LabelRow { QLabel *TPLL::*label; int left, top, width, height; const char *text; };
+struct LabelRow { QLabel *TPLL::*label; const char *name; int left, top, width, height; const char *text; };
 const LabelRow LabelRows[] = {
-    {&TPLL::Label4, 168, 0, 296, 13, "Asservissement de vitesse d'un radar par verrouillage de phase"},
-    {&TPLL::Label2, 640, 0, 64, 13, "Cours PLL"},
-    {&TPLL::Label3, 720, 0, 53, 13, "Version 2.2"},
+    {&TPLL::Label4, "Label4", 168, 0, 296, 13, "Asservissement de vitesse d'un radar par verrouillage de phase"},
+    {&TPLL::Label2, "Label2", 640, 0, 64, 13, "Cours PLL"},
+    {&TPLL::Label3, "Label3", 720, 0, 53, 13, "Version 2.2"},
 };
 
 const char *const Topics[] = {
@@ -115,11 +116,13 @@ TPLL::TPLL(QWidget *parent)
 
     // The drawing area comes first so that the buttons stand on top of it.
     FOND = new DrawingArea(m_stage.canvas, this);
+    FOND->setObjectName(QStringLiteral("FOND"));
     FOND->setGeometry(10, 16, Canvas::Width, Canvas::Height);
 
     for (const ButtonRow &row : ButtonRows) {
         auto *button = new QPushButton(this);
         this->*row.button = button;
+        button->setObjectName(QLatin1String(row.name));
         button->setGeometry(row.left, row.top, row.width, row.height);
         if (row.caption)
             button->setText(QString::fromUtf8(row.caption));
@@ -129,12 +132,14 @@ TPLL::TPLL(QWidget *parent)
         connect(button, &QPushButton::clicked, this, [this, c = commandOf(row.control)] { command(c); });
     }
     BitBtn1 = new QPushButton(this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(PrintButtonPlace);
     BitBtn1->setToolTip(QStringLiteral("Imprimer la page en cours"));
     BitBtn1->setIcon(printerIcon());
     connect(BitBtn1, &QPushButton::clicked, this, &TPLL::BitBtn1Click);
 
     ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
+    ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
     ScrollBar1->setGeometry(ScrollBarPlace);
     ScrollBar1->setRange(1, 100);
     ScrollBar1->setSingleStep(1);
@@ -143,6 +148,7 @@ TPLL::TPLL(QWidget *parent)
     ScrollBar1->setToolTip(QStringLiteral("Réglage vitesse animation"));
 
     ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(ListPlace);
     ListBox1->setToolTip(QStringLiteral("MENU"));
     ListBox1->setUniformItemSizes(true);
@@ -157,6 +163,7 @@ TPLL::TPLL(QWidget *parent)
     for (const LabelRow &row : LabelRows) {
         auto *label = new QLabel(QString::fromUtf8(row.text), this);
         this->*row.label = label;
+        label->setObjectName(QLatin1String(row.name));
         // Our font runs a little wider than the one the layout was made for: never cut a label.
         label->setGeometry(row.left, row.top, std::max(row.width, label->sizeHint().width()), row.height);
         QPalette palette = label->palette();
@@ -164,6 +171,7 @@ TPLL::TPLL(QWidget *parent)
         label->setPalette(palette);
     }
     StatusLine = new QLabel(this);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setGeometry(StatusPlace);
 
     setTabOrder(Button1, ScrollBar1);
@@ -180,6 +188,7 @@ TPLL::TPLL(QWidget *parent)
     addPlaybackActions();
 
     Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(20);
     connect(Timer1, &QTimer::timeout, this, &TPLL::Timer1Timer);

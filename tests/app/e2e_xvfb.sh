@@ -50,6 +50,29 @@ wait_for 15 closedloop-end ramps_ended ||
     fail "phase ramps did not reach their ends: (759,171)=$(pixel 759 171) expected $BLUE," \
          "(759,191)=$(pixel 759 191) expected $BLACK; screenshot $SHOT"
 
+# b2) playback from the keyboard, on the restarted animation: P pauses it (the picture holds and
+#     the status line under the start button reads "Pause — image ..."), "," steps back a frame,
+#     and P again lets it run to its end.
+drawing() { "$CONVERT" "$SHOT" -crop "775x465+$((WX + 10))+$((WY + 16))" +repage "$WORK/$1.png"; }
+click $BUTTON_X $BUTTON_Y
+sleep 0.5
+xdotool key p
+sleep 0.2
+shoot paused-1; drawing paused-1
+[ "$(colour_count 456 523 200 13 $BLACK)" -gt 20 ] || fail "no status line under the start button while paused; screenshot $SHOT"
+sleep 0.4
+shoot paused-2; drawing paused-2
+"$CONVERT" "$WORK/paused-1.png" "$WORK/paused-2.png" -metric AE -compare -format '%[distortion]' info: 2>/dev/null |
+    grep -qx 0 || fail "the picture changed while paused; screenshots $WORK/paused-1.png and $SHOT"
+xdotool key comma
+sleep 0.2
+shoot back; drawing back
+"$CONVERT" "$WORK/paused-2.png" "$WORK/back.png" -metric AE -compare -format '%[distortion]' info: 2>/dev/null |
+    grep -qx 0 && fail "',' did not step back; screenshot $SHOT"
+xdotool key p
+wait_for 15 resumed ramps_ended || fail "the animation did not run to its end after P; screenshot $SHOT"
+[ "$(colour_count 456 523 200 13 $BLACK)" = 0 ] || fail "the status line stays while running; screenshot $SHOT"
+
 # c) presentation topic: the blue hint lines are written under the diagram; the amplifier's
 #    button slides its block down to rest at (80,180)-(180,220) beside its explanation.
 click $LIST_X "$(list_entry_y 0)"
@@ -67,6 +90,6 @@ click $LIST_X "$(list_entry_y 1)"
 sleep 0.3
 wait_for 5 menu-again menu_drawn || fail "menu page not back after choosing topic 1: $(describe_menu)"
 
-echo "e2e_xvfb: PASS (menu drawn, topic 2 plays to its end, topic 0 hints and the amplifier page, menu back) on $DISPLAY"
+echo "e2e_xvfb: PASS (menu drawn, topic 2 plays to its end, pauses and steps back from the keyboard, topic 0 hints and the amplifier page, menu back) on $DISPLAY"
 [ "${E2E_KEEP:-0}" = 1 ] && echo "e2e_xvfb: screenshots kept in $WORK"
 exit 0

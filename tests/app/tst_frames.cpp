@@ -4,9 +4,9 @@
 //   PLL_RECORD_FRAMES=1 build/tests/tst_frames
 #include "app/application.h"
 #include "page_runs.h"
+#include "pixel_probe.h"
 #include "pages/page_tick.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -14,15 +14,6 @@
 
 namespace {
 const QString FramesFile = QStringLiteral(FRAMES_FILE);
-
-// The SHA-1 of the pixels, row by row, cut to 16 hex digits: plenty to tell two frames apart.
-QByteArray frameHash(const QImage &image)
-{
-    QCryptographicHash sha1(QCryptographicHash::Sha1);
-    for (int y = 0; y < image.height(); ++y)
-        sha1.addData(QByteArrayView(image.constScanLine(y), qsizetype(image.width()) * 4));
-    return sha1.result().toHex().left(16);
-}
 
 struct Frame
 {
@@ -89,11 +80,11 @@ private slots:
     {
         QImage image(Canvas::Width, Canvas::Height, QImage::Format_RGB32);
         image.fill(Qt::white);
-        const QByteArray white = frameHash(image);
+        const QByteArray white = Probe::hash(image);
         for (const QPoint corner : {QPoint(0, 0), QPoint(Canvas::Width - 1, Canvas::Height - 1)}) {
             QImage changed = image;
             changed.setPixel(corner, qRgb(255, 255, 254));
-            QVERIFY2(frameHash(changed) != white, qPrintable(QStringLiteral("pixel (%1, %2) not hashed").arg(corner.x()).arg(corner.y())));
+            QVERIFY2(Probe::hash(changed) != white, qPrintable(QStringLiteral("pixel (%1, %2) not hashed").arg(corner.x()).arg(corner.y())));
         }
     }
 
@@ -126,7 +117,7 @@ private slots:
                 [&](bool) {
                     PageTick(stage);
                     const QImage &image = stage.canvas.image();
-                    frames.append({run.name, ++tick, frameHash(image)});
+                    frames.append({run.name, ++tick, Probe::hash(image)});
                     const qsizetype i = frames.size() - 1;
                     if (recording || !mismatch.isEmpty())
                         return;

@@ -1,8 +1,9 @@
 // A long run of random user actions on the real window: clicks on whichever buttons are
-// visible, list choices, scroll bar moves and bursts of ticks, in every topic. After each
-// action the page state must hold values its pages can give it, the controls each page needs
-// must be shown, and a page reached by an uninterrupted run must look exactly as it does
-// when reached from a fresh start.
+// visible, list choices, scroll bar moves, bursts of ticks, pause and a frame forward or back,
+// in every topic. After each action the page state must hold values its pages can give it, the
+// controls each page needs must be shown, a page reached by an uninterrupted run must look
+// exactly as it does when reached from a fresh start, and a frame back must give the state and
+// picture of the frame before.
 //
 //   PLL_RANDOM_SEED=n    replays a run (the seed is printed at the start of every run)
 //   PLL_RANDOM_EVENTS=n  number of actions (10000 unless given)
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <optional>
 
 namespace {
 struct Range { const char *name; const std::int32_t *value; int low, high; };
@@ -91,6 +93,10 @@ private:
     QString checkState() const;
     QString checkControlsAfterTick(int pageBefore) const;
     QString checkPicture();
+    // The frames since the last command, as the playback counts them.
+    void commandDone();
+    void frameDrawn(const PageState &before, bool keepPicture);
+    QString stepBack();
 
     std::unique_ptr<TPLL> w;
     QRandomGenerator random;
@@ -98,7 +104,55 @@ private:
     std::map<QString, int> compared;        // how often each landmark was checked
     QString run;                            // the run in progress, empty once interrupted
     bool recording = false;
+    struct Frame { PageState state; std::optional<size_t> picture; };
+    std::vector<Frame> frames;
+    int picturesBack = 0;                   // frames back whose picture was compared
 };
+
+namespace {
+size_t pictureHash(TPLL &w)
+{
+    const QImage &image = w.canvas().image();
+    return qHashBits(image.constBits(), size_t(image.sizeInBytes()));
+}
+}
+
+void RandomUse::commandDone()
+{
+    frames.clear();
+    // Paused, a command's page shows its first frame at once.
+    if (w->playback().isPaused())
+        frames.push_back({PageState::current(), pictureHash(*w)});
+}
+
+// After a tick or a step forward: a frame when the state moved on, or the first one.
+void RandomUse::frameDrawn(const PageState &before, bool keepPicture)
+{
+    if (!frames.empty() && PageState::current() == before)
+        return;
+    frames.push_back({PageState::current(), {}});
+    if (keepPicture)
+        frames.back().picture = pictureHash(*w);
+}
+
+QString RandomUse::stepBack()
+{
+    const PageState before = PageState::current();
+    QTest::keyClick(w.get(), Qt::Key_Comma);
+    if (frames.size() < 2)
+        return PageState::current() == before ? QString() : QStringLiteral("went back past the first frame");
+    frames.pop_back();
+    const Frame &earlier = frames.back();
+    if (!(PageState::current() == earlier.state))
+        return QStringLiteral("back to PageStep %1 ElementStep %2, not %3 %4")
+            .arg(PageStep).arg(ElementStep).arg(earlier.state.pageStep).arg(earlier.state.elementStep);
+    if (!earlier.picture)
+        return {};
+    ++picturesBack;
+    if (*earlier.picture != pictureHash(*w))
+        return QStringLiteral("back at PageStep %1 ElementStep %2: not the picture drawn then").arg(PageStep).arg(ElementStep);
+    return {};
+}
 
 void RandomUse::chooseTopic(int entry)
 {
@@ -116,6 +170,9 @@ void RandomUse::tick(int count)
 void RandomUse::initTestCase()
 {
     w = openWindow();
+    // The playback keys are the window's shortcuts: they need it active.
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
     recording = true;
     // The three other topics, then each section, each run a little past its end.
     const struct { int topic; const char *element; int ticks; } runs[] = {
@@ -150,18 +207,52 @@ void RandomUse::initTestCase()
 QString RandomUse::act()
 {
     const int kind = random.bounded(100);
+    if (kind < 4) {
+        QTest::keyClick(w.get(), Qt::Key_P);
+        return w->playback().isPaused() ? QStringLiteral("pause") : QStringLiteral("resume");
+    }
+    if (kind < 10) {
+        const PageState before = PageState::current();
+        QTest::keyClick(w.get(), Qt::Key_Period);
+        frameDrawn(before, true);
+        return QStringLiteral("a frame forward");
+    }
+    if (kind < 16) {
+        const QString fault = stepBack();
+        return fault.isEmpty() ? QStringLiteral("a frame back") : QStringLiteral("a frame back: FAULT ") + fault;
+    }
+    if (kind < 20) {
+        // A teacher's to and fro over a few frames.
+        const int n = 1 + random.bounded(5);
+        for (int i = 0; i < n; ++i) {
+            const PageState before = PageState::current();
+            QTest::keyClick(w.get(), Qt::Key_Period);
+            frameDrawn(before, true);
+        }
+        for (int i = 0; i < n; ++i)
+            if (const QString fault = stepBack(); !fault.isEmpty())
+                return QStringLiteral("%1 frames forward, back %2: FAULT %3").arg(n).arg(i + 1).arg(fault);
+        return QStringLiteral("%1 frames forward and back").arg(n);
+    }
     if (kind < 35) {
+        // Paused, half the bursts resume first, so that the run goes on.
+        if (w->playback().isPaused() && random.bounded(2))
+            QTest::keyClick(w.get(), Qt::Key_P);
         // Bursts long enough to finish any animation, and short ones that interrupt them.
         const int limits[] = {3, 30, 400};
         const int n = 1 + random.bounded(limits[random.bounded(3)]);
         const int before = PageStep;
         for (int i = 0; i < n; ++i) {
             const int pageBefore = PageStep;
+            const PageState stateBefore = PageState::current();
             tick(1);
+            const bool drawn = !w->playback().isPaused();
+            if (drawn)
+                frameDrawn(stateBefore, i >= n - 3); // the pictures a few steps back may compare with
             QString fault = checkState();
-            if (fault.isEmpty())
+            if (fault.isEmpty() && drawn)
                 fault = checkControlsAfterTick(pageBefore);
-            if (fault.isEmpty())
+            if (fault.isEmpty() && drawn)
                 fault = checkPicture();
             if (!fault.isEmpty())
                 return QStringLiteral("tick %1 of %2 from PageStep %3: FAULT %4").arg(i + 1).arg(n).arg(before).arg(fault);
@@ -178,6 +269,7 @@ QString RandomUse::act()
         const NamedButton &b = *shown[random.bounded(int(shown.size()))];
         const int topic = ChoiceIndex;
         QTest::mouseClick(w.get()->*b.button, Qt::LeftButton);
+        commandDone();
         run = b.button == &TPLL::Button1 ? QStringLiteral("start %1").arg(topic)
             : b.element                 ? QStringLiteral("section %1").arg(b.name)
                                         : QString();
@@ -186,6 +278,7 @@ QString RandomUse::act()
     if (kind < 85) {
         const int entry = random.bounded(4);
         chooseTopic(entry);
+        commandDone();
         run.clear();
         return QStringLiteral("choose topic %1").arg(entry);
     }
@@ -302,7 +395,9 @@ void RandomUse::randomUse()
     QStringList counts;
     for (const auto &[key, n] : compared)
         counts << QStringLiteral("%1: %2").arg(key).arg(n);
-    qInfo("landmark pictures compared: %s", qPrintable(counts.join(QStringLiteral(", "))));
+    qInfo("landmark pictures compared: %s; pictures a frame back compared: %d",
+          qPrintable(counts.join(QStringLiteral(", "))), picturesBack);
+    QVERIFY2(picturesBack > events / 50, "too few frames back compared with the picture drawn then");
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));

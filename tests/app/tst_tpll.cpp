@@ -5,6 +5,7 @@
 #include "pixel_probe.h"
 #include "window_fixture.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -278,6 +279,52 @@ private slots:
         const QRgb blue = Probe::rgb(Colour::Blue);
         QVERIFY(Probe::count(shot, QRect(650, 500, 14, 20), blue) > 0);
         QVERIFY(Probe::count(shot, QRect(790, 500, 10, 20), blue) > 0);
+    }
+
+    void playbackKeysWorkWhicheverControlHasFocus_data()
+    {
+        QTest::addColumn<QString>("focus");
+        for (const char *name : {"ListBox1", "ScrollBar1", "Button1", "BitBtn1", "FOND"})
+            QTest::addRow("%s", name) << QString::fromLatin1(name);
+    }
+    void playbackKeysWorkWhicheverControlHasFocus()
+    {
+        QFETCH(QString, focus);
+        choose(2);
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        tick(5);
+        QWidget *focused = w->findChild<QWidget *>(focus);
+        QVERIFY(focused);
+        focused->setFocusPolicy(Qt::StrongFocus);
+        focused->setFocus();
+        QCOMPARE(w->StatusLine->text(), QString());
+        QTest::keyClick(focused, Qt::Key_P);
+        QVERIFY(w->playback().isPaused());
+        QCOMPARE(ChoiceIndex, 2); // the list did not take the letter
+        tick(3);
+        QCOMPARE(w->StatusLine->text(), QStringLiteral("Pause — image 6 / 250"));
+        QTest::keyClick(focused, Qt::Key_Period);
+        QTest::keyClick(focused, Qt::Key_Period);
+        QCOMPARE(w->StatusLine->text(), QStringLiteral("Pause — image 8 / 250"));
+        QTest::keyClick(focused, Qt::Key_Comma);
+        QCOMPARE(PageStep, 7);
+        QTest::keyClick(focused, Qt::Key_Pause);
+        QCOMPARE(w->StatusLine->text(), QString());
+        tick();
+        QCOMPARE(PageStep, 8);
+    }
+
+    void statusLineAndMenuStayOutOfTheWay()
+    {
+        const QRect status = w->StatusLine->geometry();
+        QVERIFY(!status.intersects(w->FOND->geometry()));
+        for (const QWidget *control : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(control == w->StatusLine || control == w->FOND || !status.intersects(control->geometry()),
+                     qPrintable(control->objectName()));
+        QStringList menu;
+        for (const QAction *action : w->FOND->actions())
+            menu << action->text() + QLatin1Char(' ') + action->shortcut().toString();
+        QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,"}));
     }
 
     void printingWithoutAPrinterSaysSo()

@@ -98,12 +98,15 @@ pixel() {
         "%[fx:round(255*p{$x,$y}.r)],%[fx:round(255*p{$x,$y}.g)],%[fx:round(255*p{$x,$y}.b)]" info:
 }
 
-# blue_count X Y W H: pure rgb(0,0,255) pixels in that window rectangle of the last screenshot.
-blue_count() {
-    "$CONVERT" "$SHOT" -crop "$3x$4+$((WX + $1))+$((WY + $2))" +repage \
-        -fill black +opaque 'rgb(0,0,255)' -fill white -opaque 'rgb(0,0,255)' \
-        -format '%[fx:round(mean*w*h)]' info:
+# colour_count X Y W H R,G,B: pixels of exactly that colour in that window rectangle of the last
+# screenshot.
+colour_count() {
+    local hex
+    hex=$(printf '#%02X%02X%02X' ${5//,/ })
+    "$CONVERT" "$SHOT" -crop "$3x$4+$((WX + $1))+$((WY + $2))" +repage -depth 8 txt:- | grep -c " $hex " || true
 }
+# blue_count X Y W H: pure blue pixels there.
+blue_count() { colour_count "$1" "$2" "$3" "$4" $BLUE; }
 
 # wait_for SECONDS NAME CONDITION...: takes screenshots until CONDITION holds.
 wait_for() {

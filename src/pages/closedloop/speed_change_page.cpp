@@ -75,6 +75,12 @@ double antennaAngle(int s) { return (0.000235 * s + 0.00248) * s; }
 
 constexpr int FeedbackDelay = 15;
 
+// The waves are shown left of WavesRight; what they draw beyond is wiped by a mask that reaches
+// past the area's right edge (775) between the top of the setpoint and the bottom of the
+// comparator's output.
+constexpr int WavesRight = 540;
+constexpr int MaskTop = 150, MaskBottom = 320, MaskRight = 840;
+
 // A wave as a chain of points; its first `fixed` points never move and are not erased.
 struct Chain
 {
@@ -156,13 +162,12 @@ void drawWaves(Canvas &canvas, int k)
         drawPolyline(canvas, wave.now.all());
     }
     canvas.setPenColor(BtnFace);
-    drawPolyline(canvas, std::array{QPoint(400, meanLineY(k - 1)), QPoint(540, meanLineY(k - 1))});
+    drawPolyline(canvas, std::array{QPoint(400, meanLineY(k - 1)), QPoint(WavesRight, meanLineY(k - 1))});
     canvas.setPenColor(Red);
-    drawPolyline(canvas, std::array{QPoint(400, meanLineY(k)), QPoint(540, meanLineY(k))});
+    drawPolyline(canvas, std::array{QPoint(400, meanLineY(k)), QPoint(WavesRight, meanLineY(k))});
 
-    // Only the part of each wave left of x = 540 is shown.
     canvas.setPenAndBrush(BtnFace);
-    canvas.Rectangle(540, 150, 840, 320);
+    canvas.Rectangle(WavesRight, MaskTop, MaskRight, MaskBottom);
 }
 }
 

@@ -1,0 +1,124 @@
+// Pause, a frame forward and a frame back, on a bare stage: going back must give the picture and
+// the page state of the earlier frame exactly, all the way to the first frame after the command,
+// and going forward again the same frames as before.
+#include "app/application.h"
+#include "page_runs.h"
+#include "pages/page_tick.h"
+#include "playback/playback.h"
+
+#include <QtTest>
+
+namespace {
+struct Frame
+{
+    PageState state;
+    Controls controls;
+    size_t picture;
+    bool operator==(const Frame &) const = default;
+};
+
+// A quick hash of the pixels: the frames are only compared with each other.
+Frame frameOf(Stage &stage)
+{
+    const QImage &image = stage.canvas.image();
+    return {PageState::current(), stage.controls, qHashBits(image.constBits(), size_t(image.sizeInBytes()))};
+}
+
+QString describe(const Frame &f)
+{
+    return QStringLiteral("PageStep %1 ElementStep %2 PhaseSweepStep %3 SensorStep %4, picture %5")
+        .arg(f.state.pageStep).arg(f.state.elementStep).arg(f.state.phaseSweepStep).arg(f.state.sensorStep)
+        .arg(f.picture, 0, 16);
+}
+}
+
+class TestPlayback : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        PllApplication::applyLook();
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    }
+
+    void backRetracesEveryFrameAndForwardRedrawsThem_data()
+    {
+        QTest::addColumn<int>("run");
+        for (std::size_t i = 0; i < pageRuns().size(); ++i)
+            QTest::addRow("%s", pageRuns()[i].name) << int(i);
+    }
+    // Each run as the user plays it; after its last command, the frames it drew (ticks that moved
+    // the page state on, and the first) are gone back over one by one, then forward again.
+    void backRetracesEveryFrameAndForwardRedrawsThem()
+    {
+        QFETCH(int, run);
+        Stage stage;
+        Playback playback(stage);
+        QList<Frame> frames;
+        bool commanded = true; // the start button, which every run begins with
+        playRun(stage, pageRuns()[run],
+            [&](Control) { commanded = true; },
+            [&](bool) {
+                // The command has run by the tick after it is pressed.
+                if (commanded) {
+                    playback.commandDone();
+                    frames.clear();
+                    commanded = false;
+                }
+                const PageState before = PageState::current();
+                playback.tick();
+                if (frames.isEmpty() || !(PageState::current() == before))
+                    frames.append(frameOf(stage));
+            });
+        const Frame last = frameOf(stage);
+        playback.setPaused(true);
+        for (qsizetype i = frames.size() - 2; i >= 0; --i) {
+            QVERIFY2(playback.stepBack(), qPrintable(QStringLiteral("no way back to frame %1").arg(i + 1)));
+            const Frame now = frameOf(stage);
+            QVERIFY2(now == frames[i], qPrintable(QStringLiteral("back at frame %1: %2, drawn as %3")
+                                                      .arg(i + 1).arg(describe(now), describe(frames[i]))));
+        }
+        QVERIFY(!playback.stepBack());
+        QCOMPARE(frameOf(stage), frames.first());
+        for (qsizetype i = 1; i < frames.size(); ++i) {
+            playback.stepForward();
+            QVERIFY2(frameOf(stage) == frames[i], qPrintable(QStringLiteral("forward to frame %1").arg(i + 1)));
+        }
+        // A held page looks the same however long it was held.
+        QCOMPARE(frameOf(stage).picture, last.picture);
+    }
+
+    void pausedTicksChangeNothingAndCommandsShowTheirFirstFrame()
+    {
+        resetPageState();
+        Stage stage;
+        Playback playback(stage);
+        ChoiceIndex = 2;
+        Button1Click(stage);
+        playback.commandDone();
+        for (int i = 0; i < 10; ++i)
+            playback.tick();
+        playback.setPaused(true);
+        const Frame paused = frameOf(stage);
+        for (int i = 0; i < 10; ++i)
+            playback.tick();
+        QCOMPARE(frameOf(stage), paused);
+        QCOMPARE(animationProgress(), std::optional(AnimationProgress{11, 250}));
+
+        // The start button again, paused: the first frame is drawn and held, nothing before it.
+        Button1Click(stage);
+        playback.commandDone();
+        QVERIFY(playback.isPaused());
+        QCOMPARE(PageStep, 2);
+        QVERIFY(!playback.canStepBack());
+        playback.tick();
+        QCOMPARE(PageStep, 2);
+        playback.setPaused(false);
+        playback.tick();
+        QCOMPARE(PageStep, 3);
+    }
+};
+
+QTEST_MAIN(TestPlayback)
+#include "tst_playback.moc"
