@@ -70,6 +70,7 @@ test: test-deps build
 bench: test-deps build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_tick
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_step_back
+	$(BUILD)/bench/bench_model
 	bash bench/xvfb_timing.sh $(BUILD)
 
 # CPack runs dpkg-shlibdeps (dpkg-dev) and file to find the libraries the program needs.

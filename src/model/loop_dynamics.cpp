@@ -1,0 +1,184 @@
+#include "model/loop_dynamics.h"
+
+#include "model/bracketed_root.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace pllmodel {
+
+namespace {
+// The weight of the lag 1/(1 + T p) in (1 + lead p) / product of (1 + Tj p) over `lags`, T among
+// them: the partial fraction's residue, since every pole is simple.
+double lagWeight(double T, double lead, const std::vector<double> &lags)
+{
+    double weight = 1 - lead / T;
+    for (double other : lags)
+        if (other != T)
+            weight /= 1 - other / T;
+    return weight;
+}
+
+// 1 - exp(-x), keeping its digits for small x.
+double risen(double x) { return -std::expm1(-x); }
+}
+
+LoopDynamics::LoopDynamics(const LoopParameters &p)
+    : edgesPerTurn(p.edgesPerTurn())
+{
+    const std::vector<double> regulatorLags{p.regulatorLag, p.regulatorFilter};
+    std::vector<double> lags{p.motorTimeConstant, p.regulatorLag, p.regulatorFilter};
+    std::sort(lags.begin(), lags.end(), std::greater<>());
+    if (lags.back() <= 0 || std::adjacent_find(lags.begin(), lags.end()) != lags.end())
+        throw std::invalid_argument(
+            "Constantes de temps de la boucle invalides : elles doivent être positives et distinctes.");
+    const double gain = p.amplifierGain * p.motorGain;
+    for (int i = 0; i < Modes; ++i) {
+        const double T = lags[i];
+        rate[i] = 1 / T;
+        speedWeight[i] = gain * lagWeight(T, p.regulatorLead, lags);
+        const bool inRegulator = T != p.motorTimeConstant;
+        commandWeight[i] = inRegulator ? p.amplifierGain * lagWeight(T, p.regulatorLead, regulatorLags) : 0;
+    }
+}
+
+double LoopDynamics::speed(const ModalState &state) const
+{
+    double sum = 0;
+    for (int i = 0; i < Modes; ++i)
+        sum += speedWeight[i] * state[i];
+    return sum;
+}
+
+double LoopDynamics::command(const ModalState &state) const
+{
+    double sum = 0;
+    for (int i = 0; i < Modes; ++i)
+        sum += commandWeight[i] * state[i];
+    return sum;
+}
+
+Motion LoopDynamics::motion(const ModalState &state, double comparator) const
+{
+    return Motion(*this, state, comparator);
+}
+
+namespace {
+ModalState offsetsFrom(const ModalState &state, double comparator)
+{
+    ModalState offset;
+    for (int i = 0; i < Modes; ++i)
+        offset[i] = state[i] - comparator;
+    return offset;
+}
+}
+
+Motion::Motion(const LoopDynamics &d, const ModalState &state, double u)
+    : dynamics(d), comparator(u), offset(offsetsFrom(state, u)), finalSpeed(d.speed(steadyState(u))),
+      speedShape(finalSpeed, speedCoefficients(), d.rate, Modes)
+{
+}
+
+ExpSum::Terms Motion::speedCoefficients() const
+{
+    ExpSum::Terms c;
+    for (int i = 0; i < Modes; ++i)
+        c[i] = dynamics.speedWeight[i] * offset[i];
+    return c;
+}
+
+double Motion::speed(double t) const { return speedShape(t); }
+
+double Motion::edgeRate(double t) const { return dynamics.edgesPerTurn * speedShape(t); }
+
+double Motion::edges(double t) const
+{
+    double turns = 0;
+    for (int i = 0; i < Modes; ++i) {
+        const double w = dynamics.speedWeight[i], r = dynamics.rate[i];
+        turns += w * (comparator * t + offset[i] * risen(r * t) / r);
+    }
+    return dynamics.edgesPerTurn * turns;
+}
+
+double Motion::command(double t) const
+{
+    double sum = 0;
+    for (int i = 0; i < Modes; ++i)
+        sum += dynamics.commandWeight[i] * (comparator + offset[i] * std::exp(-dynamics.rate[i] * t));
+    return sum;
+}
+
+double Motion::commandIntegral(double t) const
+{
+    double sum = 0;
+    for (int i = 0; i < Modes; ++i) {
+        const double r = dynamics.rate[i];
+        sum += dynamics.commandWeight[i] * (comparator * t + offset[i] * risen(r * t) / r);
+    }
+    return sum;
+}
+
+ModalState Motion::state(double t) const
+{
+    ModalState s;
+    for (int i = 0; i < Modes; ++i)
+        s[i] = comparator + offset[i] * std::exp(-dynamics.rate[i] * t);
+    return s;
+}
+
+std::optional<Crossing> Motion::crossingAtStart(double behind, double ahead) const
+{
+    double direction = speedShape(0);
+    if (direction == 0)
+        direction = speedShape.slope(0);
+    if (ahead == 0 && direction > 0)
+        return Crossing{0, true};
+    if (behind == 0 && direction < 0)
+        return Crossing{0, false};
+    return std::nullopt;
+}
+
+// On a stretch where the shaft turns one way only.
+std::optional<Crossing> Motion::crossingWithin(double start, double end, double behind, double ahead) const
+{
+    const double atStart = edges(start), atEnd = edges(end);
+    const bool forwards = atStart < ahead && atEnd >= ahead;
+    if (!forwards && !(atStart > behind && atEnd <= behind))
+        return std::nullopt;
+    const double level = forwards ? ahead : behind;
+    const double t = bracketedRoot([&](double x) { return std::pair(edges(x) - level, edgeRate(x)); }, start, end,
+                                   atStart - level, atEnd - level);
+    return Crossing{t, forwards};
+}
+
+std::optional<Crossing> Motion::firstCrossing(double length, double behind, double ahead) const
+{
+    if (auto now = crossingAtStart(behind, ahead))
+        return now;
+    // Bounds on the speed over the whole stretch: one sign means one way, one crossing at most.
+    double lowest = finalSpeed, highest = finalSpeed;
+    const ExpSum::Terms c = speedCoefficients();
+    for (int i = 0; i < Modes; ++i) {
+        const double late = c[i] * std::exp(-dynamics.rate[i] * length);
+        lowest += std::min(c[i], late);
+        highest += std::max(c[i], late);
+    }
+    if (lowest > 0 || highest < 0)
+        return crossingWithin(0, length, behind, ahead);
+    ExpSum::Terms turns{};
+    const int turnCount = speedShape.signChanges(length, turns);
+    double start = 0;
+    for (int piece = 0; piece <= turnCount; ++piece) {
+        const double end = piece < turnCount ? turns[piece] : length;
+        if (auto crossing = crossingWithin(start, end, behind, ahead))
+            return crossing;
+        start = end;
+    }
+    return std::nullopt;
+}
+
+}

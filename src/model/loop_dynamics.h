@@ -1,0 +1,79 @@
+#pragma once
+// The loop's linear part after the comparator (regulator, amplifier, motor, and the shaft angle
+// the sensor reads) in modal form: three first-order lags of the comparator output with real,
+// known rates. While the comparator output holds still every signal has a closed form, Motion.
+#include "model/exp_sum.h"
+#include "model/loop_parameters.h"
+
+#include <array>
+#include <optional>
+
+namespace pllmodel {
+
+constexpr int Modes = ExpSum::MaxTerms;
+// Each lag's output, in volts.
+using ModalState = std::array<double, Modes>;
+
+// Every lag at v: the loop has long had v at its input.
+inline ModalState steadyState(double v)
+{
+    ModalState state;
+    state.fill(v);
+    return state;
+}
+
+// Where the shaft next crosses a feedback edge: after `time`, forwards or backwards.
+struct Crossing { double time; bool forwards; };
+
+class Motion;
+
+class LoopDynamics
+{
+public:
+    // Throws std::invalid_argument unless the time constants are positive and distinct.
+    explicit LoopDynamics(const LoopParameters &parameters);
+
+    double speed(const ModalState &state) const;    // motor shaft, turns per second
+    double command(const ModalState &state) const;  // motor voltage U
+    // From `state` on, with the comparator output held at `comparator` volts.
+    Motion motion(const ModalState &state, double comparator) const;
+
+private:
+    friend class Motion;
+    ExpSum::Terms rate{};          // 1/s, ascending: motor, regulator lag, regulator filter
+    ExpSum::Terms speedWeight{};   // turns per second per volt of each lag
+    ExpSum::Terms commandWeight{}; // volts of U per volt of each lag
+    double edgesPerTurn;
+};
+
+class Motion
+{
+public:
+    Motion(const LoopDynamics &dynamics, const ModalState &state, double comparator);
+
+    double speed(double t) const;
+    double command(double t) const;
+    // Feedback edges turned through since the start (two per encoder step), signed.
+    double edges(double t) const;
+    double commandIntegral(double t) const;  // V s
+    ModalState state(double t) const;
+
+    // The first instant in [0, length] at which `edges` reaches `ahead` (>= 0) or `behind` (<= 0);
+    // at 0 only when the shaft is there and moving on past it. Exact to the last bits.
+    std::optional<Crossing> firstCrossing(double length, double behind, double ahead) const;
+
+private:
+    double edgeRate(double t) const;  // d edges / dt
+    std::optional<Crossing> crossingAtStart(double behind, double ahead) const;
+    std::optional<Crossing> crossingWithin(double start, double end, double behind, double ahead) const;
+
+    ExpSum::Terms speedCoefficients() const;
+
+    LoopDynamics dynamics;  // a copy: a Motion may outlive the loop it came from
+    double comparator;
+    ModalState offset;  // each lag's distance from its final value, the comparator output
+    double finalSpeed;
+    ExpSum speedShape;  // speed(t): the final speed plus decaying terms
+};
+
+}

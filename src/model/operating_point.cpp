@@ -1,0 +1,42 @@
+#include "model/operating_point.h"
+
+#include <numbers>
+
+namespace pllmodel {
+
+namespace {
+// Setpoint frequency whose operating point asks the comparator for `mean` volts.
+double frequencyFor(double mean, const LoopParameters &p)
+{
+    return mean * p.amplifierGain * p.motorGain * p.sensorSteps;
+}
+}
+
+double velocityGain(const LoopParameters &p)
+{
+    return p.comparatorGain() * p.amplifierGain * p.motorGain * 2 * std::numbers::pi * p.sensorSteps;
+}
+
+OperatingPoint operatingPoint(double frequency, const LoopParameters &p)
+{
+    const double speed = frequency / p.sensorSteps;
+    const double mean = speed / (p.amplifierGain * p.motorGain);
+    return {speed, mean, (mean - p.comparatorLow) / p.comparatorGain()};
+}
+
+// The error over the setpoint phase is 1/(1 + L) = p/K (1 + (sum of the lags - lead - 1/K) p + ...)
+// at low pulsations, K the velocity gain: a phase growing with constant acceleration leaves that
+// bracket's first-order term, times the acceleration, over K.
+double rampLag(double rate, const LoopParameters &p)
+{
+    const double k = velocityGain(p);
+    const double lags = p.motorTimeConstant + p.regulatorLag + p.regulatorFilter;
+    return 2 * std::numbers::pi * rate * (lags - p.regulatorLead - 1 / k) / k;
+}
+
+FrequencyRange lockRange(const LoopParameters &p)
+{
+    return {frequencyFor(p.comparatorLow, p), frequencyFor(p.comparatorHigh, p)};
+}
+
+}
