@@ -1,13 +1,25 @@
 #pragma once
-// The application object: one look on every machine, Qt's own texts in French, and an exception
-// escaping an event handler shown to the user in a message box, after which the program ends
-// with exit code 0.
+// The application object: one look on every machine, Qt's own texts in French, a clean end
+// when there is no display, and an exception escaping an event handler shown to the user in a
+// message box, after which the program ends with exit code 0.
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <functional>
 
-class PllApplication : public QApplication
+// Without a usable display (none set, or one that does not answer) Qt's platform plugin aborts
+// the program after a page of messages. While the application object is being made, this turns
+// that failure into one line and exit status 1; Qt's other messages of that time are held back
+// and passed on once the window system is up. QT_DEBUG_PLUGINS=1 leaves Qt's messages alone.
+class DisplayGuard
+{
+protected:
+    DisplayGuard();
+    // The application object is made: Qt's messages go their usual way again.
+    void release();
+};
+
+class PllApplication : private DisplayGuard, public QApplication
 {
 public:
     PllApplication(int &argc, char **argv);
