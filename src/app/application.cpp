@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "drawing/fonts.h"
 
+#include <QDirIterator>
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleFactory>
@@ -82,8 +83,19 @@ PllApplication::PllApplication(int &argc, char **argv)
     release();
     // Lets the desktop match the window with the installed desktop entry and its icon.
     setDesktopFileName(QStringLiteral(PLL_APP_ID));
+    setWindowIcon(windowIconInEverySize());
     loadQtTranslations();
     applyLook();
+}
+
+QIcon PllApplication::windowIconInEverySize()
+{
+    QIcon icon(QStringLiteral(":/icons/pll.xpm"));
+    QDirIterator desktopIcons(QStringLiteral(":/icons/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
+                              QDirIterator::Subdirectories);
+    while (desktopIcons.hasNext())
+        icon.addFile(desktopIcons.next());
+    return icon;
 }
 
 void PllApplication::applyLook()

@@ -1,8 +1,9 @@
 #pragma once
-// The application object: one look on every machine, Qt's own texts in French, a clean end
-// when there is no display, and an exception escaping an event handler shown to the user in a
-// message box, after which the program ends with exit code 0.
+// The application object: one look on every machine, Qt's own texts in French, the window icon,
+// a clean end when there is no display, and an exception escaping an event handler shown to the
+// user in a message box, after which the program ends with exit code 0.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <functional>
@@ -28,6 +29,10 @@ public:
     // Fusion style, its own palette and the embedded fonts, so the button face, the highlight
     // and every glyph are the same whatever the desktop.
     static void applyLook();
+
+    // The window's own 32 x 32 icon with the desktop icons the package installs, so the desktop
+    // picks the size it shows (title bar, task switcher) without scaling one picture.
+    static QIcon windowIconInEverySize();
 
     // Qt's own texts (dialog buttons, the print dialog) in French whatever the system's language,
     // from qtbase_fr.qm in `folder` (Debian package qt6-translations-l10n). Without that file they
