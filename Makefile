@@ -3,7 +3,8 @@
 #   make test   install what is missing, build, run every test
 #   make bench  build, print the benchmark figures (headless, then the real program under Xvfb)
 #   make package       build, make the Debian package build/pll_VERSION_ARCH.deb, print its path
-#   make test-package  as root: install that package, check it and the installed program, remove it
+#   make test-package  as root: lintian, install that package, check it and the installed program
+#                      (on Xvfb and on a headless Wayland compositor), remove it
 #   make test-print    as root: print for real on a PDF printer, through a print service of its own
 #   make test-long      100000 random user actions on the window (make test runs 10000)
 #   make test-sanitize  every test again, built with AddressSanitizer and UBSan, in build-sanitize/
@@ -18,7 +19,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 DEPS      := cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
 TEST_DEPS := $(DEPS) xvfb xdotool imagemagick x11-utils python3 strace
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
-TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) desktop-file-utils appstream xvfb xdotool x11-utils
+TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) lintian desktop-file-utils appstream xvfb xdotool x11-utils imagemagick weston
 # The PDF printer brings the print service (cups) and Ghostscript; poppler-utils renders its pages.
 PRINT_TEST_DEPS   := $(TEST_DEPS) printer-driver-cups-pdf poppler-utils
 

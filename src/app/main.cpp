@@ -1,11 +1,15 @@
-// Start-up: the application, the one window, the message loop.
+// Start-up: the command line, the application, the one window, the message loop.
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/tpll.h"
 
 #include <QScreen>
 
 int main(int argc, char **argv)
 {
+    // --help, --version and unknown arguments are answered before any display is needed.
+    if (const std::optional<int> status = CommandLine::answer(argc, argv))
+        return *status;
     PllApplication app(argc, argv);
     return runGuarded([&app] {
         TPLL window;

@@ -109,7 +109,6 @@ TPLL::TPLL(QWidget *parent)
 {
     Fonts::registerEmbedded();
     setWindowTitle(QStringLiteral("PLL"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/pll.xpm")));
     setFont(Fonts::windowFont());
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian package as a teacher would (apt install ./pll_*.deb), checks what it puts on
-# the machine and that the installed program opens its window, then removes it and checks that
-# nothing of it is left. The machine's package set ends as it was, on failure too.
+# Checks the Debian package with lintian and the desktop validators, installs it as a teacher
+# would (apt install ./pll_*.deb), checks what it puts on the machine and that the installed
+# program opens its window on an X server and on a Wayland compositor, then removes it and checks
+# that nothing of it is left. The machine's package set ends as it was, on failure too.
 #
 #   usage: check_package.sh PATH/TO/pll_VERSION_ARCH.deb      (as root; `make test-package`)
 #
@@ -10,7 +11,9 @@
 set -Eeuo pipefail
 
 SIZES=(48 64 128 256)
-WORK="" INSTALLED=0 FAILED=0
+# The window's own icon, beside the desktop icons it also carries.
+WINDOW_ICON_SIZE=32
+WORK="" INSTALLED=0 FAILED=0 WESTON_PID=""
 source "$(dirname "$0")/../app/x_session.sh"
 
 note() { echo "check_package: $*" >&2; }
@@ -49,8 +52,17 @@ remove_added() {
     apt-get purge -y $added >"$WORK/remove.log" 2>&1
 }
 
-cleanup() {
+stop_weston() {
     stop_session
+    if [ -n "$WESTON_PID" ]; then
+        kill "$WESTON_PID" 2>/dev/null || true
+        wait "$WESTON_PID" 2>/dev/null || true
+        WESTON_PID=""
+    fi
+}
+
+cleanup() {
+    stop_weston
     if [ "$INSTALLED" = 1 ]; then
         note "removing what the test installed: $(added_packages | tr '\n' ' ')"
         remove_added || note "could not remove it, see $WORK/remove.log"
@@ -65,7 +77,8 @@ trap 'FAILED=1; exit 130' INT TERM
 [ "$(id -u)" = 0 ] || { note "must run as root: it installs and removes the package pll (try: sudo $0 $*)"; exit 1; }
 [ $# = 1 ] || { note "usage: $0 PATH/TO/pll_VERSION_ARCH.deb"; exit 2; }
 DEB=$(realpath -e -- "$1" 2>/dev/null) || { note "no such package file: $1"; exit 2; }
-for tool in dpkg-deb apt-get desktop-file-validate appstreamcli Xvfb xdotool xdpyinfo xprop; do
+for tool in dpkg-deb apt-get lintian desktop-file-validate appstreamcli Xvfb xdotool xdpyinfo xprop \
+            weston weston-screenshooter "$CONVERT"; do
     command -v "$tool" >/dev/null || { note "missing tool: $tool (make test-package installs it)"; exit 1; }
 done
 status=$(dpkg-query -W -f='${db:Status-Status}' pll 2>/dev/null || true)
@@ -80,7 +93,14 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-package.XXXXXX")
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 grep -qE '(^|, )qt6-translations-l10n( |,|$)' <<<"$DEPENDS" ||
     fail "the package does not depend on qt6-translations-l10n (Qt's French texts): Depends: $DEPENDS"
+grep -qE '(^|, )qt6-wayland( |,|$)' <<<"$DEPENDS" ||
+    fail "the package does not depend on qt6-wayland (Qt's Wayland platform plugin): Depends: $DEPENDS"
+VERSION=$(dpkg-deb -f "$DEB" Version)
 dpkg-deb -x "$DEB" "$WORK/root"
+
+# Debian's checks of a package: any error or warning fails (information tags do not).
+lintian --fail-on error,warning "$DEB" >"$WORK/lintian.log" 2>&1 ||
+    fail "lintian complains about the package:$(echo; grep -v 'root privileges' "$WORK/lintian.log")"
 
 desktops=("$WORK"/root/usr/share/applications/*.desktop)
 if [ ${#desktops[@]} != 1 ] || [ ! -f "${desktops[0]}" ]; then
@@ -89,7 +109,8 @@ fi
 ID=$(basename "${desktops[0]}" .desktop)
 DESKTOP=usr/share/applications/$ID.desktop
 METAINFO=usr/share/metainfo/$ID.metainfo.xml
-expected=(usr/bin/pll "$DESKTOP" "$METAINFO")
+DOC=usr/share/doc/pll
+expected=(usr/bin/pll "$DESKTOP" "$METAINFO" "$DOC/changelog.gz" "$DOC/copyright" usr/share/man/man1/pll.1.gz)
 for size in "${SIZES[@]}"; do expected+=("usr/share/icons/hicolor/${size}x$size/apps/$ID.png"); done
 
 # Only the program and its desktop files: no tests, tools or libraries.
@@ -98,13 +119,11 @@ printf '%s\n' "${expected[@]}" | sort >"$WORK/files.expected"
 diff -u "$WORK/files.expected" "$WORK/files" >"$WORK/files.diff" ||
     fail "the package's files differ from those expected (- missing, + extra):$(echo; tail -n +3 "$WORK/files.diff")"
 
-# The validators as the desktop and the software centres read the files: hints are advice,
-# anything else (error or warning) fails.
+# The validators as the desktop and the software centres read the files: not even a hint.
 desktop-file-validate "$WORK/root/$DESKTOP" >"$WORK/desktop-file-validate.log" 2>&1 ||
     fail "desktop-file-validate rejects $DESKTOP:$(echo; cat "$WORK/desktop-file-validate.log")"
-if grep -v ': hint: ' "$WORK/desktop-file-validate.log" | grep -q .; then
+[ ! -s "$WORK/desktop-file-validate.log" ] ||
     fail "desktop-file-validate complains about $DESKTOP:$(echo; cat "$WORK/desktop-file-validate.log")"
-fi
 appstreamcli validate --no-net "$WORK/root/$METAINFO" >"$WORK/appstream.log" 2>&1 ||
     fail "appstreamcli rejects $METAINFO:$(echo; cat "$WORK/appstream.log")"
 
@@ -127,6 +146,12 @@ for size in "${SIZES[@]}"; do
     [ "$w x $h" = "$size x $size" ] || fail "$icon is $w x $h pixels, expected $size x $size"
 done
 
+# The changelog's last entry is this version; the copyright file covers the embedded fonts.
+changes=$(gzip -dc "$WORK/root/$DOC/changelog.gz" | head -n 1)
+[[ "$changes" == "pll ($VERSION) "* ]] || fail "$DOC/changelog.gz starts with '$changes', not version $VERSION"
+awk '/^Files: resources\/fonts\//, /^$/' "$WORK/root/$DOC/copyright" | grep -q '^License: ' ||
+    fail "$DOC/copyright has no paragraph with the licence of the fonts (Files: resources/fonts/...)"
+
 # --- install ------------------------------------------------------------------
 installed_packages >"$WORK/packages.before"
 # Which of the package's folders the machine already has: those must stay after removal.
@@ -143,6 +168,10 @@ for file in "${expected[@]}"; do
     [ -f "/$file" ] || fail "/$file missing after installation"
 done
 [ -x /usr/bin/pll ] || fail "/usr/bin/pll is not executable"
+# From a terminal, without a display.
+answer=$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/pll --version 2>&1) ||
+    fail "pll --version failed: $answer"
+[ "$answer" = "pll $VERSION" ] || fail "pll --version says '$answer', expected 'pll $VERSION'"
 [ -f /usr/share/qt6/translations/qtbase_fr.qm ] ||
     fail "qtbase_fr.qm is not installed: Qt's dialogs would be in English"
 
@@ -155,9 +184,50 @@ start_program env PATH=/usr/bin:/bin "$(entry Exec)"
 wm_class=$(xprop -id "$WID" WM_CLASS)
 [[ "$wm_class" == *", \"$(entry StartupWMClass)\"" ]] ||
     fail "window class $wm_class does not match StartupWMClass=$(entry StartupWMClass) of $DESKTOP"
-xprop -id "$WID" _NET_WM_ICON | head -n 1 | grep -q '_NET_WM_ICON(CARDINAL) = ' ||
-    fail "the window has no icon (_NET_WM_ICON)"
+# The window carries its icon in every size the package installs, so the desktop never scales one.
+icons=$(xprop -len 100000000 -id "$WID" _NET_WM_ICON | sed -n 's/^.*Icon (\([0-9]*\) x \1):$/\1/p' | sort -n | xargs)
+[ "$icons" = "$(printf '%s\n' "$WINDOW_ICON_SIZE" "${SIZES[@]}" | sort -n | xargs)" ] ||
+    fail "the window's icon (_NET_WM_ICON) comes in sizes '$icons', expected $WINDOW_ICON_SIZE ${SIZES[*]}"
 stop_session
+
+# --- the installed program on a Wayland desktop without XWayland --------------
+# A headless compositor drawing in memory, with no X server anywhere; --debug lets its
+# screenshooter show what the program drew. The program is left to choose its platform, as a
+# Wayland session's menu starts it.
+WAYLAND_RUNTIME=$WORK/wayland
+mkdir -p -m 700 "$WAYLAND_RUNTIME"
+XDG_RUNTIME_DIR=$WAYLAND_RUNTIME weston --backend=headless-backend.so --use-pixman --width=1024 \
+    --height=768 --socket=wayland-pll --idle-time=0 --no-config --debug >"$WORK/weston.log" 2>&1 </dev/null &
+WESTON_PID=$!
+deadline=$((SECONDS + 10))
+until [ -S "$WAYLAND_RUNTIME/wayland-pll" ]; do
+    kill -0 "$WESTON_PID" 2>/dev/null || fail "weston did not start:$(echo; tail -n 20 "$WORK/weston.log")"
+    [ $SECONDS -lt $deadline ] || fail "weston's socket did not appear within 10 s"
+    sleep 0.1
+done
+wayland=(env -u DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$WAYLAND_RUNTIME" WAYLAND_DISPLAY=wayland-pll
+         XDG_SESSION_TYPE=wayland PATH=/usr/bin:/bin)
+"${wayland[@]}" "$(entry Exec)" >"$WORK/pll.log" 2>&1 </dev/null &
+PLL_PID=$!
+# colour_count COLOUR: the pixels of that colour in the last screenshot.
+colour_count() {
+    "$CONVERT" "$SHOT" -fill black +opaque "$1" -fill white -opaque "$1" -format '%[fx:round(mean*w*h)]' info:
+}
+# The menu page's loop diagram: the yellow reducer box and the two lime setpoint boxes.
+deadline=$((SECONDS + 30))
+while :; do
+    alive "on the Wayland compositor"
+    rm -f "$WAYLAND_RUNTIME"/*.png
+    (cd "$WAYLAND_RUNTIME" && "${wayland[@]}" timeout 10 weston-screenshooter >>"$WORK/screenshooter.log" 2>&1) || true
+    SHOT=$(find "$WAYLAND_RUNTIME" -maxdepth 1 -name "*.png" | head -n 1)
+    if [ -n "$SHOT" ] && [ "$(colour_count 'rgb(255,255,0)')" -ge 1000 ] && [ "$(colour_count 'rgb(0,255,0)')" -ge 1500 ]; then
+        break
+    fi
+    [ $SECONDS -lt $deadline ] || fail "no loop diagram on the Wayland compositor within 30 s (screenshots in $WAYLAND_RUNTIME)"
+    sleep 0.5
+done
+WAYLAND_SEEN="menu page drawn on a headless Wayland compositor"
+stop_weston
 
 # --- remove -------------------------------------------------------------------
 remove_added || fail "apt-get purge failed:$(echo; tail -n 20 "$WORK/remove.log")"
@@ -177,5 +247,6 @@ done <"$WORK/owned"
 still=$(comm -12 "$WORK/packages.added" <(installed_packages) | tr '\n' ' ')
 [ -z "$still" ] || fail "still installed after removal: $still"
 
-echo "check_package: PASS ($(basename "$DEB"): ${#expected[@]} files as expected, validators clean," \
-     "installed, window 'PLL' shown on $DISPLAY, removed without a trace)"
+echo "check_package: PASS ($(basename "$DEB"): ${#expected[@]} files as expected, lintian and validators clean," \
+     "installed, window 'PLL' shown on $DISPLAY with icons of $WINDOW_ICON_SIZE ${SIZES[*]} pixels," \
+     "$WAYLAND_SEEN, removed without a trace)"

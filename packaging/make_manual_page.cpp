@@ -1,0 +1,102 @@
+// Writes the manual page pll(1), in French like the program, from the tables `pll --help`
+// prints, so that the two cannot disagree.
+//   usage: make_manual_page DATE OUTPUT
+#include "app/command_line.h"
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+namespace {
+// What only the manual page tells.
+const char *const Description[] = {
+    "PLL ouvre une fenêtre où l'élève choisit l'un des quatre sujets :",
+    "la présentation de chaque élément de la boucle, sa modélisation et sa stabilité,",
+    "le comportement en boucle fermée en un point de fonctionnement,",
+    "et la modification de la vitesse ; le sujet est dessiné et animé dans la fenêtre.",
+};
+
+const CommandLine::Entry Environment[] = {
+    {"DISPLAY, WAYLAND_DISPLAY", "la session graphique X11 ou Wayland où ouvrir la fenêtre ; "
+                                 "sans elle, le programme le dit en une ligne et s'arrête"},
+    {"QT_DEBUG_PLUGINS", "à 1, laisse paraître les messages de Qt lorsque la session graphique "
+                         "ne peut pas être ouverte"},
+};
+
+const CommandLine::Entry ExitStatuses[] = {
+    {"0", "fin normale, y compris après une erreur montrée dans une boîte de message"},
+    {"1", "pas de session graphique utilisable"},
+    {"2", "argument inconnu"},
+};
+
+// Text as roff reads it: backslashes escaped, and in what is typed (options, keys) minus signs,
+// which roff would otherwise print as hyphens. A line of prose starts with \& so that a leading
+// full stop or quote is not taken for a request.
+std::string roff(const std::string &text, bool typed)
+{
+    std::string escaped;
+    for (char c : text) {
+        if (c == '\\')
+            escaped += "\\e";
+        else if (c == '-' && typed)
+            escaped += "\\-";
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+std::string typed(const char *text) { return roff(text, true); }
+std::string prose(const std::string &text) { return "\\&" + roff(text, false); }
+
+void section(std::FILE *out, const char *title)
+{
+    std::fprintf(out, ".SH %s\n", title);
+}
+
+void table(std::FILE *out, std::span<const CommandLine::Entry> entries)
+{
+    for (const CommandLine::Entry &entry : entries)
+        std::fprintf(out, ".TP\n\\fB%s\\fR\n%s\n", typed(entry.name).c_str(), prose(entry.meaning).c_str());
+}
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s DATE OUTPUT\n", argv[0]);
+        return 2;
+    }
+    std::FILE *out = std::fopen(argv[2], "w");
+    if (!out) {
+        std::perror(argv[2]);
+        return 1;
+    }
+    const std::string program = CommandLine::Program;
+    std::fprintf(out, "'\\\" -*- coding: UTF-8 -*-\n");
+    std::fprintf(out, ".TH PLL 1 \"%s\" \"%s %s\" \"Commandes utilisateur\"\n", argv[1], program.c_str(), CommandLine::Version);
+    section(out, "NOM");
+    std::string purpose = CommandLine::Purpose;
+    purpose[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(purpose[0])));
+    purpose.pop_back(); // the full stop
+    std::fprintf(out, "%s \\- %s\n", program.c_str(), roff(purpose, false).c_str());
+    section(out, "SYNOPSIS");
+    std::fprintf(out, ".B %s\n", program.c_str());
+    std::fputs("[", out);
+    for (std::size_t i = 0; i < CommandLine::Options.size(); ++i)
+        std::fprintf(out, "%s\\fB%s\\fR", i ? " | " : "", typed(CommandLine::Options[i].name).c_str());
+    std::fputs("]\n", out);
+    section(out, "DESCRIPTION");
+    for (const char *line : Description)
+        std::fprintf(out, "%s\n", prose(line).c_str());
+    section(out, "OPTIONS");
+    table(out, CommandLine::Options);
+    section(out, "TOUCHES");
+    std::fputs("Dans la fenêtre :\n", out);
+    table(out, CommandLine::WindowKeys);
+    section(out, "ENVIRONNEMENT");
+    table(out, Environment);
+    section(out, "CODE DE RETOUR");
+    table(out, ExitStatuses);
+    return std::fclose(out) == 0 ? 0 : 1;
+}
