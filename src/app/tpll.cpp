@@ -153,6 +153,9 @@ TPLL::TPLL(QWidget *parent)
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor(toRgb(Colour::Maroon)));
         label->setPalette(palette);
+        // Said outright: on the window's button-face background a child writes in the button-text
+        // colour, whatever its palette's window text.
+        label->setForegroundRole(QPalette::WindowText);
     }
 
     setTabOrder(Button1, ScrollBar1);
