@@ -26,7 +26,6 @@ namespace {
 struct ButtonRow
 {
     QPushButton *TPLL::*button;
-    const char *name;
     Control control;
     int left, top, width, height;
     const char *caption;
@@ -36,22 +35,22 @@ struct ButtonRow
 // The buttons the pages show and hide, in tab order; the scroll bar and the list take tab places
 // 1 and 2, after Button1, and the print button comes last.
 const ButtonRow ButtonRows[] = {
-    {&TPLL::Button1, "Button1", Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
-    {&TPLL::ButtonA, "ButtonA", Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
-    {&TPLL::ButtonB, "ButtonB", Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
-    {&TPLL::ButtonC, "ButtonC", Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
-    {&TPLL::Button2, "Button2", Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
-    {&TPLL::ButtonPD, "ButtonPD", Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
-    {&TPLL::ButtonD, "ButtonD", Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
-    {&TPLL::ButtonE, "ButtonE", Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
-    {&TPLL::ButtonF, "ButtonF", Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
-    {&TPLL::ButtonG, "ButtonG", Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
-    {&TPLL::Button3, "Button3", Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
-    {&TPLL::ButtonMod, "ButtonMod", Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
-    {&TPLL::ButtonBOnc, "ButtonBOnc", Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
-    {&TPLL::ButtonBOc, "ButtonBOc", Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
-    {&TPLL::ButtonPP, "ButtonPP", Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
-    {&TPLL::Buttonregul, "Buttonregul", Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
+    {&TPLL::Button1, Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
+    {&TPLL::ButtonA, Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
+    {&TPLL::ButtonB, Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
+    {&TPLL::ButtonC, Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
+    {&TPLL::Button2, Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
+    {&TPLL::ButtonPD, Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
+    {&TPLL::ButtonD, Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
+    {&TPLL::ButtonE, Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
+    {&TPLL::ButtonF, Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
+    {&TPLL::ButtonG, Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
+    {&TPLL::Button3, Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
+    {&TPLL::ButtonMod, Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
+    {&TPLL::ButtonBOnc, Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
+    {&TPLL::ButtonBOc, Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
+    {&TPLL::ButtonPP, Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
+    {&TPLL::Buttonregul, Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
 };
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
@@ -121,7 +120,7 @@ TPLL::TPLL(QWidget *parent)
     for (const ButtonRow &row : ButtonRows) {
         auto *button = new QPushButton(this);
         this->*row.button = button;
-        button->setObjectName(QLatin1String(row.name));
+        button->setObjectName(QLatin1String(controlName(row.control)));
         button->setGeometry(row.left, row.top, row.width, row.height);
         if (row.caption)
             button->setText(QString::fromUtf8(row.caption));
@@ -168,6 +167,9 @@ TPLL::TPLL(QWidget *parent)
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor(toRgb(Colour::Maroon)));
         label->setPalette(palette);
+        // Said outright: on the window's button-face background a child writes in the button-text
+        // colour, whatever its palette's window text.
+        label->setForegroundRole(QPalette::WindowText);
     }
     StatusLine = new QLabel(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));

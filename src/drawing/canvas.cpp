@@ -404,6 +404,9 @@ void Canvas::TextOut(int x, int y, const QString &text)
         fill(run.ink, QPoint(x, y), toRgb(m_font.Color));
     else
         painter().drawImage(x + run.left, y, run.glyphs);
+    if (m_textListener)
+        m_textListener->textDrawn({QRect(x, y, run.advance, m_fontHeight), m_font.Name, m_font.Size,
+                                   m_font.Color, text, shown, m_bkOpaque});
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QPainter>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <span>
 #include <vector>
@@ -21,6 +22,27 @@ class Picture;
 
 enum class PenStyle { Solid, Dot };
 enum class BkMode { Transparent = 1, Opaque = 2 };
+
+// A text as the canvas drew it.
+struct DrawnText
+{
+    QRect cell;       // top left where it was written; the text's advance by the font's height
+    QString fontName; // as the page named it ("MS sans Serif", "Symbol")
+    int points;
+    TColor colour;
+    QString text;     // as the page wrote it
+    QString shown;    // as it reads on screen: in the symbol font j, D, W and p are Greek
+    bool opaque;      // its cell was filled with the background colour before the glyphs
+};
+
+// Told of every text the canvas draws, just after drawing it: what the pages say, where and how,
+// for a reader of the page (the legibility test, a description for assistive technology).
+class TextListener
+{
+public:
+    virtual ~TextListener() = default;
+    virtual void textDrawn(const DrawnText &text) = 0;
+};
 
 class Canvas
 {
@@ -82,6 +104,9 @@ public:
     Snapshot snapshot();
     void restore(const Snapshot &snapshot);
 
+    // At most one listener; nullptr (the default) stops telling. The canvas does not own it.
+    void setTextListener(TextListener *listener) { m_textListener = listener; }
+
     // True once something was drawn since the picture was last read.
     bool isPainting() const { return m_drawn; }
     // The picture as drawn so far; ends any painting in progress.
@@ -133,6 +158,7 @@ private:
     int m_fontHeight = 0;
     bool m_symbol = false;
     GlyphCache m_glyphs;
+    TextListener *m_textListener = nullptr;
 
     // Text background: a brush change takes effect with the next operation that uses the
     // brush, and then brings back an opaque background in the brush colour.

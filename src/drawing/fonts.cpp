@@ -1,11 +1,36 @@
 #include "drawing/fonts.h"
 
 #include <QFontDatabase>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 const QString SansFamily = QStringLiteral("Liberation Sans");
 const QString SerifFamily = QStringLiteral("Liberation Serif");
+
+// Sizes are in points on the 96 dots per inch screen the pages were laid out on.
+constexpr double PixelsPerPoint = 96.0 / 72.0;
+
+// Our face reads no smaller than at 8 points (11 pixels): smaller page text, the 4- and 6-point
+// labels, is drawn at that size, as the classic dialog face was never drawn below its smallest
+// designed size. The diagrams' boxes and line pitches were laid out for it.
+constexpr int SmallestReadablePoints = 8;
+
+// Widths fitted to the layout at the sizes whose lines hold Greek letters in their gaps: our face
+// runs a little wider than the one the pages were laid out for. At 8 points the spaces close up
+// by half a pixel, so the letters keep to their gaps and the longest line ends inside the drawing
+// area; at 10 points the letters are condensed and the spaces opened up. (Condensing at 8 points
+// snaps to a width that moves the gaps off their letters, and blurs the glyphs.)
+struct Spacing
+{
+    int points;
+    int stretch;
+    qreal wordSpacing;
+};
+constexpr Spacing Spacings[] = {
+    {8, QFont::Unstretched, -0.5},
+    {10, 90, 2},
+};
 }
 
 namespace Fonts {
@@ -27,19 +52,24 @@ bool isSymbol(const QString &name)
 
 QFont pageFont(const QString &name, int points)
 {
-    QFont font(isSymbol(name) ? SerifFamily : SansFamily);
-    font.setPixelSize(int(std::lround(points * 96.0 / 72.0)));
-    // Unsmoothed, unkerned glyphs: the same mask on every machine, and the text widths the
-    // pages' gaps for Greek letters were laid out for.
+    const bool symbol = isSymbol(name);
+    QFont font(symbol ? SerifFamily : SansFamily);
+    const int drawnPoints = symbol ? points : std::max(points, SmallestReadablePoints);
+    font.setPixelSize(int(std::lround(drawnPoints * PixelsPerPoint)));
+    // Unsmoothed, unkerned glyphs: the same mask on every machine, erased exactly by drawing the
+    // text again in the background colour.
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoFontMerging));
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setKerning(false);
-    // At 10 points the pages were laid out for a face with narrower letters and wider spaces
-    // than ours: condensed a little, with the spaces opened up, the gaps left in the texts hold
-    // their Greek letters again.
-    if (points == 10 && !isSymbol(name)) {
-        font.setStretch(92);
-        font.setWordSpacing(1.5);
+    // Said outright: a font left at "any stretch" may be given the engine of a stretched one.
+    font.setStretch(QFont::Unstretched);
+    if (!symbol) {
+        for (const Spacing &spacing : Spacings) {
+            if (spacing.points == points) {
+                font.setStretch(spacing.stretch);
+                font.setWordSpacing(spacing.wordSpacing);
+            }
+        }
     }
     return font;
 }
@@ -61,7 +91,11 @@ QString symbolText(const QString &text)
 
 QFont windowFont()
 {
-    return pageFont(QStringLiteral("MS Sans Serif"), 8);
+    // The controls keep the face's own widths: only the pages' texts are fitted to their layout.
+    QFont font = pageFont(QStringLiteral("MS Sans Serif"), 8);
+    font.setStretch(QFont::Unstretched);
+    font.setWordSpacing(0);
+    return font;
 }
 
 }

@@ -16,6 +16,11 @@ QFont pageFont(const QString &name, int points);
 bool isSymbol(const QString &name);
 QString symbolText(const QString &text);
 
+// Page glyphs are drawn this many pixels right of their text cell's left edge, and the cell is
+// that much wider: our face sets some capitals on the cell's first column, where the pages' boxes
+// would touch them, as the layout leaves texts one pixel inside their boxes.
+constexpr int GlyphInset = 1;
+
 // The window's own font (dialog font, 8 points).
 QFont windowFont();
 }

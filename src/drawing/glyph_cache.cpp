@@ -1,5 +1,7 @@
 #include "drawing/glyph_cache.h"
 
+#include "drawing/fonts.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -36,13 +38,13 @@ const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, i
     const QFontMetrics metrics(font);
     // Room on both sides for glyphs that reach past their advance.
     const int margin = metrics.height();
-    const int advance = metrics.horizontalAdvance(text);
+    const int advance = metrics.horizontalAdvance(text) + Fonts::GlyphInset;
     QImage glyphs(advance + 2 * margin, metrics.height(), QImage::Format_ARGB32_Premultiplied);
     glyphs.fill(Qt::transparent);
     QPainter painter(&glyphs);
     painter.setFont(font);
     painter.setPen(QColor(colour));
-    painter.drawText(margin, metrics.ascent(), text);
+    painter.drawText(margin + Fonts::GlyphInset, metrics.ascent(), text);
     painter.end();
     Run run{advance, false, {}, std::move(glyphs), -margin};
     run.inkOnly = opaqueRuns(run.glyphs, run.left, run.ink);

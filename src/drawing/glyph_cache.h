@@ -14,7 +14,7 @@ class GlyphCache
 public:
     struct Run
     {
-        int advance; // the text's width
+        int advance; // the width of the text's cell
         // Unsmoothed glyphs have only opaque and transparent pixels: then `ink` holds the opaque
         // ones relative to the text's cell, and filling them in the colour is the whole drawing.
         bool inkOnly;

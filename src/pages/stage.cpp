@@ -4,6 +4,17 @@ namespace {
 // The clearing rectangle reaches past the area's right and bottom edges (775 x 465), so it
 // covers all of it.
 constexpr int ClearRight = 793, ClearBottom = 473;
+
+// In the order of the Control enumeration.
+const char *const ControlNames[ControlCount] = {
+    "Button1", "ButtonA", "ButtonB", "ButtonC", "Button2", "ButtonPD", "ButtonD", "ButtonE", "ButtonF", "ButtonG",
+    "Button3", "ButtonMod", "ButtonBOnc", "ButtonBOc", "ButtonPP", "Buttonregul",
+};
+}
+
+const char *controlName(Control control)
+{
+    return ControlNames[int(control)];
 }
 
 Controls Controls::atStart()

@@ -17,6 +17,9 @@ enum class Control {
 };
 inline constexpr int ControlCount = int(Control::Buttonregul) + 1;
 
+// The control's name, as the window's button is named: "Button1", "ButtonA", ...
+const char *controlName(Control control);
+
 // The seven buttons beside the loop diagram's blocks, one per element of the loop.
 inline constexpr Control ElementButtons[] = {
     Control::ButtonA, Control::ButtonB, Control::ButtonC, Control::ButtonD,

@@ -40,6 +40,16 @@ FACE=$(pixel 400 400)
 [ "$(blue_count 650 500 14 20)" -gt 0 ] && [ "$(blue_count 790 500 14 20)" -gt 0 ] ||
     fail "the blue speed marks '+' and '-' are not beside the scroll bar; screenshot $SHOT"
 
+# The title label writes in maroon on the real server too (a child of the button-face window
+# would otherwise take the button-text colour).
+maroon_count() {
+    "$CONVERT" "$SHOT" -crop "$3x$4+$((WX + $1))+$((WY + $2))" +repage \
+        -fill black +opaque 'rgb(128,0,0)' -fill white -opaque 'rgb(128,0,0)' \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+[ "$(maroon_count 168 0 296 13)" -gt 20 ] ||
+    fail "the title label at (168,0) is not maroon: $(maroon_count 168 0 296 13) maroon pixels; screenshot $SHOT"
+
 # b) closed-loop topic at one operating point: the animation plays to its last frame, which
 #    holds the setpoint wave and the ends of the two phase ramps.
 click $LIST_X "$(list_entry_y 2)"
@@ -90,6 +100,6 @@ click $LIST_X "$(list_entry_y 1)"
 sleep 0.3
 wait_for 5 menu-again menu_drawn || fail "menu page not back after choosing topic 1: $(describe_menu)"
 
-echo "e2e_xvfb: PASS (menu drawn, topic 2 plays to its end, pauses and steps back from the keyboard, topic 0 hints and the amplifier page, menu back) on $DISPLAY"
+echo "e2e_xvfb: PASS (menu drawn, maroon title, topic 2 plays to its end, pauses and steps back from the keyboard, topic 0 hints and the amplifier page, menu back) on $DISPLAY"
 [ "${E2E_KEEP:-0}" = 1 ] && echo "e2e_xvfb: screenshots kept in $WORK"
 exit 0

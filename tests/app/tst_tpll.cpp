@@ -97,7 +97,12 @@ private slots:
         QCOMPARE(w->Timer1->interval(), 20);
         QCOMPARE(w->ListBox1->count(), 4);
         QCOMPARE(w->ListBox1->item(2)->text(), QStringLiteral("Comportement en boucle fermée en un point de fonctionnement"));
-        QCOMPARE(w->Label4->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+        // The labels write in maroon as painted, not only in their palette.
+        for (QLabel *label : {w->Label4, w->Label2, w->Label3}) {
+            const QImage painted = label->grab().toImage();
+            QVERIFY(Probe::count(painted, painted.rect(), Probe::rgb(Colour::Maroon)) > 20);
+            QCOMPARE(Probe::count(painted, painted.rect(), Probe::rgb(Colour::Black)), 0);
+        }
         QVERIFY(w->Label4->width() >= w->Label4->sizeHint().width()); // the title is not cut
         QVERIFY(!w->BitBtn1->icon().isNull());
         // Tab order: start button, scroll bar, list, then the small buttons.

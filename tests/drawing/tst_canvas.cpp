@@ -185,11 +185,12 @@ private slots:
         c.SetBkMode(BkMode::Transparent);
         c.TextOut(100, 50, QStringLiteral("Tg"));
         const QFontMetrics m(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8));
-        const QRect cell(100, 50, m.horizontalAdvance(QStringLiteral("Tg")), m.height());
+        const QRect cell(100, 50, m.horizontalAdvance(QStringLiteral("Tg")) + Fonts::GlyphInset, m.height());
         const QRect ink = inked(c, White);
         QVERIFY(!ink.isEmpty());
         QVERIFY2(cell.contains(ink), qPrintable(QStringLiteral("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
-        QVERIFY(ink.top() <= 53 && ink.left() <= 101); // the T sits at the top left of the cell
+        // The T sits at the top left of the cell, its glyph one pixel in.
+        QVERIFY(ink.top() <= 53 && ink.left() == 100 + Fonts::GlyphInset);
         QVERIFY(count(c, ink, Red) > 0);
         QCOMPARE(count(c, ink, Red) + count(c, ink, White), ink.width() * ink.height()); // no smoothing
     }
@@ -215,7 +216,7 @@ private slots:
         QPainter p(&direct);
         p.setFont(qfont);
         p.setPen(QColor(Red));
-        p.drawText(40, 30 + QFontMetrics(qfont).ascent(), Fonts::isSymbol(font) ? Fonts::symbolText(text) : text);
+        p.drawText(40 + Fonts::GlyphInset, 30 + QFontMetrics(qfont).ascent(), Fonts::isSymbol(font) ? Fonts::symbolText(text) : text);
         p.end();
 
         Canvas c;
@@ -232,7 +233,8 @@ private slots:
     {
         QTest::addColumn<int>("points");
         QTest::addColumn<int>("pixels");
-        for (auto [pt, px] : {std::pair{4, 5}, {6, 8}, {8, 11}, {10, 13}, {12, 16}, {15, 20}})
+        // Below 8 points the page face is drawn at its 8-point size, the smallest that reads.
+        for (auto [pt, px] : {std::pair{4, 11}, {6, 11}, {8, 11}, {10, 13}, {12, 16}, {15, 20}})
             QTest::addRow("%d pt", pt) << pt << px;
     }
     void fontSizesAreTakenAtNinetySixDotsPerInch()
@@ -249,7 +251,7 @@ private slots:
         c.setFontColor(Colour::Red);
         c.TextOut(10, 10, QStringLiteral("Ab"));
         const QFontMetrics m(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8));
-        const QRect cell(10, 10, m.horizontalAdvance(QStringLiteral("Ab")), m.height());
+        const QRect cell(10, 10, m.horizontalAdvance(QStringLiteral("Ab")) + Fonts::GlyphInset, m.height());
         QCOMPARE(inked(c, White), cell);
         QCOMPARE(count(c, cell, Lime) + count(c, cell, Red), cell.width() * cell.height());
         QVERIFY(count(c, cell, Red) > 0);
@@ -283,6 +285,41 @@ private slots:
         c.setFontColor(Colour::Red);
         c.TextOut(10, 10, QStringLiteral("A"));
         QVERIFY(count(c, QRect(0, 0, 100, 40), Lime) > 10);
+    }
+
+    void listenerIsToldOfEveryTextAsDrawn()
+    {
+        struct Log : TextListener
+        {
+            QList<DrawnText> texts;
+            void textDrawn(const DrawnText &text) override { texts.append(text); }
+        } log;
+        Canvas c;
+        c.setTextListener(&log);
+        c.setBrushColor(Colour::Lime);
+        c.setFontName(QStringLiteral("Symbol"));
+        c.setFontSize(10);
+        c.setFontColor(Colour::Red);
+        c.TextOut(30, 40, QStringLiteral("Dj"));
+        c.SetBkMode(BkMode::Transparent);
+        c.setFontName(QStringLiteral("MS sans Serif"));
+        c.TextOut(5, 6, QStringLiteral("Ab"));
+        c.setTextListener(nullptr);
+        c.TextOut(0, 0, QStringLiteral("unheard"));
+
+        QCOMPARE(log.texts.size(), 2);
+        const DrawnText &greek = log.texts[0];
+        QCOMPARE(greek.fontName, QStringLiteral("Symbol"));
+        QCOMPARE(greek.points, 10);
+        QCOMPARE(greek.colour, Colour::Red);
+        QCOMPARE(greek.text, QStringLiteral("Dj"));
+        QCOMPARE(greek.shown, Fonts::symbolText(QStringLiteral("Dj")));
+        QVERIFY(greek.opaque);
+        // The cell told is the one filled.
+        QCOMPARE(count(c, QRect(0, 0, Canvas::Width, Canvas::Height), Lime), count(c, greek.cell, Lime));
+        QCOMPARE(count(c, greek.cell, Lime) + count(c, greek.cell, Red), greek.cell.width() * greek.cell.height());
+        QVERIFY(!log.texts[1].opaque);
+        QCOMPARE(log.texts[1].cell.topLeft(), QPoint(5, 6));
     }
 
     void symbolFontShowsGreekLetters()

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QSet>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -80,8 +81,24 @@ int Sheet::text(int x, int y, const QString &text, const QFont &font, QColor col
     const QFontMetrics metrics(font);
     m_painter.setFont(font);
     m_painter.setPen(colour);
-    m_painter.drawText(x, y + metrics.ascent(), text);
-    return metrics.horizontalAdvance(text);
+    // Unsmoothed at these sizes the face's degree sign fills in to a dot that reads as an
+    // apostrophe: it is drawn as a ring as tall as a third of the capitals, at their top.
+    const QChar degree(0x00B0);
+    const int ring = std::max(3, int(std::lround(metrics.capHeight() / 3.0)));
+    int at = x;
+    const QStringList parts = text.split(degree);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            m_painter.save();
+            m_painter.setBrush(Qt::NoBrush);
+            m_painter.drawEllipse(QRect(at + 1, y + metrics.ascent() - metrics.capHeight(), ring, ring));
+            m_painter.restore();
+            at += metrics.horizontalAdvance(degree);
+        }
+        m_painter.drawText(at, y + metrics.ascent(), parts[i]);
+        at += metrics.horizontalAdvance(parts[i]);
+    }
+    return at - x;
 }
 
 void Sheet::centredText(int x, int y, const QString &text, const QFont &font, QColor colour)
