@@ -2,6 +2,8 @@
 
 #include "drawing/fonts.h"
 
+#include "drawing/scaled_text.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -35,20 +37,6 @@ QRect inkBounds(const std::vector<PixelRun> &runs)
 }
 }
 
-namespace Fonts {
-QFont scaled(const QFont &font, int scale)
-{
-    if (scale == 1)
-        return font;
-    QFont big = font;
-    big.setPixelSize(font.pixelSize() * scale);
-    big.setWordSpacing(font.wordSpacing() * scale);
-    if (font.letterSpacingType() == QFont::AbsoluteSpacing)
-        big.setLetterSpacing(QFont::AbsoluteSpacing, font.letterSpacing() * scale);
-    return big;
-}
-}
-
 const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour)
 {
     Key key{text, fontKey, colour};
@@ -61,18 +49,19 @@ const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, i
     // baseline where the scaled cell has it.
     const QFontMetrics metrics(font);
     const QRect cell(0, 0, (metrics.horizontalAdvance(text) + Fonts::GlyphInset) * m_scale, metrics.height() * m_scale);
-    const QFont drawn = Fonts::scaled(font, m_scale);
-    const QFontMetrics drawnMetrics(drawn);
     // Room on every side for glyphs that reach past their cell.
-    const int margin = drawnMetrics.height();
+    const int margin = cell.height();
     const int top = m_scale == 1 ? 0 : margin;
-    const int width = std::max(cell.width(), drawnMetrics.horizontalAdvance(text) + Fonts::GlyphInset * m_scale);
-    QImage glyphs(width + 2 * margin, cell.height() + 2 * top, QImage::Format_ARGB32_Premultiplied);
+    QImage glyphs(cell.width() + 2 * margin, cell.height() + 2 * top, QImage::Format_ARGB32_Premultiplied);
     glyphs.fill(Qt::transparent);
     QPainter painter(&glyphs);
-    painter.setFont(drawn);
+    painter.setFont(font);
     painter.setPen(QColor(colour));
-    painter.drawText(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale, text);
+    const QPoint baseline(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale);
+    if (m_scale == 1)
+        painter.drawText(baseline, text);
+    else
+        drawScaledText(painter, text, font, m_scale, baseline);
     painter.end();
     Run run{cell, cell, false, {}, std::move(glyphs), QPoint(-margin, -top)};
     run.inkOnly = opaqueRuns(run.glyphs, run.origin.x(), run.ink);

@@ -49,8 +49,3 @@ private:
     int m_scale;
     QHash<Key, Run> m_runs;
 };
-
-namespace Fonts {
-// `font` at `scale` times its pixel size, its spacing scaled alike.
-QFont scaled(const QFont &font, int scale);
-}

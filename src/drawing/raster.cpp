@@ -89,9 +89,6 @@ QPen Raster::pen(QRgb colour, const DrawOp &op, PenStyle style) const
     if (wide) {
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
-    } else if (m_scale > 1 && op.kind == OpKind::Line) {
-        // A slanted line covers its first pixel's block: the next segment of a path starts there.
-        pen.setCapStyle(Qt::SquareCap);
     }
     if (style == PenStyle::Dot)
         pen.setDashPattern({3, 3});
@@ -306,9 +303,13 @@ void Raster::line(const DrawOp &op)
         return;
     }
     if (op.style == PenStyle::Solid && m_scale > 1) {
-        // Slanted, the line is drawn again at the finer resolution, its end pixel's block left out.
+        // Slanted, the line is drawn again at the finer resolution from its first pixel's block,
+        // whole, to its end pixel's, left out.
         shapeKey(OpKind::Line) << from.x() << from.y() << to.x() << to.y();
-        shape(op, m_shapeKey, extent, drawLine, QRect(to, QSize(1, 1)));
+        shape(op, m_shapeKey, extent, [from, to](QPainter &p) {
+            p.drawLine(from, to);
+            p.fillRect(QRectF(QPointF(from) - QPointF(0.5, 0.5), QSizeF(1, 1)), p.pen().color());
+        }, QRect(to, QSize(1, 1)));
         return;
     }
     traceThinLine(from, to, 0, op.style);
