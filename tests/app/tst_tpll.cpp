@@ -328,8 +328,11 @@ private slots:
                      qPrintable(control->objectName()));
         QStringList menu;
         for (const QAction *action : w->FOND->actions())
-            menu << action->text() + QLatin1Char(' ') + action->shortcut().toString();
-        QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,"}));
+            if (!action->isSeparator())
+                menu << action->text() + QLatin1Char(' ') + action->shortcut().toString();
+        QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,", "Copier l'image Ctrl+C",
+                                    "Enregistrer l'image… Ctrl+S", "Agrandir Ctrl++", "Réduire Ctrl+-",
+                                    "Taille d'origine Ctrl+0", "Plein écran F11"}));
     }
 
     void printingWithoutAPrinterSaysSo()
