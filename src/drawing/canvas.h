@@ -129,6 +129,8 @@ public:
     QRegion takeChanges();
     // The picture drawn again at another scale (itself at the canvas's scale).
     QImage render(int scale);
+    // The picture a snapshot holds, drawn at `scale`.
+    static QImage render(const Snapshot &snapshot, int scale);
 
     // Operations that describe the picture now: a measure of what drawing it again costs.
     std::size_t drawingSize() const { return m_drawing.size() - m_hidden; }
@@ -145,6 +147,8 @@ private:
     // Adds the frame's operations to those describing the picture.
     void remember(const std::vector<DrawOp> &frame);
     void compact();
+    // Also hides what later operations cover, then compacts.
+    void sweep();
     // Draws the whole picture again from its operations.
     void redraw();
 
@@ -157,13 +161,15 @@ private:
     std::vector<DrawOp> m_frame;    // drawn since the frame began
     std::vector<DrawOp> m_previous; // the last frame drawn on the picture
     std::vector<QRect> m_previousBounds, m_frameBounds; // what each operation may reach
-    std::vector<QRect> m_pieces; // the frame's changed area
+    std::vector<QRect> m_pieces;  // the frame's changed area
+    std::vector<QRect> m_reached; // the pieces an operation reaches
     QRegion m_changed;
     // Since the last clearing of the whole area, in order. An operation a later one of the same
     // pixels hides is marked hidden, and dropped at the next compaction.
     std::vector<DrawOp> m_drawing;
     std::vector<char> m_isHidden;
     std::size_t m_hidden = 0;
+    std::size_t m_sweepAt = 0; // the drawing's size that calls for the next sweep
     QHash<std::size_t, std::size_t> m_latestCovering; // by coverage hash: index in m_drawing
     FrameMatch m_match;
     std::vector<char> m_keptBefore, m_keptAfter; // reused by every frame

@@ -40,9 +40,9 @@ Raster::Raster(int scale)
     , m_image(Width * scale, Height * scale, QImage::Format_RGB32)
     , m_shapes(m_image.size())
     , m_glyphs(scale)
+    , m_whole(m_image.rect())
 {
     m_image.fill(Qt::white);
-    m_clip = m_image.rect();
 }
 
 Raster::~Raster()
@@ -65,10 +65,14 @@ QPainter &Raster::painter()
         m_painter.setRenderHint(QPainter::TextAntialiasing, false);
     }
     m_painter.resetTransform();
-    if (m_clip == m_image.rect())
+    if (m_clips.size() == 1 && m_clips.front() == m_image.rect()) {
         m_painter.setClipping(false);
-    else
-        m_painter.setClipRect(m_clip);
+    } else {
+        QRegion clip;
+        for (const QRect &r : m_clips)
+            clip += r;
+        m_painter.setClipRegion(clip);
+    }
     return m_painter;
 }
 
@@ -109,14 +113,14 @@ QRect Raster::blocks(const QRect &r) const
 
 void Raster::fill(const QRect &area, QRgb colour)
 {
-    const QRect r = area & m_clip;
-    if (r.isEmpty())
-        return;
     const QRgb value = opaque(colour);
     QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
     const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        fillPixels(pixels + y * stride + r.left(), r.width(), value);
+    for (const QRect &clip : m_clips) {
+        const QRect r = area & clip;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            fillPixels(pixels + y * stride + r.left(), r.width(), value);
+    }
 }
 
 void Raster::fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour)
@@ -124,12 +128,14 @@ void Raster::fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour)
     const QRgb value = opaque(colour);
     QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
     const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    const int left = m_clip.left(), right = m_clip.right() + 1;
-    for (const PixelRun &run : runs) {
-        const int y = run.y + offset.y();
-        const int from = std::max(run.x + offset.x(), left), to = std::min(run.x + offset.x() + run.length, right);
-        if (y >= m_clip.top() && y <= m_clip.bottom() && from < to)
-            fillPixels(pixels + y * stride + from, to - from, value);
+    for (const QRect &clip : m_clips) {
+        const int left = clip.left(), right = clip.right() + 1;
+        for (const PixelRun &run : runs) {
+            const int y = run.y + offset.y();
+            const int from = std::max(run.x + offset.x(), left), to = std::min(run.x + offset.x() + run.length, right);
+            if (y >= clip.top() && y <= clip.bottom() && from < to)
+                fillPixels(pixels + y * stride + from, to - from, value);
+        }
     }
 }
 
@@ -165,10 +171,13 @@ QRect Raster::bounds(const DrawOp &op)
     }
 }
 
-void Raster::paint(const DrawOp &op, const QRect &clip)
+void Raster::paint(const DrawOp &op, std::span<const QRect> clips)
 {
-    m_clip = clip & m_image.rect();
-    if (m_clip.isEmpty())
+    m_clips.clear();
+    for (const QRect &clip : clips)
+        if (const QRect r = clip & m_image.rect(); !r.isEmpty())
+            m_clips.push_back(r);
+    if (m_clips.empty())
         return;
     switch (op.kind) {
     case OpKind::Rectangle: rectangle(op); break;
@@ -341,7 +350,7 @@ void Raster::plotThinLines(const DrawOp &op)
         for (const QPoint &p : points) {
             if (m_scale > 1)
                 fill(blocks(QRect(p, QSize(1, 1))), colour);
-            else if (m_clip.contains(p))
+            else if (std::any_of(m_clips.begin(), m_clips.end(), [&](const QRect &clip) { return clip.contains(p); }))
                 pixels[p.y() * stride + p.x()] = opaque(colour);
         }
     };

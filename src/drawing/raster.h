@@ -37,8 +37,9 @@ public:
 
     // Every pixel `op` may paint, within the picture.
     QRect bounds(const DrawOp &op);
-    // Paints `op`, only inside `clip`.
-    void paint(const DrawOp &op, const QRect &clip);
+    // Paints `op`, only inside `clips`.
+    void paint(const DrawOp &op, std::span<const QRect> clips);
+    void paint(const DrawOp &op) { paint(op, std::span(&m_whole, 1)); }
 
 private:
     void rectangle(const DrawOp &op);
@@ -65,7 +66,7 @@ private:
     QList<int> &shapeKey(OpKind kind);
     // A rectangle at the drawing area's own size, on the picture.
     QRect blocks(const QRect &r) const;
-    // Fills what lies in the clip of `area`, or of the runs moved by `offset`.
+    // Fills what lies in the clips of `area`, or of the runs moved by `offset`.
     void fill(const QRect &area, QRgb colour);
     void fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour);
     // The pixels of a one-pixel line, its end pixel left out, at the drawing area's own size;
@@ -79,7 +80,8 @@ private:
     int m_scale;
     QImage m_image;
     QPainter m_painter;
-    QRect m_clip;
+    std::vector<QRect> m_clips; // where the operation being drawn may paint
+    QRect m_whole;
     std::vector<QPoint> m_dots, m_gaps; // reused by every thin line
     ShapeCache m_shapes;
     QList<int> m_shapeKey; // reused by every shape
