@@ -80,11 +80,13 @@ QAction *TPLL::separator(QObject *parent)
 
 void TPLL::setZoom(int factor)
 {
-    m_layout.factor = std::clamp(factor, 1, WindowLayout::MaxFactor);
+    // Full screen shows the whole layout: no larger than the screen holds.
+    const int largest = isFullScreen() ? WindowLayout::largestFitting(screen()->geometry().size()) : WindowLayout::MaxFactor;
+    m_layout.factor = std::clamp(factor, 1, largest);
     m_layout.origin = isFullScreen() ? centred(size(), m_layout) : QPoint();
     placeControls();
     matchCanvasScale();
-    ZoomInAction->setEnabled(m_layout.factor < WindowLayout::MaxFactor);
+    ZoomInAction->setEnabled(m_layout.factor < largest);
     ZoomOutAction->setEnabled(m_layout.factor > 1);
     ZoomResetAction->setEnabled(m_layout.factor > 1);
     // A window neither maximised nor full screen grows to hold the layout.
@@ -113,10 +115,10 @@ void TPLL::toggleFullScreen()
     } else {
         m_windowedZoom = zoom();
         m_maximisedBeforeFullScreen = isMaximized();
-        const QSize room = screen()->geometry().size();
+        // Without a window manager nothing else gives the window the whole screen.
+        setGeometry(screen()->geometry());
         showFullScreen();
-        resize(room);
-        setZoom(WindowLayout::largestFitting(room));
+        setZoom(WindowLayout::largestFitting(screen()->geometry().size()));
     }
     FullScreenAction->setChecked(isFullScreen());
     LeaveFullScreenAction->setEnabled(isFullScreen());
