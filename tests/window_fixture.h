@@ -6,8 +6,15 @@
 #include "drawing/canvas.h"
 #include "drawing/loop_diagram.h"
 
+#include <QDir>
 #include <QTimer>
 #include <memory>
+
+// A print service that is not there, so that no test prints on the developer's printer.
+inline void pointAtNoPrintService()
+{
+    qputenv("CUPS_SERVER", QDir::temp().filePath(QStringLiteral("pll-tests-no-print-service")).toLocal8Bit());
+}
 
 inline std::unique_ptr<TPLL> openWindow()
 {

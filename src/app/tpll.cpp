@@ -1,10 +1,13 @@
 #include "app/tpll.h"
 
+#include "app/accessibility.h"
 #include "app/print_job.h"
+#include "app/window_keys.h"
 #include "drawing/fonts.h"
 #include "pages/page_tick.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QFutureWatcher>
 #include <QIcon>
 #include <QLabel>
@@ -55,6 +58,9 @@ const ButtonRow ButtonRows[] = {
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
 const QRect ListPlace(64, 488, 329, 49);
+// The speed marks, left and right of the scroll bar.
+const QPoint PlusMark(650, 500), MinusMark(790, 500);
+QFont speedMarkFont() { return Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12); }
 // Under the start button, clear of every control and of the speed marks.
 const QRect StatusPlace(456, 523, 200, 13);
 
@@ -154,9 +160,11 @@ TPLL::TPLL(QWidget *parent)
         auto *item = new QListWidgetItem(QString::fromUtf8(topic), ListBox1);
         item->setSizeHint(QSize(0, 13));
     }
-    // A click, or a keyboard move, on an entry chooses it; choosing the same entry again resets it.
+    // A click, or a keyboard move or Space, on an entry chooses it; choosing the same entry again,
+    // by a click or Enter, resets it.
     connect(ListBox1, &QListWidget::itemClicked, this, &TPLL::Choix);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, &TPLL::Choix);
+    connect(ListBox1, &QListWidget::itemActivated, this, &TPLL::Choix);
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TPLL::Choix);
 
     for (const LabelRow &row : LabelRows) {
         auto *label = new QLabel(QString::fromUtf8(row.text), this);
@@ -186,7 +194,10 @@ TPLL::TPLL(QWidget *parent)
     }
     setTabOrder(previous, BitBtn1);
 
+    setMinimumSize(leastSize());
     addPlaybackActions();
+    addWindowKeys(*this);
+    makeAccessible(*this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -194,6 +205,17 @@ TPLL::TPLL(QWidget *parent)
     Timer1->setInterval(20);
     connect(Timer1, &QTimer::timeout, this, &TPLL::Timer1Timer);
     Timer1->start();
+}
+
+QSize TPLL::leastSize() const
+{
+    // Every control, shown or not, and the speed marks, with the drawing area's margin around.
+    const QFontMetrics marks(speedMarkFont());
+    QRect all(MinusMark, QSize(marks.horizontalAdvance(QLatin1Char('-')), marks.height()));
+    for (const QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        all |= child->geometry();
+    const int margin = FOND->x();
+    return {all.right() + 1 + margin, all.bottom() + 1 + margin};
 }
 
 void TPLL::addPlaybackActions()
@@ -305,11 +327,11 @@ void TPLL::paintEvent(QPaintEvent *)
 {
     // The speed marks beside the scroll bar: "+" speeds the animation up. Painted with the
     // window whenever it shows, so they are always there; laid out once.
-    static const QFont font = Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12);
+    static const QFont font = speedMarkFont();
     static const QStaticText plus(QStringLiteral("+")), minus(QStringLiteral("-"));
     QPainter painter(this);
     painter.setFont(font);
     painter.setPen(QColor(toRgb(Colour::Blue)));
-    painter.drawStaticText(650, 500, plus);
-    painter.drawStaticText(790, 500, minus);
+    painter.drawStaticText(PlusMark, plus);
+    painter.drawStaticText(MinusMark, minus);
 }

@@ -72,6 +72,8 @@ protected:
 
 private:
     void addPlaybackActions();
+    // The least size that shows every control when the window is restored.
+    QSize leastSize() const;
 
     Stage m_stage;
     Playback m_playback{m_stage};
