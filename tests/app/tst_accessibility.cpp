@@ -10,7 +10,6 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -166,18 +165,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
 
         // Ctrl+P does what the print button does: here, says that there is no printer.
-        QString shown;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = box->windowTitle();
-                box->accept();
-            }
-        });
-        closer.start(10);
+        MessageBoxReader box;
         QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
         QVERIFY(!w->BitBtn1->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(shown == QStringLiteral("Impression") && w->BitBtn1->isEnabled(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(box.title == QStringLiteral("Impression") && w->BitBtn1->isEnabled(), 10000);
 
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
