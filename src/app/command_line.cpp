@@ -20,6 +20,9 @@ constexpr std::array OptionTable{
 };
 
 constexpr std::array KeyTable{
+    Entry{"Tab, Maj+Tab", "passe à la commande suivante, à la précédente"},
+    Entry{"Espace", "appuie sur le bouton qui a le focus"},
+    Entry{"Flèches, Début, Fin", "choisissent le sujet dans la liste, règlent la vitesse"},
     Entry{"P, Pause", "met l'animation en pause, la reprend"},
     Entry{".", "une image en avant, pendant la pause"},
     Entry{",", "une image en arrière, pendant la pause"},
@@ -27,9 +30,9 @@ constexpr std::array KeyTable{
     Entry{"F11, Échap", "passe en plein écran, en sort"},
     Entry{"Ctrl+C", "copie l'image dans le presse-papiers"},
     Entry{"Ctrl+S", "enregistre l'image (PNG ou PDF)"},
-    Entry{"Ctrl+P", "imprime la page"},
-    Entry{"F1", "ouvre l'aide"},
-    Entry{"Ctrl+Q", "quitte le programme"},
+    Entry{PrintKey, "imprime la page"},
+    Entry{HelpKey, "ouvre l'aide"},
+    Entry{QuitKey, "quitte le programme"},
 };
 
 // Characters shown, not bytes: the names hold accented letters in UTF-8.

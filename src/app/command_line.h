@@ -16,6 +16,11 @@ struct Entry
     const char *meaning;
 };
 
+// The keys of the window's own actions, as the key table shows them (QKeySequence's portable form).
+inline constexpr const char *HelpKey = "F1";
+inline constexpr const char *PrintKey = "Ctrl+P";
+inline constexpr const char *QuitKey = "Ctrl+Q";
+
 extern const char *const Program;      // "pll"
 extern const char *const Version;      // the program's version, "2.2"
 extern const char *const Purpose;      // what the program is, in one line

@@ -1,10 +1,13 @@
 #include "app/tpll.h"
 
+#include "app/accessibility.h"
 #include "app/print_job.h"
+#include "app/window_keys.h"
 #include "drawing/fonts.h"
 #include "pages/page_tick.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QFutureWatcher>
 #include <QIcon>
 #include <QLabel>
@@ -56,13 +59,13 @@ const QRect DrawingPlace(10, 16, Canvas::Width, Canvas::Height);
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
 const QRect ListPlace(64, 488, 329, 49);
+// The speed marks, left and right of the scroll bar.
+const QPoint PlusMark(650, 500), MinusMark(790, 500);
+QFont speedMarkFont() { return Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12); }
 // Under the start button, clear of every control and of the speed marks.
 const QRect StatusPlace(456, 523, 200, 13);
 constexpr int ListItemHeight = 13;
 constexpr int PrinterGlyphSize = 16;
-// The speed marks beside the scroll bar, in a 12-point page font.
-constexpr QPoint PlusMark(650, 500), MinusMark(790, 500);
-constexpr int MarkPoints = 12;
 
 struct LabelRow { QLabel *TPLL::*label; const char *name; int left, top, width, height; const char *text; };
 const LabelRow LabelRows[] = {
@@ -174,9 +177,11 @@ TPLL::TPLL(QWidget *parent)
     ListBox1->setUniformItemSizes(true);
     for (const char *topic : Topics)
         new QListWidgetItem(QString::fromUtf8(topic), ListBox1);
-    // A click, or a keyboard move, on an entry chooses it; choosing the same entry again resets it.
+    // A click, or a keyboard move or Space, on an entry chooses it; choosing the same entry again,
+    // by a click or Enter, resets it.
     connect(ListBox1, &QListWidget::itemClicked, this, &TPLL::Choix);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, &TPLL::Choix);
+    connect(ListBox1, &QListWidget::itemActivated, this, &TPLL::Choix);
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TPLL::Choix);
 
     for (const LabelRow &row : LabelRows) {
         auto *label = new QLabel(QString::fromUtf8(row.text), this);
@@ -205,6 +210,8 @@ TPLL::TPLL(QWidget *parent)
 
     addPlaybackActions();
     addDisplayActions();
+    addWindowKeys(*this);
+    makeAccessible(*this);
     placeControls();
 
     Timer1 = new QTimer(this);
@@ -213,6 +220,19 @@ TPLL::TPLL(QWidget *parent)
     Timer1->setInterval(20);
     connect(Timer1, &QTimer::timeout, this, &TPLL::Timer1Timer);
     Timer1->start();
+}
+
+QSize TPLL::leastSize() const
+{
+    // Every control, shown or not, and the speed marks, with the drawing area's margin around, at
+    // the layout's factor, from its origin.
+    const QFontMetrics marks(m_layout.font(speedMarkFont()));
+    QRect all(m_layout.place(MinusMark), QSize(marks.horizontalAdvance(QLatin1Char('-')), marks.height()));
+    for (const QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        all |= child->geometry();
+    all.translate(-m_layout.origin);
+    const int margin = FOND->x() - m_layout.origin.x();
+    return {all.right() + 1 + margin, all.bottom() + 1 + margin};
 }
 
 void TPLL::addPlaybackActions()
@@ -257,6 +277,8 @@ void TPLL::placeControls()
         label->setGeometry(QRect(place.topLeft(), QSize(std::max(place.width(), label->sizeHint().width()), place.height())));
     }
     StatusLine->setGeometry(m_layout.place(StatusPlace));
+    // An enlargement the screen cannot hold shows part of the layout, in a window no larger.
+    setMinimumSize(leastSize().boundedTo(screen()->availableSize()));
     update();
 }
 
@@ -349,7 +371,7 @@ void TPLL::paintEvent(QPaintEvent *)
 {
     // The speed marks beside the scroll bar: "+" speeds the animation up. Painted with the
     // window whenever it shows, so they are always there; laid out once.
-    static const QFont font = Fonts::pageFont(QStringLiteral("MS Sans Serif"), MarkPoints);
+    static const QFont font = speedMarkFont();
     static const QStaticText plus(QStringLiteral("+")), minus(QStringLiteral("-"));
     QPainter painter(this);
     painter.setFont(m_layout.font(font));

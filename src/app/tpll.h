@@ -103,6 +103,8 @@ private:
     void placeControls();
     // The canvas drawn at the layout's factor times the screen's pixel ratio.
     void matchCanvasScale();
+    // The least size that shows every control when the window is restored.
+    QSize leastSize() const;
 
     WindowLayout m_layout;
     // What to go back to when leaving full screen.

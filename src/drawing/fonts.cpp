@@ -5,8 +5,8 @@
 #include <cmath>
 
 namespace {
-const QString SansFamily = QStringLiteral("Liberation Sans");
-const QString SerifFamily = QStringLiteral("Liberation Serif");
+const QString SansFamily = QStringLiteral("PLL Sans");
+const QString SerifFamily = QStringLiteral("PLL Serif");
 
 // Sizes are in points on the 96 dots per inch screen the pages were laid out on.
 constexpr double PixelsPerPoint = 96.0 / 72.0;
@@ -38,8 +38,8 @@ namespace Fonts {
 void registerEmbedded()
 {
     static const bool registered = [] {
-        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSans-Regular.ttf"));
-        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSerif-Regular.ttf"));
+        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/PLLSans-Regular.ttf"));
+        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/PLLSerif-Regular.ttf"));
         return true;
     }();
     (void)registered;

@@ -43,3 +43,16 @@ std::optional<AnimationProgress> animationProgress()
         return presentationProgress();
     return std::nullopt;
 }
+
+std::optional<int> topicShown()
+{
+    if (PageStep == -1)
+        return 0;
+    if (PageStep == -2 || PageStep == -3)
+        return 1;
+    if (PageStep > 0 && PageStep <= OperatingPointEnd)
+        return 2;
+    if (PageStep > OperatingPointEnd && PageStep <= SpeedChangeEnd)
+        return 3;
+    return std::nullopt;
+}

@@ -8,6 +8,9 @@ class Stage;
 
 void PageTick(Stage &stage);
 
+// The list entry whose topic the page belongs to; none on the menu page.
+std::optional<int> topicShown();
+
 // Where the animation on the page stands. None on a page that does not animate (the menu, the modelling pages, a section's page held
 // still, the regulator's circuit).
 std::optional<AnimationProgress> animationProgress();

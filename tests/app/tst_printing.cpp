@@ -4,10 +4,8 @@
 #include "app/tpll.h"
 #include "window_fixture.h"
 
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -74,25 +72,17 @@ private slots:
         std::unique_ptr<TPLL> w = openWindow();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
 
-        QString shown;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->accept();
-            }
-        });
-        closer.start(10);
+        MessageBoxReader box;
 
         // Back here at all means the click did not wait for the service.
         QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
         QTest::qWait(500);
         QVERIFY2(!w->BitBtn1->isEnabled(), "the job ended although the service never answered");
-        QVERIFY(shown.isEmpty());
+        QVERIFY(box.text.isEmpty());
 
         service.stop();
-        QTRY_VERIFY2_WITH_TIMEOUT(!shown.isEmpty() && w->BitBtn1->isEnabled(), "no box once the service was gone", 10000);
-        QCOMPARE(shown, QStringLiteral("Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
+        QTRY_VERIFY2_WITH_TIMEOUT(!box.text.isEmpty() && w->BitBtn1->isEnabled(), "no box once the service was gone", 10000);
+        QCOMPARE(box.text, QStringLiteral("Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
     }
 };
 

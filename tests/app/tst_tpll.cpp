@@ -6,10 +6,8 @@
 #include "window_fixture.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -45,8 +43,7 @@ private slots:
     void initTestCase()
     {
         PllApplication::applyLook();
-        // A print service that is not there, so that no test prints on the developer's printer.
-        qputenv("CUPS_SERVER", QDir::temp().filePath(QStringLiteral("pll-tests-no-print-service")).toLocal8Bit());
+        pointAtNoPrintService();
     }
 
     void init()
@@ -332,26 +329,20 @@ private slots:
                 menu << action->text() + QLatin1Char(' ') + action->shortcut().toString();
         QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,", "Copier l'image Ctrl+C",
                                     "Enregistrer l'image… Ctrl+S", "Agrandir Ctrl++", "Réduire Ctrl+-",
-                                    "Taille d'origine Ctrl+0", "Plein écran F11"}));
+                                    "Taille d'origine Ctrl+0", "Plein écran F11", "Imprimer Ctrl+P", "Aide F1",
+                                    "Quitter Ctrl+Q"}));
     }
 
     void printingWithoutAPrinterSaysSo()
     {
         // The page goes to the print service away from the window's thread: the button greys out
         // until the service has answered, then the box tells why nothing was printed.
-        QString shown;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                shown = box->windowTitle() + QLatin1Char('|') + box->text();
-                box->accept();
-            }
-        });
-        closer.start(10);
+        MessageBoxReader box;
         QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
         QVERIFY(!w->BitBtn1->isEnabled());
-        QTRY_VERIFY2_WITH_TIMEOUT(!shown.isEmpty() && w->BitBtn1->isEnabled(), "no message box, or the button stayed grey", 10000);
-        QCOMPARE(shown, QStringLiteral("Impression|Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
+        QTRY_VERIFY2_WITH_TIMEOUT(!box.text.isEmpty() && w->BitBtn1->isEnabled(), "no message box, or the button stayed grey", 10000);
+        QCOMPARE(box.title, QStringLiteral("Impression"));
+        QCOMPARE(box.text, QStringLiteral("Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
     }
 };
 

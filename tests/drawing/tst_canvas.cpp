@@ -5,7 +5,9 @@
 #include "drawing/picture.h"
 #include "pixel_probe.h"
 
+#include <QFile>
 #include <QFontMetrics>
+#include <QRawFont>
 #include <QtTest>
 #include <stdexcept>
 
@@ -242,6 +244,27 @@ private slots:
         QFETCH(int, points);
         QFETCH(int, pixels);
         QCOMPARE(Fonts::pageFont(QStringLiteral("MS sans Serif"), points).pixelSize(), pixels);
+    }
+
+    // Another version of the same face installed on the machine must not stand in for ours.
+    void pageFacesAreTheEmbeddedFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("file");
+        QTest::addRow("sans") << "MS sans Serif" << ":/fonts/PLLSans-Regular.ttf";
+        QTest::addRow("symbol") << "Symbol" << ":/fonts/PLLSerif-Regular.ttf";
+    }
+    void pageFacesAreTheEmbeddedFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, file);
+        Fonts::registerEmbedded();
+        QFile embedded(file);
+        QVERIFY(embedded.open(QIODevice::ReadOnly));
+        const QRawFont ours(embedded.readAll(), 11);
+        const QRawFont used = QRawFont::fromFont(Fonts::pageFont(name, 8));
+        QCOMPARE(used.familyName(), ours.familyName());
+        QCOMPARE(used.fontTable("head"), ours.fontTable("head"));
     }
 
     void opaqueTextFillsItsCellWithTheBrushColour()

@@ -70,8 +70,8 @@ QFont runFont(const Run &run, int points)
 
 void setScale(int scale) { sheetScale = scale; }
 
-QFont sans(int points, bool bold) { return face(QStringLiteral("Liberation Sans"), points, bold, false); }
-QFont serif(int points, bool bold, bool italic) { return face(QStringLiteral("Liberation Serif"), points, bold, italic); }
+QFont sans(int points, bool bold) { return face(QStringLiteral("PLL Sans"), points, bold, false); }
+QFont serif(int points, bool bold, bool italic) { return face(QStringLiteral("PLL Serif"), points, bold, italic); }
 
 Sheet::Sheet(int width, int height, QColor background)
     : m_scale(sheetScale)

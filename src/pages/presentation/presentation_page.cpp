@@ -114,6 +114,21 @@ std::optional<AnimationProgress> presentationProgress()
     return std::nullopt;
 }
 
+std::optional<Control> presentationSection()
+{
+    if (PageStep != -1 || ElementActive != 1)
+        return std::nullopt;
+    // The sensor's rotation and the regulator's circuit both leave ElementStep at -1.
+    if (SensorStep > 0)
+        return ButtonG;
+    if (ElementStep == -1)
+        return ButtonC;
+    for (const Section &s : Sections)
+        if (ElementStep >= s.first && ElementStep <= s.end)
+            return s.button;
+    return std::nullopt;
+}
+
 void ButtonAClick(Stage &stage) { startSection(stage, ButtonA); }
 void ButtonBClick(Stage &stage) { startSection(stage, ButtonB); }
 void ButtonCClick(Stage &stage) { startSection(stage, ButtonC); }

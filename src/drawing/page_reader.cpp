@@ -1,0 +1,298 @@
+#include "drawing/page_reader.h"
+
+#include "drawing/fonts.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+// A text counts as still shown while this share of its ink is still in its colour.
+constexpr double ShownInk = 0.9;
+// Texts whose tops lie this close (pixels) are on one row; a Greek letter sits that close to
+// the top of its line.
+constexpr int RowDrift = 4;
+// Lines of a paragraph follow each other by at most this many times their height.
+constexpr double ParagraphSpacing = 1.3;
+// Where a text is drawn alone to find its ink: far enough from the scratch picture's edges for
+// any glyph's overhang. A text wider than the picture keeps the ink of what fits in it.
+constexpr int InkMargin = 16;
+// Inks kept at most; no page writes so many different texts.
+constexpr int MostInks = 4000;
+
+QRgb opaque(QRgb colour) { return colour | 0xFF000000u; }
+
+// The ink of each text met so far, relative to its cell's top left.
+QList<QPoint> inkAtOrigin(const DrawnText &text)
+{
+    static QHash<QString, QList<QPoint>> inks;
+    const QString key = text.fontName + QLatin1Char('|') + QString::number(text.points) + QLatin1Char('|') + text.text;
+    if (const auto found = inks.constFind(key); found != inks.cend())
+        return *found;
+
+    static Canvas scratch;
+    const QRect around(0, 0, text.cell.width() + 2 * InkMargin, text.cell.height() + 2 * InkMargin);
+    scratch.setPenAndBrush(Colour::White);
+    scratch.Rectangle(around.left(), around.top(), around.right() + 2, around.bottom() + 2);
+    scratch.SetBkMode(BkMode::Transparent);
+    scratch.setFontName(text.fontName);
+    scratch.setFontSize(text.points);
+    scratch.setFontColor(Colour::Black);
+    scratch.TextOut(InkMargin, InkMargin, text.text);
+    const QImage &image = scratch.image();
+    const QRgb black = opaque(qRgb(0, 0, 0));
+    QList<QPoint> ink;
+    const QRect r = around & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (opaque(image.pixel(x, y)) == black)
+                ink.append(QPoint(x - InkMargin, y - InkMargin));
+    if (inks.size() >= MostInks)
+        inks.clear();
+    inks.insert(key, ink);
+    return ink;
+}
+
+// The first and one-past-last index of each run of spaces in `text`.
+QList<std::pair<int, int>> spaceRuns(const QString &text)
+{
+    QList<std::pair<int, int>> runs;
+    for (int i = 0; i < text.size();) {
+        if (text[i] != QLatin1Char(' ')) {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < text.size() && text[end] == QLatin1Char(' '))
+            ++end;
+        runs.append({i, end});
+        i = end;
+    }
+    return runs;
+}
+
+// The metrics of each page font met so far.
+const QFontMetrics &metricsOf(const DrawnText &text)
+{
+    static QHash<QString, QFontMetrics> metrics;
+    const QString key = text.fontName + QLatin1Char('|') + QString::number(text.points);
+    auto found = metrics.find(key);
+    if (found == metrics.end())
+        found = metrics.insert(key, QFontMetrics(Fonts::pageFont(text.fontName, text.points)));
+    return *found;
+}
+
+// Whether a Greek letter reads glued to the character beside it: to a number it multiplies or
+// divides ("2π", "π/2", "(25/2π)"), as words it is set apart ("la vitesse Ω1 est").
+bool gluedBefore(QChar c) { return c.isDigit() || QStringLiteral("/*(").contains(c); }
+bool gluedAfter(QChar c, QChar before) { return c.isDigit() || QStringLiteral("/*).").contains(c) || (c.isLetter() && before.isDigit()); }
+
+// `line` as it reads with the Greek texts written over its gaps: each goes into the run of
+// spaces nearest to where it was drawn.
+QString withGreek(const DrawnText &line, QList<DrawnText> greek)
+{
+    std::sort(greek.begin(), greek.end(), [](const DrawnText &a, const DrawnText &b) { return a.cell.x() < b.cell.x(); });
+    const QList<std::pair<int, int>> runs = spaceRuns(line.shown);
+    QString read = line.shown;
+    if (runs.isEmpty()) {
+        for (const DrawnText &g : greek)
+            read += QLatin1Char(' ') + g.shown;
+        return read;
+    }
+    // Where each run of spaces begins and ends on the page.
+    const QFontMetrics &metrics = metricsOf(line);
+    QList<std::pair<int, int>> spans;
+    for (const auto &[first, end] : runs) {
+        const int left = line.cell.x() + Fonts::GlyphInset + metrics.horizontalAdvance(line.shown.left(first));
+        spans.append({left, left + metrics.horizontalAdvance(line.shown.mid(first, end - first))});
+    }
+    QList<QStringList> inRun(runs.size());
+    for (const DrawnText &g : greek) {
+        const int x = g.cell.x() + Fonts::GlyphInset;
+        const auto distance = [&](const std::pair<int, int> &span) { return std::max({span.first - x, x - span.second, 0}); };
+        const auto nearest = std::min_element(spans.begin(), spans.end(), [&](const auto &a, const auto &b) { return distance(a) < distance(b); });
+        inRun[nearest - spans.begin()].append(g.shown);
+    }
+    for (qsizetype r = runs.size() - 1; r >= 0; --r) {
+        if (inRun[r].isEmpty())
+            continue;
+        const auto [first, end] = runs[r];
+        const QChar before = first > 0 ? read[first - 1] : QChar(' ');
+        const QChar after = end < read.size() ? read[end] : QChar(' ');
+        QString filled = inRun[r].join(QLatin1Char(' '));
+        if (!gluedBefore(before))
+            filled.prepend(QLatin1Char(' '));
+        if (!gluedAfter(after, before))
+            filled.append(QLatin1Char(' '));
+        read.replace(first, end - first, filled);
+    }
+    return read;
+}
+
+// A piece of the page's text: one text, or texts of a row that follow each other.
+struct Piece
+{
+    QRect cell;
+    QString text;
+};
+
+bool readsBefore(const Piece &a, const Piece &b)
+{
+    if (std::abs(a.cell.top() - b.cell.top()) > RowDrift)
+        return a.cell.top() < b.cell.top();
+    return a.cell.left() < b.cell.left();
+}
+
+// Texts of one row written one after the other read as one piece: "de fréquence 2 kHz." and
+// "Sa valeur moyenne U0 = 2,5V." are one line of the page, two texts of the program.
+QList<Piece> joinedAlongRows(QList<Piece> pieces)
+{
+    std::sort(pieces.begin(), pieces.end(), readsBefore);
+    QList<Piece> joined;
+    for (const Piece &p : pieces) {
+        const auto before = std::find_if(joined.begin(), joined.end(), [&](const Piece &j) {
+            return std::abs(j.cell.top() - p.cell.top()) <= RowDrift && p.cell.left() >= j.cell.left()
+                && p.cell.left() - j.cell.right() <= j.cell.height();
+        });
+        if (before == joined.end()) {
+            joined.append(p);
+            continue;
+        }
+        before->text += QLatin1Char(' ') + p.text;
+        before->cell |= p.cell;
+    }
+    return joined;
+}
+
+// The lines of a paragraph or of a label in a box, close one under the other and overlapping
+// across, are read together before what lies beside them.
+bool continues(const Piece &last, const Piece &p)
+{
+    const int down = p.cell.top() - last.cell.top();
+    const int reach = last.cell.height();
+    const bool aligned = p.cell.left() < last.cell.right() && last.cell.left() < p.cell.right();
+    return down > RowDrift && down <= ParagraphSpacing * reach && aligned;
+}
+
+QList<QList<Piece>> blocksOf(const QList<Piece> &pieces)
+{
+    QList<QList<Piece>> blocks;
+    for (const Piece &p : pieces) {
+        QList<Piece> *into = nullptr;
+        for (QList<Piece> &block : blocks)
+            if (continues(block.last(), p) && (!into || block.last().cell.top() > into->last().cell.top()))
+                into = &block;
+        if (into)
+            into->append(p);
+        else
+            blocks.append({p});
+    }
+    std::stable_sort(blocks.begin(), blocks.end(), [](const QList<Piece> &a, const QList<Piece> &b) { return readsBefore(a.first(), b.first()); });
+    return blocks;
+}
+
+// A Greek text is written over the gap a line of the page's own font leaves for it: the text,
+// among `texts`, whose gap holds `greek`, if any.
+const DrawnText *lineHolding(const DrawnText &greek, const QList<DrawnText> &texts)
+{
+    const DrawnText *holder = nullptr;
+    for (const DrawnText &t : texts) {
+        if (Fonts::isSymbol(t.fontName) || std::abs(t.cell.y() - greek.cell.y()) > RowDrift)
+            continue;
+        if (greek.cell.left() <= t.cell.left() || greek.cell.left() >= t.cell.right())
+            continue;
+        if (!holder || std::abs(t.cell.y() - greek.cell.y()) < std::abs(holder->cell.y() - greek.cell.y()))
+            holder = &t;
+    }
+    return holder;
+}
+
+// The texts in reading order; Greek letters in their gaps, runs of spaces as one.
+QString readingOrder(const QList<DrawnText> &texts)
+{
+    QHash<const DrawnText *, QList<DrawnText>> greekIn;
+    QList<const DrawnText *> standing;
+    for (const DrawnText &t : texts) {
+        const DrawnText *holder = Fonts::isSymbol(t.fontName) ? lineHolding(t, texts) : nullptr;
+        if (holder)
+            greekIn[holder].append(t);
+        else
+            standing.append(&t);
+    }
+    QList<Piece> pieces;
+    for (const DrawnText *t : standing) {
+        const auto greek = greekIn.constFind(t);
+        const QString read = greek == greekIn.cend() ? t->shown : withGreek(*t, *greek);
+        if (!read.trimmed().isEmpty())
+            pieces.append({t->cell, read.simplified()});
+    }
+    QStringList lines;
+    for (const QList<Piece> &block : blocksOf(joinedAlongRows(pieces)))
+        for (const Piece &p : block)
+            lines.append(p.text);
+    // The symbol face draws phi in its stroked form; it reads as the letter.
+    return lines.join(QLatin1Char('\n')).replace(QChar(0x03D5), QChar(0x03C6));
+}
+}
+
+QList<QPoint> inkOf(const DrawnText &text)
+{
+    QList<QPoint> ink = inkAtOrigin(text);
+    for (QPoint &p : ink)
+        p += text.cell.topLeft();
+    return ink;
+}
+
+bool stillShown(const DrawnText &text, const QImage &picture)
+{
+    if (text.colour == Colour::BtnFace)
+        return false;
+    const QList<QPoint> ink = inkAtOrigin(text);
+    const QRgb colour = opaque(toRgb(text.colour));
+    const QPoint at = text.cell.topLeft();
+    const auto kept = std::count_if(ink.begin(), ink.end(), [&](QPoint p) {
+        p += at;
+        return picture.rect().contains(p) && opaque(picture.pixel(p)) == colour;
+    });
+    return !ink.isEmpty() && kept >= ShownInk * ink.size();
+}
+
+void PageReader::textDrawn(const DrawnText &text)
+{
+    m_texts.insert(keyOf(text), {text, ++m_drawn});
+    if (m_texts.size() > MostKept)
+        forgetOldest();
+}
+
+void PageReader::forgetOldest()
+{
+    QList<quint64> orders;
+    orders.reserve(m_texts.size());
+    for (const Kept &k : std::as_const(m_texts))
+        orders.append(k.order);
+    const auto middle = orders.begin() + orders.size() / 2;
+    std::nth_element(orders.begin(), middle, orders.end());
+    const quint64 oldestKept = *middle;
+    m_texts.removeIf([&](const auto &entry) { return entry.value().order < oldestKept; });
+}
+
+QString PageReader::read(const QImage &picture)
+{
+    m_texts.removeIf([&](const auto &entry) { return !stillShown(entry.value().text, picture); });
+    QList<Kept> kept = m_texts.values();
+    std::sort(kept.begin(), kept.end(), [](const Kept &a, const Kept &b) { return a.order < b.order; });
+    // A text written later on an opaque cell that holds an earlier one hides it, even where
+    // both ink the same pixels: "3.75" over "3.7".
+    QList<DrawnText> texts;
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+        const DrawnText &t = it->text;
+        const bool covered = std::any_of(it + 1, kept.cend(), [&](const Kept &later) {
+            return later.text.opaque && later.text.cell.contains(t.cell);
+        });
+        if (covered)
+            m_texts.remove(keyOf(t));
+        else
+            texts.append(t);
+    }
+    return readingOrder(texts);
+}

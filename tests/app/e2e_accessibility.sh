@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The real program on its own Xvfb server and session bus, with the accessibility bus a desktop
+# runs for its screen reader; accessibility_tree.py then reads the window as a screen reader does.
+#
+#   usage: e2e_accessibility.sh PATH/TO/pll
+#
+# Quiet on success (one summary line); on failure it keeps its work folder (E2E_KEEP=1 keeps it
+# on success too).
+set -uo pipefail
+
+# A session bus of our own, gone with the test.
+if [ -z "${PLL_A11Y_SESSION:-}" ]; then
+    command -v dbus-run-session >/dev/null || { echo "e2e_accessibility: FAIL: missing dbus-run-session (make test-deps installs it)"; exit 1; }
+    PLL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
+fi
+
+PLL=${1:-}
+WORK=""
+source "$(dirname "$0")/x_session.sh"
+handle_exit
+BUS_PID=""
+cleanup_more() { [ -n "$BUS_PID" ] && kill "$BUS_PID" 2>/dev/null; wait "$BUS_PID" 2>/dev/null; }
+
+[ -x "$PLL" ] || fail "usage: $0 PATH/TO/pll"
+BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
+for tool in Xvfb xdpyinfo "$BUS_LAUNCHER"; do
+    command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "missing pyatspi (make test-deps installs python3-pyatspi)"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-a11y.XXXXXX") || fail "cannot create a work folder"
+
+start_xvfb 241 290
+"$BUS_LAUNCHER" --launch-immediately >"$WORK/bus.log" 2>&1 &
+BUS_PID=$!
+# As with a screen reader running: the program's bridge to the bus is on from the start.
+CUPS_SERVER="$WORK/no-print-service" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program "$PLL"
+
+/usr/bin/python3 "$(dirname "$0")/accessibility_tree.py" >"$WORK/tree.log" 2>&1
+status=$?
+cat "$WORK/tree.log"
+alive "while its tree was read"
+[ "$status" = 0 ] || fail "the tree does not read as it should (see above)"
+echo "e2e_accessibility: PASS (frame PLL, every control named, focusable controls, the drawing area's title and text on the menu, the operating point and the comparator) on $DISPLAY"
+exit 0

@@ -1,0 +1,193 @@
+// The window for a keyboard and a screen reader: names and roles, the drawing area's title and
+// text, the scroll bar and the list from the keys, the window's own keys, and its least size.
+#include "app/application.h"
+#include "app/command_line.h"
+#include "app/tpll.h"
+#include "pages/page_state.h"
+#include "pixel_probe.h"
+#include "window_fixture.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QtTest>
+#include <memory>
+
+namespace {
+QAccessibleInterface *accessible(QObject *object) { return QAccessible::queryAccessibleInterface(object); }
+
+// A page reached as a user reaches it: a list entry (or none), buttons pressed between ticks.
+struct Visit
+{
+    int entry;
+    QList<std::pair<QString, int>> pressThenTick; // a button's name (or none), then ticks
+};
+}
+Q_DECLARE_METATYPE(Visit)
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TPLL> w;
+
+    void tick(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            w->Timer1Timer();
+    }
+    void visit(const Visit &visit)
+    {
+        if (visit.entry >= 0)
+            w->ListBox1->setCurrentRow(visit.entry);
+        for (const auto &[button, ticks] : visit.pressThenTick) {
+            if (!button.isEmpty())
+                QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+            tick(ticks);
+        }
+    }
+    QString areaText() { return accessible(w->FOND)->textInterface()->text(0, -1); }
+
+private slots:
+    void initTestCase()
+    {
+        PllApplication::applyLook();
+        pointAtNoPrintService();
+    }
+    void init()
+    {
+        w = openWindow();
+        PLL = w.get();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+    void cleanup() { w.reset(); PLL = nullptr; }
+
+    void everyControlHasANameAndARole()
+    {
+        QCOMPARE(accessible(w.get())->role(), QAccessible::Window);
+        QCOMPARE(accessible(w.get())->text(QAccessible::Name), QStringLiteral("PLL"));
+        for (QPushButton *button : w->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(!accessible(button)->text(QAccessible::Name).isEmpty(), qPrintable(button->objectName()));
+        QCOMPARE(accessible(w->ButtonB)->text(QAccessible::Name), QStringLiteral("Comparateur de phase"));
+        QCOMPARE(accessible(w->Buttonregul)->text(QAccessible::Name), QStringLiteral("Choix des constantes de temps du régulateur"));
+        QCOMPARE(accessible(w->BitBtn1)->text(QAccessible::Name), QStringLiteral("Imprimer la page en cours"));
+        QCOMPARE(accessible(w->ScrollBar1)->text(QAccessible::Name), QStringLiteral("Réglage vitesse animation"));
+        QCOMPARE(accessible(w->ListBox1)->text(QAccessible::Name), QStringLiteral("Choix du sujet"));
+        QCOMPARE(accessible(w->FOND)->role(), QAccessible::Graphic);
+        QVERIFY(accessible(w->FOND)->textInterface());
+    }
+
+    void drawingAreaIsNamedAfterItsPage_data()
+    {
+        QTest::addColumn<Visit>("route");
+        QTest::addColumn<QString>("title");
+        const QString presentation = QStringLiteral("Présentation de chaque élément de la boucle — ");
+        QTest::addRow("menu") << Visit{-1, {{{}, 1}}} << "Menu : schéma de la boucle";
+        QTest::addRow("operating point") << Visit{2, {{"Button1", 119}}}
+                                         << "Comportement en boucle fermée en un point de fonctionnement — image 120 sur 250";
+        QTest::addRow("speed change") << Visit{3, {{"Button1", 10}}} << "Modification de la vitesse — image 11 sur 320";
+        QTest::addRow("modelling") << Visit{1, {{"Button1", 2}}} << "Modélisation de la boucle";
+        QTest::addRow("comparator") << Visit{0, {{"Button1", 1}, {"ButtonB", 10}}} << presentation + "Comparateur de phase — image 11 sur 60";
+        QTest::addRow("regulator's circuit") << Visit{0, {{"Button1", 1}, {"ButtonC", 61}, {"ButtonPD", 2}}} << presentation + "Régulateur";
+        QTest::addRow("sensor's rotation") << Visit{0, {{"Button1", 1}, {"ButtonG", 61}, {"Button3", 5}}}
+                                           << presentation + "capteur de vitesse — image 6 sur 68";
+    }
+    void drawingAreaIsNamedAfterItsPage()
+    {
+        QFETCH(Visit, route);
+        QFETCH(QString, title);
+        visit(route);
+        QCOMPARE(accessible(w->FOND)->text(QAccessible::Name), title);
+    }
+
+    void drawingAreaReadsThePageShown()
+    {
+        visit({2, {{"Button1", 260}}});
+        QTRY_VERIFY(areaText().split(QLatin1Char('\n')).contains(QStringLiteral("sa pulsation : φ = 2πft = 2000πt")));
+        QCOMPARE(accessible(w->FOND)->text(QAccessible::Description), areaText());
+        // Another page once it is on screen.
+        visit({0, {{"Button1", 1}}});
+        QTRY_VERIFY(areaText().contains(QStringLiteral("Des explications sur la configuration choisie peuvent être")));
+        QVERIFY(!areaText().contains(QStringLiteral("sa pulsation")));
+    }
+
+    void scrollBarAndListFromTheKeys()
+    {
+        tick();
+        w->Button1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w->Button1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w->ScrollBar1);
+        const struct { Qt::Key key; int value; } moves[] = {
+            {Qt::Key_Right, 21}, {Qt::Key_Left, 20}, {Qt::Key_PageUp, 30}, {Qt::Key_PageDown, 20}, {Qt::Key_End, 100}, {Qt::Key_Home, 1},
+            {Qt::Key_Up, 2}, {Qt::Key_Down, 1},
+        };
+        for (const auto &move : moves) {
+            QTest::keyClick(w->ScrollBar1, move.key);
+            QCOMPARE(w->ScrollBar1->value(), move.value);
+        }
+        tick();
+        QCOMPARE(w->Timer1->interval(), 1);
+
+        // Into the list: nothing chosen until Space; an arrow chooses; Enter chooses again.
+        QTest::keyClick(w->ScrollBar1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w->ListBox1);
+        QCOMPARE(ChoiceIndex, -1);
+        QTest::keyClick(w->ListBox1, Qt::Key_Space);
+        QCOMPARE(ChoiceIndex, 0);
+        QTest::keyClick(w->ListBox1, Qt::Key_Down);
+        QCOMPARE(ChoiceIndex, 1);
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        QCOMPARE(PageStep, -2);
+        QTest::keyClick(w->ListBox1, Qt::Key_Return);
+        QCOMPARE(PageStep, 0);
+    }
+
+    void helpPrintAndQuitKeys()
+    {
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        const QList<QDialog *> helps = w->findChildren<QDialog *>(QStringLiteral("HelpWindow"));
+        QCOMPARE(helps.size(), 1);
+        QTRY_VERIFY(helps.first()->isVisible());
+        QCOMPARE(helps.first()->windowTitle(), QStringLiteral("Aide — PLL"));
+        const QString help = helps.first()->findChild<QTextBrowser *>()->toPlainText();
+        for (const CommandLine::Entry &key : CommandLine::WindowKeys)
+            QVERIFY2(help.contains(QString::fromUtf8(key.name)), key.name);
+        for (int i = 0; i < w->ListBox1->count(); ++i)
+            QVERIFY(help.contains(w->ListBox1->item(i)->text()));
+        QVERIFY(help.contains(w->Label2->text()));
+        QTest::keyClick(helps.first(), Qt::Key_Escape);
+        QTRY_VERIFY(w->findChildren<QDialog *>(QStringLiteral("HelpWindow")).isEmpty());
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+
+        // Ctrl+P does what the print button does: here, says that there is no printer.
+        MessageBoxReader box;
+        QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(!w->BitBtn1->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(box.title == QStringLiteral("Impression") && w->BitBtn1->isEnabled(), 10000);
+
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w->isVisible());
+    }
+
+    void leastSizeKeepsEveryControlInSight()
+    {
+        w->resize(100, 100);
+        QCOMPARE(w->size(), w->minimumSize());
+        for (const QWidget *control : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!control->isWindow())
+                QVERIFY2(w->rect().contains(control->geometry()), qPrintable(control->objectName()));
+        // The "-" speed mark, right of the scroll bar, is still painted.
+        const QImage shot = w->grab().toImage();
+        QVERIFY(Probe::count(shot, QRect(786, 500, shot.width() - 786, 20), Probe::rgb(Colour::Blue)) > 0);
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
