@@ -166,6 +166,8 @@ PageAnnouncer::PageAnnouncer(TPLL &window)
     // Told of every text the pages draw; read only when asked or announced.
     window.canvas().setTextListener(&m_reader);
     window.FOND->installEventFilter(this);
+    // The reader meets the window on the page it opens with: that title is not news.
+    m_toldTitle = title();
     m_throttle.setSingleShot(true);
     m_throttle.setInterval(AnnounceEvery);
     connect(&m_throttle, &QTimer::timeout, this, &PageAnnouncer::announce);
