@@ -175,13 +175,13 @@ void Canvas::applyFont()
     // The face depends only on whether the name is the symbol font's.
     m_symbol = Fonts::isSymbol(m_font.Name);
     const int key = m_font.Size * 2 + (m_symbol ? 1 : 0);
-    auto found = m_fonts.constFind(key);
-    if (found == m_fonts.constEnd()) {
+    auto found = m_fonts.find(key);
+    if (found == m_fonts.end()) {
         Fonts::registerEmbedded();
         const QFont font = Fonts::pageFont(m_font.Name, m_font.Size);
-        found = m_fonts.insert(key, PageFont{font, QFontMetrics(font).height()});
+        found = m_fonts.emplace(key, PageFont{font, QFontMetrics(font).height(), {}}).first;
     }
-    m_pageFont = *found;
+    m_pageFont = &found->second;
     m_fontChanged = false;
 }
 
@@ -259,11 +259,24 @@ void Canvas::TextOut(int x, int y, const QString &text)
     op.at = {x, y};
     op.seal();
     if (m_textListener) {
-        const int advance = QFontMetrics(m_pageFont.font).horizontalAdvance(op.text) + Fonts::GlyphInset;
+        const int advance = advanceOf(op.text) + Fonts::GlyphInset;
         const QString shown = op.text;
-        m_textListener->textDrawn({QRect(x, y, advance, m_pageFont.height), m_font.Name, m_font.Size, m_font.Color,
+        m_textListener->textDrawn({QRect(x, y, advance, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color,
                                    text, shown, m_bkOpaque});
     }
+}
+
+int Canvas::advanceOf(const QString &text)
+{
+    // Bounded: a long run of changing numbers starts the table afresh.
+    constexpr qsizetype MostKept = 4096;
+    QHash<QString, int> &advances = m_pageFont->advances;
+    auto found = advances.constFind(text);
+    if (found != advances.constEnd())
+        return *found;
+    if (advances.size() >= MostKept)
+        advances.clear();
+    return *advances.insert(text, QFontMetrics(m_pageFont->font).horizontalAdvance(text));
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)

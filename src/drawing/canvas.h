@@ -21,6 +21,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QString>
+#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -175,12 +176,15 @@ private:
     std::vector<char> m_keptBefore, m_keptAfter; // reused by every frame
 
     // The current font, made once per face and size.
-    struct PageFont { QFont font; int height; };
-    QHash<int, PageFont> m_fonts;
-    PageFont m_pageFont;
+    // A page font with the advances of the texts it wrote for the listener: the same texts come
+    // back every tick, and measuring them again costs more than the tick's drawing.
+    struct PageFont { QFont font; int height; QHash<QString, int> advances; };
+    std::map<int, PageFont> m_fonts;
+    PageFont *m_pageFont = nullptr;
     bool m_fontChanged = true;
     bool m_symbol = false;
     TextListener *m_textListener = nullptr;
+    int advanceOf(const QString &text);
 
     // Text background: a brush change takes effect with the next operation that uses the
     // brush, and then brings back an opaque background in the brush colour.
