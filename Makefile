@@ -17,7 +17,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 DEPS      := cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
-TEST_DEPS := $(DEPS) xvfb xdotool imagemagick x11-utils python3 strace tesseract-ocr tesseract-ocr-fra \
+TEST_DEPS := $(DEPS) xvfb xdotool xclip imagemagick x11-utils python3 strace tesseract-ocr tesseract-ocr-fra \
              at-spi2-core python3-pyatspi dbus-daemon
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
 TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) lintian desktop-file-utils appstream xvfb xdotool x11-utils imagemagick weston

@@ -1,4 +1,5 @@
-// Times one timer tick of each page, with no window, and prints the median and 99th percentile.
+// Times one timer tick of each page, with no window, and prints the median and 99th percentile,
+// with the drawing area at its own size and enlarged two and three times, side by side.
 // Each page is played as the user plays it (page_runs.h) and its timed ticks are measured over
 // ten runs after a first one that fills the drawing caches; that first run's own 99th
 // percentile is shown too, as a program that has just started meets it.
@@ -12,6 +13,10 @@
 #include <vector>
 
 namespace {
+constexpr int Scales[] = {1, 2, 3};
+// The goal for the enlarged drawing area, in microseconds.
+constexpr double MedianGoal = 1000, P99Goal = 3000;
+
 // Sorted tick times in microseconds.
 std::vector<double> time(Stage &stage, const PageRun &run, int runs)
 {
@@ -30,23 +35,43 @@ std::vector<double> time(Stage &stage, const PageRun &run, int runs)
     return us;
 }
 
+double median(const std::vector<double> &us) { return us[us.size() / 2]; }
 double p99(const std::vector<double> &us) { return us[us.size() * 99 / 100]; }
+
+struct Figures { double median, p99, firstP99; };
 }
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     PllApplication app(argc, argv);
-    Stage stage;
-
-    std::vector<double> firstP99;
-    for (const PageRun &run : pageRuns())
-        firstP99.push_back(p99(time(stage, run, 1)));
-    for (std::size_t i = 0; i < pageRuns().size(); ++i) {
-        const PageRun &run = pageRuns()[i];
-        const std::vector<double> us = time(stage, run, 10);
-        std::printf("%-26s median %7.1f us   p99 %7.1f us   (%zu ticks)   first run p99 %7.1f us\n", run.name,
-                    us[us.size() / 2], p99(us), us.size(), firstP99[i]);
+    const std::vector<PageRun> &runs = pageRuns();
+    std::vector<std::vector<Figures>> figures(runs.size());
+    bool inGoal = true;
+    for (int scale : Scales) {
+        Stage stage;
+        stage.canvas.setScale(scale);
+        std::vector<double> firstP99;
+        for (const PageRun &run : runs)
+            firstP99.push_back(p99(time(stage, run, 1)));
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            const std::vector<double> us = time(stage, runs[i], 10);
+            figures[i].push_back({median(us), p99(us), firstP99[i]});
+            if (scale > 1)
+                inGoal = inGoal && median(us) < MedianGoal && p99(us) < P99Goal;
+        }
     }
+    std::printf("%-26s", "tick (us): median / p99");
+    for (int scale : Scales)
+        std::printf("   %-24s", qPrintable(QStringLiteral("x%1 (first run p99)").arg(scale)));
+    std::printf("\n");
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        std::printf("%-26s", runs[i].name);
+        for (const Figures &f : figures[i])
+            std::printf("   %6.1f / %6.1f (%6.0f)", f.median, f.p99, f.firstP99);
+        std::printf("\n");
+    }
+    std::printf("x2 and x3: every median under %.0f us and p99 under %.0f us: %s\n", MedianGoal, P99Goal,
+                inGoal ? "ok" : "OVER");
     return 0;
 }

@@ -188,7 +188,8 @@ QString PageAnnouncer::title() const
 QString PageAnnouncer::text()
 {
     if (m_drawnSince) {
-        m_text = m_reader.read(m_window.canvas().image());
+        // The texts were drawn at the picture's own size: read it at that size, whatever the window's.
+        m_text = m_reader.read(m_window.canvas().render(1));
         m_drawnSince = false;
     }
     return m_text;

@@ -14,8 +14,11 @@ int main(int argc, char **argv)
     return runGuarded([&app] {
         TPLL window;
         PLL = &window;
+        // As large as the screen's free area holds it, the window's frame aside.
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        window.setZoom(WindowLayout::largestFitting(available.size() - WindowLayout::FrameAllowance));
         // Without a window manager maximising does nothing: take the screen's free area first.
-        window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+        window.setGeometry(available);
         window.showMaximized();
         const int code = app.exec();
         PLL = nullptr;

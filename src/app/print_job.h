@@ -23,3 +23,7 @@ PrintResult printOnDefaultPrinter(const QImage &image);
 
 // What to tell the user, in French; empty when the page went to the printer.
 QString printResultMessage(const PrintResult &result);
+
+// The window's layout is printed drawn at this scale: 4000 pixels across, above 300 dots per inch
+// across an A4 or Letter page in landscape.
+inline constexpr int PrintScale = 5;

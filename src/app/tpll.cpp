@@ -55,6 +55,7 @@ const ButtonRow ButtonRows[] = {
     {&TPLL::ButtonPP, Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
     {&TPLL::Buttonregul, Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
 };
+const QRect DrawingPlace(10, 16, Canvas::Width, Canvas::Height);
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
 const QRect ListPlace(64, 488, 329, 49);
@@ -63,6 +64,8 @@ const QPoint PlusMark(650, 500), MinusMark(790, 500);
 QFont speedMarkFont() { return Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12); }
 // Under the start button, clear of every control and of the speed marks.
 const QRect StatusPlace(456, 523, 200, 13);
+constexpr int ListItemHeight = 13;
+constexpr int PrinterGlyphSize = 16;
 
 struct LabelRow { QLabel *TPLL::*label; const char *name; int left, top, width, height; const char *text; };
 const LabelRow LabelRows[] = {
@@ -78,14 +81,18 @@ const char *const Topics[] = {
     "Modification de la vitesse",
 };
 
-QIcon printerIcon()
+QIcon printerIcon(int factor)
 {
-    // Two 16 x 16 glyphs side by side: the printer, and its grey twin for the disabled state.
+    // Two 16 x 16 glyphs side by side: the printer, and its grey twin for the disabled state;
+    // enlarged with the layout, pixel for pixel.
     QPixmap glyphs(QStringLiteral(":/icons/printer.xpm"));
     glyphs.setMask(glyphs.createMaskFromColor(QColor(0x80, 0x80, 0x00)));
+    const auto glyph = [&](int left) {
+        return glyphs.copy(left, 0, PrinterGlyphSize, PrinterGlyphSize).scaled(PrinterGlyphSize * factor, PrinterGlyphSize * factor);
+    };
     QIcon icon;
-    icon.addPixmap(glyphs.copy(0, 0, 16, 16), QIcon::Normal);
-    icon.addPixmap(glyphs.copy(16, 0, 16, 16), QIcon::Disabled);
+    icon.addPixmap(glyph(0), QIcon::Normal);
+    icon.addPixmap(glyph(PrinterGlyphSize), QIcon::Disabled);
     return icon;
 }
 }
@@ -99,14 +106,32 @@ DrawingArea::DrawingArea(Canvas &canvas, QWidget *parent)
 
 void DrawingArea::showDrawing()
 {
-    // The canvas paints lazily: a painter still open means something was drawn since last time.
-    if (m_canvas.isPainting())
-        update();
+    // Only what changed: a tick that drew what was already there puts nothing on screen.
+    const QRegion changed = m_canvas.takeChanges();
+    if (changed.isEmpty())
+        return;
+    const qreal ratio = canvasRatio();
+    QRegion area;
+    for (const QRect &r : changed)
+        area += QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio).toAlignedRect();
+    update(area);
+}
+
+qreal DrawingArea::canvasRatio() const
+{
+    return qreal(m_canvas.scale()) * Canvas::Width / width();
 }
 
 void DrawingArea::paintEvent(QPaintEvent *event)
 {
-    QPainter(this).drawImage(event->rect(), m_canvas.image(), event->rect());
+    QPainter painter(this);
+    if (m_paintScale) {
+        painter.drawImage(QRectF(rect()), m_canvas.render(m_paintScale));
+        return;
+    }
+    const qreal ratio = canvasRatio();
+    const QRectF r(event->rect());
+    painter.drawImage(r, m_canvas.image(), QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
 }
 
 TPLL::TPLL(QWidget *parent)
@@ -121,13 +146,11 @@ TPLL::TPLL(QWidget *parent)
     // The drawing area comes first so that the buttons stand on top of it.
     FOND = new DrawingArea(m_stage.canvas, this);
     FOND->setObjectName(QStringLiteral("FOND"));
-    FOND->setGeometry(10, 16, Canvas::Width, Canvas::Height);
 
     for (const ButtonRow &row : ButtonRows) {
         auto *button = new QPushButton(this);
         this->*row.button = button;
         button->setObjectName(QLatin1String(controlName(row.control)));
-        button->setGeometry(row.left, row.top, row.width, row.height);
         if (row.caption)
             button->setText(QString::fromUtf8(row.caption));
         if (row.hint)
@@ -137,14 +160,11 @@ TPLL::TPLL(QWidget *parent)
     }
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(PrintButtonPlace);
     BitBtn1->setToolTip(QStringLiteral("Imprimer la page en cours"));
-    BitBtn1->setIcon(printerIcon());
     connect(BitBtn1, &QPushButton::clicked, this, &TPLL::BitBtn1Click);
 
     ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
-    ScrollBar1->setGeometry(ScrollBarPlace);
     ScrollBar1->setRange(1, 100);
     ScrollBar1->setSingleStep(1);
     ScrollBar1->setPageStep(10);
@@ -153,13 +173,10 @@ TPLL::TPLL(QWidget *parent)
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(ListPlace);
     ListBox1->setToolTip(QStringLiteral("MENU"));
     ListBox1->setUniformItemSizes(true);
-    for (const char *topic : Topics) {
-        auto *item = new QListWidgetItem(QString::fromUtf8(topic), ListBox1);
-        item->setSizeHint(QSize(0, 13));
-    }
+    for (const char *topic : Topics)
+        new QListWidgetItem(QString::fromUtf8(topic), ListBox1);
     // A click, or a keyboard move or Space, on an entry chooses it; choosing the same entry again,
     // by a click or Enter, resets it.
     connect(ListBox1, &QListWidget::itemClicked, this, &TPLL::Choix);
@@ -170,8 +187,6 @@ TPLL::TPLL(QWidget *parent)
         auto *label = new QLabel(QString::fromUtf8(row.text), this);
         this->*row.label = label;
         label->setObjectName(QLatin1String(row.name));
-        // Our font runs a little wider than the one the layout was made for: never cut a label.
-        label->setGeometry(row.left, row.top, std::max(row.width, label->sizeHint().width()), row.height);
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor(toRgb(Colour::Maroon)));
         label->setPalette(palette);
@@ -181,7 +196,6 @@ TPLL::TPLL(QWidget *parent)
     }
     StatusLine = new QLabel(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
-    StatusLine->setGeometry(StatusPlace);
 
     setTabOrder(Button1, ScrollBar1);
     setTabOrder(ScrollBar1, ListBox1);
@@ -194,10 +208,11 @@ TPLL::TPLL(QWidget *parent)
     }
     setTabOrder(previous, BitBtn1);
 
-    setMinimumSize(leastSize());
     addPlaybackActions();
+    addDisplayActions();
     addWindowKeys(*this);
     makeAccessible(*this);
+    placeControls();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -209,12 +224,14 @@ TPLL::TPLL(QWidget *parent)
 
 QSize TPLL::leastSize() const
 {
-    // Every control, shown or not, and the speed marks, with the drawing area's margin around.
-    const QFontMetrics marks(speedMarkFont());
-    QRect all(MinusMark, QSize(marks.horizontalAdvance(QLatin1Char('-')), marks.height()));
+    // Every control, shown or not, and the speed marks, with the drawing area's margin around, at
+    // the layout's factor, from its origin.
+    const QFontMetrics marks(m_layout.font(speedMarkFont()));
+    QRect all(m_layout.place(MinusMark), QSize(marks.horizontalAdvance(QLatin1Char('-')), marks.height()));
     for (const QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         all |= child->geometry();
-    const int margin = FOND->x();
+    all.translate(-m_layout.origin);
+    const int margin = FOND->x() - m_layout.origin.x();
     return {all.right() + 1 + margin, all.bottom() + 1 + margin};
 }
 
@@ -240,8 +257,35 @@ void TPLL::addPlaybackActions()
     FOND->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+void TPLL::placeControls()
+{
+    setFont(m_layout.font(Fonts::windowFont()));
+    FOND->setGeometry(m_layout.place(DrawingPlace));
+    for (const ButtonRow &row : ButtonRows)
+        (this->*row.button)->setGeometry(m_layout.place(QRect(row.left, row.top, row.width, row.height)));
+    BitBtn1->setGeometry(m_layout.place(PrintButtonPlace));
+    BitBtn1->setIcon(printerIcon(m_layout.factor));
+    BitBtn1->setIconSize(QSize(PrinterGlyphSize, PrinterGlyphSize) * m_layout.factor);
+    ScrollBar1->setGeometry(m_layout.place(ScrollBarPlace));
+    ListBox1->setGeometry(m_layout.place(ListPlace));
+    for (int i = 0; i < ListBox1->count(); ++i)
+        ListBox1->item(i)->setSizeHint(QSize(0, ListItemHeight * m_layout.factor));
+    for (const LabelRow &row : LabelRows) {
+        QLabel *label = this->*row.label;
+        // Our font runs a little wider than the one the layout was made for: never cut a label.
+        const QRect place = m_layout.place(QRect(row.left, row.top, row.width, row.height));
+        label->setGeometry(QRect(place.topLeft(), QSize(std::max(place.width(), label->sizeHint().width()), place.height())));
+    }
+    StatusLine->setGeometry(m_layout.place(StatusPlace));
+    // An enlargement the screen cannot hold shows part of the layout, in a window no larger.
+    setMinimumSize(leastSize().boundedTo(screen()->availableSize()));
+    update();
+}
+
 void TPLL::showStage()
 {
+    // The window may have moved to a screen of another pixel density.
+    matchCanvasScale();
     for (const ButtonRow &row : ButtonRows)
         (this->*row.button)->setVisible(m_stage.controls.isShown(row.control));
     FOND->showDrawing();
@@ -305,9 +349,9 @@ void TPLL::stepBack()
 
 void TPLL::BitBtn1Click()
 {
-    // The picture is taken before the button greys out. One page at a time: the button comes
+    // The picture is drawn before the button greys out. One page at a time: the button comes
     // back when the print service has answered, which the window does not wait for.
-    const QImage picture = grab().toImage();
+    const QImage picture = layoutPicture(PrintScale);
     BitBtn1->setEnabled(false);
     auto *job = new QFutureWatcher<PrintResult>(this);
     connect(job, &QFutureWatcher<PrintResult>::finished, this, [this, job] {
@@ -330,8 +374,8 @@ void TPLL::paintEvent(QPaintEvent *)
     static const QFont font = speedMarkFont();
     static const QStaticText plus(QStringLiteral("+")), minus(QStringLiteral("-"));
     QPainter painter(this);
-    painter.setFont(font);
+    painter.setFont(m_layout.font(font));
     painter.setPen(QColor(toRgb(Colour::Blue)));
-    painter.drawStaticText(PlusMark, plus);
-    painter.drawStaticText(MinusMark, minus);
+    painter.drawStaticText(m_layout.place(PlusMark), plus);
+    painter.drawStaticText(m_layout.place(MinusMark), minus);
 }

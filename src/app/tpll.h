@@ -3,7 +3,10 @@
 // buttons, the speed scroll bar, and the small buttons the pages show and hide. The pages draw
 // on its stage; after each command and tick the window puts the stage's control set on its
 // buttons and the picture on screen. Playback (pause, a frame forward or back) is its keys'
-// and the drawing area's menu.
+// and the drawing area's menu. The whole layout can be enlarged two to four times and shown full
+// screen, the drawing area drawn again at that size (tpll_display.cpp), and its picture copied or
+// saved.
+#include "app/window_layout.h"
 #include "pages/commands.h"
 #include "pages/stage.h"
 #include "playback/playback.h"
@@ -17,19 +20,26 @@ class QPushButton;
 class QScrollBar;
 class QTimer;
 
-// The drawing area: shows the canvas every page draws on.
+// The drawing area: shows the canvas every page draws on, whose pixels are the area's own times
+// the screen's pixel ratio.
 class DrawingArea : public QWidget
 {
 public:
     DrawingArea(Canvas &canvas, QWidget *parent);
-    // Puts what was drawn since the last call on screen.
+    // Puts what changed since the last call on screen.
     void showDrawing();
+    // While set, the area paints the picture drawn again at this scale (for printing).
+    void paintAtScale(int scale) { m_paintScale = scale; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Canvas pixels per pixel of the area.
+    qreal canvasRatio() const;
+
     Canvas &m_canvas;
+    int m_paintScale = 0;
 };
 
 class TPLL : public QWidget
@@ -52,6 +62,18 @@ public:
     void stepForward();
     void stepBack();
 
+    // The layout's enlargement, 1 to WindowLayout::MaxFactor.
+    int zoom() const { return m_layout.factor; }
+    void setZoom(int factor);
+    void toggleFullScreen();
+    // The picture onto the clipboard, as shown.
+    void copyPicture();
+    // Asks for a file and saves the picture there.
+    void savePicture();
+    // The classic layout's area (controls and drawing), drawn at `scale` times its size: the
+    // controls by Qt, the drawing area drawn again. What the print button prints.
+    QImage layoutPicture(int scale);
+
     // The stage's control set on the buttons, the picture on screen, the playback state.
     void showStage();
 
@@ -66,15 +88,28 @@ public:
     // "Pause — image 120 / 250" while paused, empty while running.
     QLabel *StatusLine;
     QAction *PauseAction, *StepForwardAction, *StepBackAction;
+    QAction *CopyAction, *SaveAction, *ZoomInAction, *ZoomOutAction, *ZoomResetAction, *FullScreenAction,
+        *LeaveFullScreenAction;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void addPlaybackActions();
+    void addDisplayActions();
+    static QAction *separator(QObject *parent);
+    // Every control, and the drawing area, where the layout puts them.
+    void placeControls();
+    // The canvas drawn at the layout's factor times the screen's pixel ratio.
+    void matchCanvasScale();
     // The least size that shows every control when the window is restored.
     QSize leastSize() const;
 
+    WindowLayout m_layout;
+    // What to go back to when leaving full screen.
+    int m_windowedZoom = 1;
+    bool m_maximisedBeforeFullScreen = false;
     Stage m_stage;
     Playback m_playback{m_stage};
 };

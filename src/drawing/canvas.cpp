@@ -1,141 +1,137 @@
 #include "drawing/canvas.h"
 
 #include "drawing/fonts.h"
+#include "drawing/frame_diff.h"
 #include "drawing/picture.h"
 
-#include <QPen>
+#include <QFontMetrics>
 #include <algorithm>
-#include <cmath>
+#include <cstring>
 
 namespace {
-QRect box(int x1, int y1, int x2, int y2)
+// A frame's changed area is gathered into at most so many rectangles.
+constexpr std::size_t MaxPieces = 32;
+
+// Whether the two rectangles share a pixel, or touch when `gap` is 1. (Inline: called for every
+// operation and piece of a frame.)
+inline bool overlaps(const QRect &a, const QRect &b, int gap = 0)
 {
-    // Qt's outline of QRect(x, y, w, h) covers w + 1 pixels: one less gives x1..x2-1.
-    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+    return a.left() - gap <= b.right() && b.left() <= a.right() + gap && a.top() - gap <= b.bottom()
+        && b.top() <= a.bottom() + gap;
 }
 
-// The rectangle with both points in it, whichever way round they are.
-QRect spanning(int x1, int y1, int x2, int y2)
+inline QRect united(const QRect &a, const QRect &b)
 {
-    return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
+    return QRect(QPoint(std::min(a.left(), b.left()), std::min(a.top(), b.top())),
+                 QPoint(std::max(a.right(), b.right()), std::max(a.bottom(), b.bottom())));
 }
 
-QPen makePen(QRgb colour, int width, PenStyle style)
+inline qint64 area(const QRect &a) { return qint64(a.width()) * a.height(); }
+
+// Adds `r` to the pieces: into one it touches when that wastes little, or as a new one, or when
+// there are enough, into the one it enlarges least.
+void addPiece(std::vector<QRect> &pieces, const QRect &r)
 {
-    // A one-pixel pen is drawn as Qt's cosmetic pen: the same pixels, on its fast path.
-    QPen pen(QColor(colour), width > 1 ? width : 0, Qt::SolidLine,
-             width > 1 ? Qt::RoundCap : Qt::FlatCap, width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
-    if (style == PenStyle::Dot)
-        pen.setDashPattern({3, 3});
-    return pen;
+    if (r.isEmpty())
+        return;
+    const auto growth = [&](const QRect &p) { return area(united(p, r)) - area(p); };
+    auto best = pieces.end();
+    qint64 bestGrowth = 0;
+    for (auto p = pieces.begin(); p != pieces.end(); ++p) {
+        const qint64 g = growth(*p);
+        if (g <= area(r) && overlaps(*p, r, 1)) {
+            *p = united(*p, r);
+            return;
+        }
+        if (best == pieces.end() || g < bestGrowth)
+            best = p, bestGrowth = g;
+    }
+    if (pieces.size() < MaxPieces)
+        pieces.push_back(r);
+    else
+        *best = united(*best, r);
+}
+// Hidden operations are dropped once they outnumber the others and this many.
+constexpr std::size_t CompactAfter = 1024;
+// Operations wholly covered by later ones are looked for once the drawing has grown to this many,
+// then each time it has doubled since.
+constexpr std::size_t SweepFrom = 1500;
+
+// The pixels of an operation that paints a whole rectangle at every scale (a one-pixel solid
+// straight line, a rectangle with a one-pixel solid outline), within the area; null otherwise.
+QRect solidBlock(const DrawOp &op)
+{
+    if (op.penWidth != 1 || op.style != PenStyle::Solid)
+        return {};
+    const QPoint from(op.at[0], op.at[1]), to(op.at[2], op.at[3]);
+    QRect r;
+    if (op.kind == OpKind::Line && from != to && (from.x() == to.x() || from.y() == to.y())) {
+        const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
+        r = QRect(QPoint(std::min(from.x(), last.x()), std::min(from.y(), last.y())),
+                  QPoint(std::max(from.x(), last.x()), std::max(from.y(), last.y())));
+    } else if (op.kind == OpKind::Rectangle && to.x() - from.x() >= 2 && to.y() - from.y() >= 2) {
+        r = QRect(from, to - QPoint(1, 1));
+    }
+    return r & QRect(0, 0, Canvas::Width, Canvas::Height);
 }
 
-// The pixel value the picture stores for a colour.
-QRgb opaque(QRgb colour) { return colour | 0xFF000000u; }
-
-void fillPixels(QRgb *pixels, qsizetype count, QRgb value)
+// Which pixels of the area later operations cover, one byte a pixel.
+class Coverage
 {
-    // Eight at a time, which the compiler turns into vector stores.
-    for (; count >= 8; count -= 8, pixels += 8)
-        for (int i = 0; i < 8; ++i)
-            pixels[i] = value;
-    std::fill_n(pixels, count, value);
+public:
+    Coverage() : m_covered(std::size_t(Canvas::Width) * Canvas::Height, 0) {}
+    bool covers(const QRect &r) const
+    {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            if (std::memchr(row(y) + r.left(), 0, std::size_t(r.width())))
+                return false;
+        return true;
+    }
+    void add(const QRect &r)
+    {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memset(row(y) + r.left(), 1, std::size_t(r.width()));
+    }
+
+private:
+    unsigned char *row(int y) { return m_covered.data() + std::size_t(y) * Canvas::Width; }
+    const unsigned char *row(int y) const { return m_covered.data() + std::size_t(y) * Canvas::Width; }
+    std::vector<unsigned char> m_covered;
+};
+
+// Filling the whole area hides everything drawn before: the picture starts again from it.
+bool coversWholeArea(const DrawOp &op)
+{
+    return op.kind == OpKind::Rectangle && op.style == PenStyle::Solid && op.at[0] <= 0 && op.at[1] <= 0
+        && op.at[2] >= Canvas::Width && op.at[3] >= Canvas::Height;
+}
+
+// The blank area a new canvas shows: white, as a clearing in white paints it.
+DrawOp blankArea()
+{
+    DrawOp op{OpKind::Rectangle};
+    op.pen = op.brush = qRgb(255, 255, 255);
+    op.at = {0, 0, Canvas::Width, Canvas::Height};
+    op.seal();
+    return op;
 }
 }
 
 Canvas::Canvas()
-    : m_image(Width, Height, QImage::Format_RGB32)
+    : m_raster(std::make_unique<Raster>(1))
 {
-    m_image.fill(Qt::white);
+    remember({blankArea()});
 }
 
-Canvas::~Canvas()
-{
-    if (m_painter.isActive())
-        m_painter.end();
-}
-
-QPainter &Canvas::painter()
-{
-    if (!m_painter.isActive()) {
-        m_painter.begin(&m_image);
-        m_painter.setRenderHint(QPainter::TextAntialiasing, false);
-        m_penApplied = m_brushApplied = false;
-    }
-    m_drawn = true;
-    return m_painter;
-}
-
-const QImage &Canvas::image()
-{
-    if (m_painter.isActive())
-        m_painter.end();
-    m_drawn = false;
-    return m_image;
-}
-
-Canvas::Snapshot Canvas::snapshot()
-{
-    // Ends the painting without counting the picture as read: it is still to be shown.
-    if (m_painter.isActive())
-        m_painter.end();
-    return {m_image, m_pen, m_brush, m_font, m_penPos, m_brushInEffect, m_bkOpaque, m_bkColour};
-}
-
-void Canvas::restore(const Snapshot &s)
-{
-    if (m_painter.isActive())
-        m_painter.end();
-    m_image = s.image;
-    m_pen = s.pen;
-    m_brush = s.brush;
-    m_font = s.font;
-    m_penPos = s.penPos;
-    m_brushInEffect = s.brushInEffect;
-    m_bkOpaque = s.bkOpaque;
-    m_bkColour = s.bkColour;
-    m_penApplied = m_brushApplied = false;
-    m_fontChanged = true;
-    m_drawn = true;
-}
-
-void Canvas::fill(const QRect &area, QRgb colour)
-{
-    m_drawn = true;
-    const QRect r = area & m_image.rect();
-    if (r.isEmpty())
-        return;
-    const QRgb value = opaque(colour);
-    QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
-    const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        fillPixels(pixels + y * stride + r.left(), r.width(), value);
-}
-
-void Canvas::fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour)
-{
-    m_drawn = true;
-    const QRgb value = opaque(colour);
-    QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
-    const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    for (const PixelRun &run : runs) {
-        const int y = run.y + offset.y();
-        const int from = std::max(run.x + offset.x(), 0), to = std::min(run.x + offset.x() + run.length, int(Width));
-        if (unsigned(y) < unsigned(Height) && from < to)
-            fillPixels(pixels + y * stride + from, to - from, value);
-    }
-}
-
-void Canvas::setPenColor(TColor colour) { m_pen.Color = colour; m_penApplied = false; }
-void Canvas::setPenWidth(int width) { m_pen.Width = width; m_penApplied = false; }
-void Canvas::setPenStyle(PenStyle style) { m_pen.Style = style; m_penApplied = false; }
+void Canvas::setPenColor(TColor colour) { m_pen.Color = colour; }
+void Canvas::setPenWidth(int width) { m_pen.Width = width; }
+void Canvas::setPenStyle(PenStyle style) { m_pen.Style = style; }
 
 void Canvas::setBrushColor(TColor colour)
 {
     if (colour == m_brush.Color)
         return;
     m_brush.Color = colour;
-    m_brushApplied = false;
     m_brushInEffect = false;
 }
 
@@ -172,37 +168,20 @@ void Canvas::useBrush()
     }
 }
 
-void Canvas::applyPen()
-{
-    if (!m_penApplied) {
-        painter().setPen(makePen(toRgb(m_pen.Color), m_pen.Width, m_pen.Style));
-        m_penApplied = true;
-    }
-}
-
-void Canvas::applyBrush()
-{
-    if (!m_brushApplied) {
-        painter().setBrush(QColor(toRgb(m_brush.Color)));
-        m_brushApplied = true;
-    }
-}
-
 void Canvas::applyFont()
 {
     if (!m_fontChanged)
         return;
     // The face depends only on whether the name is the symbol font's.
     m_symbol = Fonts::isSymbol(m_font.Name);
-    m_fontKey = m_font.Size * 2 + (m_symbol ? 1 : 0);
-    auto found = m_fonts.constFind(m_fontKey);
-    if (found == m_fonts.constEnd()) {
+    const int key = m_font.Size * 2 + (m_symbol ? 1 : 0);
+    auto found = m_fonts.find(key);
+    if (found == m_fonts.end()) {
         Fonts::registerEmbedded();
         const QFont font = Fonts::pageFont(m_font.Name, m_font.Size);
-        found = m_fonts.insert(m_fontKey, PageFont{font, QFontMetrics(font).height()});
+        found = m_fonts.emplace(key, PageFont{font, QFontMetrics(font).height(), {}}).first;
     }
-    m_qfont = found->font;
-    m_fontHeight = found->height;
+    m_pageFont = &found->second;
     m_fontChanged = false;
 }
 
@@ -213,124 +192,46 @@ void Canvas::SetBkMode(BkMode mode)
     m_bkOpaque = mode == BkMode::Opaque;
 }
 
-QList<int> &Canvas::shapeKey(ShapeKind kind)
-{
-    m_shapeKey.clear();
-    m_shapeKey.append(int(kind));
-    return m_shapeKey;
-}
-
-template <typename Shape>
-void Canvas::drawShape(const QRect &extent, Shape shape, bool filled)
+DrawOp &Canvas::record(OpKind kind, bool filled)
 {
     if (filled)
         useBrush();
-    if (m_pen.Style != PenStyle::Solid) {
-        paintShape(shape, filled);
-        return;
-    }
-    m_shapeKey << m_pen.Width << filled;
-    const ShapeCache::Runs *runs = m_shapes.find(m_shapeKey);
-    if (!runs) {
-        const bool wide = m_pen.Width > 1;
-        runs = &m_shapes.add(m_shapeKey, extent, makePen(0, m_pen.Width, PenStyle::Solid), filled, [&](QPainter &p) {
-            // A wide pen is centred on the pixel centres of the outline, so it spreads evenly both ways.
-            if (wide)
-                p.translate(0.5, 0.5);
-            shape(p);
-            if (wide)
-                p.translate(-0.5, -0.5);
-        });
-    }
-    fill(runs->brush, {}, toRgb(m_brush.Color));
-    fill(runs->pen, {}, toRgb(m_pen.Color));
-}
-
-template <typename Shape>
-void Canvas::paintShape(Shape shape, bool filled)
-{
-    QPainter &p = painter();
-    if (m_pen.Style == PenStyle::Dot && m_bkOpaque) {
-        // An opaque background fills the gaps of a dotted line with the background colour.
-        p.setPen(makePen(m_bkColour, m_pen.Width, PenStyle::Solid));
-        p.setBrush(Qt::NoBrush);
-        shape(p);
-        m_penApplied = m_brushApplied = false;
-    }
-    applyPen();
-    if (filled) {
-        applyBrush();
-    } else {
-        p.setBrush(Qt::NoBrush);
-        m_brushApplied = false;
-    }
-    const bool wide = m_pen.Width > 1;
-    if (wide)
-        p.translate(0.5, 0.5);
-    shape(p);
-    if (wide)
-        p.translate(-0.5, -0.5);
+    DrawOp &op = m_frame.emplace_back(DrawOp{kind});
+    op.style = m_pen.Style;
+    op.penWidth = m_pen.Width;
+    op.pen = toRgb(m_pen.Color);
+    op.brush = toRgb(m_brush.Color);
+    op.opaque = m_bkOpaque;
+    op.background = m_bkColour;
+    return op;
 }
 
 void Canvas::Rectangle(int x1, int y1, int x2, int y2)
 {
-    if (m_pen.Width > 1 || x2 - x1 < 2 || y2 - y1 < 2) {
-        shapeKey(ShapeKind::Rectangle) << x1 << y1 << x2 << y2;
-        drawShape(spanning(x1, y1, x2, y2), [r = box(x1, y1, x2, y2)](QPainter &p) { p.drawRect(r); }, true);
-        return;
-    }
-    // A thin outline is the rectangle's border pixels, run clockwise from the top left corner so
-    // that dots carry on round the corners; the brush fills the inside.
-    useBrush();
-    fill(QRect(QPoint(x1 + 1, y1 + 1), QPoint(x2 - 2, y2 - 2)), toRgb(m_brush.Color));
-    if (m_pen.Style == PenStyle::Solid) {
-        const QRgb pen = toRgb(m_pen.Color);
-        fill(QRect(x1, y1, x2 - x1, 1), pen);
-        fill(QRect(x1, y2 - 1, x2 - x1, 1), pen);
-        fill(QRect(x1, y1, 1, y2 - y1), pen);
-        fill(QRect(x2 - 1, y1, 1, y2 - y1), pen);
-        return;
-    }
-    const QPoint corners[] = {{x1, y1}, {x2 - 1, y1}, {x2 - 1, y2 - 1}, {x1, y2 - 1}, {x1, y1}};
-    int phase = 0;
-    for (int i = 0; i < 4; ++i)
-        phase = traceThinLine(corners[i], corners[i + 1], phase);
-    plotThinLines();
+    DrawOp &op = record(OpKind::Rectangle, true);
+    op.at = {x1, y1, x2, y2};
+    op.seal();
 }
 
 void Canvas::Ellipse(int x1, int y1, int x2, int y2)
 {
-    shapeKey(ShapeKind::Ellipse) << x1 << y1 << x2 << y2;
-    drawShape(spanning(x1, y1, x2, y2), [r = box(x1, y1, x2, y2)](QPainter &p) { p.drawEllipse(r); }, true);
+    DrawOp &op = record(OpKind::Ellipse, true);
+    op.at = {x1, y1, x2, y2};
+    op.seal();
 }
 
 void Canvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
 {
-    shapeKey(ShapeKind::Pie) << x1 << y1 << x2 << y2 << x3 << y3 << x4 << y4;
-    drawShape(spanning(x1, y1, x2, y2), [=](QPainter &p) {
-        const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
-        const double rx = (x2 - x1) / 2.0, ry = (y2 - y1) / 2.0;
-        // Qt measures an ellipse's angles parametrically, so scale each radial onto the unit circle.
-        const auto angle = [&](int x, int y) {
-            return std::atan2(-(y - cy) / ry, (x - cx) / rx) * 180.0 / M_PI;
-        };
-        const double start = angle(x3, y3);
-        double span = std::fmod(angle(x4, y4) - start, 360.0);
-        if (span <= 0)
-            span += 360.0;
-        p.drawPie(box(x1, y1, x2, y2), int(std::lround(start * 16)), int(std::lround(span * 16)));
-    }, true);
+    DrawOp &op = record(OpKind::Pie, true);
+    op.at = {x1, y1, x2, y2, x3, y3, x4, y4};
+    op.seal();
 }
 
 void Canvas::Polygon(std::span<const QPoint> points)
 {
-    QList<int> &key = shapeKey(ShapeKind::Polygon);
-    QRect extent;
-    for (const QPoint &p : points) {
-        key << p.x() << p.y();
-        extent |= QRect(p, QSize(1, 1));
-    }
-    drawShape(extent, [points](QPainter &p) { p.drawPolygon(points.data(), int(points.size())); }, true);
+    DrawOp &op = record(OpKind::Polygon, true);
+    op.polygon.assign(points.begin(), points.end());
+    op.seal();
 }
 
 void Canvas::MoveTo(int x, int y)
@@ -340,76 +241,235 @@ void Canvas::MoveTo(int x, int y)
 
 void Canvas::LineTo(int x, int y)
 {
-    const QPoint from = m_penPos, to(x, y);
-    m_penPos = to;
-    if (m_pen.Width > 1) {
-        shapeKey(ShapeKind::Line) << from.x() << from.y() << to.x() << to.y();
-        drawShape(spanning(from.x(), from.y(), to.x(), to.y()), [from, to](QPainter &p) { p.drawLine(from, to); }, false);
-        return;
-    }
-    if (m_pen.Style == PenStyle::Solid && (from.x() == to.x() || from.y() == to.y())) {
-        // The common straight line, as one filled run.
-        const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
-        if (from != to)
-            fill(spanning(from.x(), from.y(), last.x(), last.y()), toRgb(m_pen.Color));
-        return;
-    }
-    traceThinLine(from, to, 0);
-    plotThinLines();
-}
-
-int Canvas::traceThinLine(QPoint from, QPoint to, int phase)
-{
-    // Every pixel of the Bresenham run but the last, in whichever direction the line goes.
-    const int dx = std::abs(to.x() - from.x()), dy = -std::abs(to.y() - from.y());
-    const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
-    int err = dx + dy;
-    for (QPoint p = from; p != to; ++phase) {
-        (m_pen.Style == PenStyle::Dot && (phase / 3) % 2 ? m_gaps : m_dots).push_back(p);
-        const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; p.rx() += sx; }
-        if (e2 <= dx) { err += dx; p.ry() += sy; }
-    }
-    return phase;
-}
-
-void Canvas::plotThinLines()
-{
-    // Single pixels are written straight into the picture: through QPainter each one would cost
-    // as much as a whole line.
-    m_drawn = true;
-    QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
-    const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
-    const auto plot = [&](const std::vector<QPoint> &points, QRgb colour) {
-        for (const QPoint &p : points)
-            if (unsigned(p.x()) < unsigned(Width) && unsigned(p.y()) < unsigned(Height))
-                pixels[p.y() * stride + p.x()] = colour;
-    };
-    if (m_bkOpaque)
-        plot(m_gaps, opaque(m_bkColour));
-    plot(m_dots, opaque(toRgb(m_pen.Color)));
-    m_dots.clear();
-    m_gaps.clear();
+    DrawOp &op = record(OpKind::Line, false);
+    op.at = {m_penPos.x(), m_penPos.y(), x, y};
+    op.seal();
+    m_penPos = QPoint(x, y);
 }
 
 void Canvas::TextOut(int x, int y, const QString &text)
 {
     applyFont();
     useBrush();
-    const QString shown = m_symbol ? Fonts::symbolText(text) : text;
-    const GlyphCache::Run &run = m_glyphs.run(shown, m_qfont, m_fontKey, toRgb(m_font.Color));
-    if (m_bkOpaque)
-        fill(QRect(x, y, run.advance, m_fontHeight), m_bkColour);
-    if (run.inkOnly)
-        fill(run.ink, QPoint(x, y), toRgb(m_font.Color));
-    else
-        painter().drawImage(x + run.left, y, run.glyphs);
-    if (m_textListener)
-        m_textListener->textDrawn({QRect(x, y, run.advance, m_fontHeight), m_font.Name, m_font.Size,
-                                   m_font.Color, text, shown, m_bkOpaque});
+    DrawOp &op = record(OpKind::Text, false);
+    op.pen = toRgb(m_font.Color);
+    op.points = m_font.Size;
+    op.symbol = m_symbol;
+    op.text = m_symbol ? Fonts::symbolText(text) : text;
+    op.at = {x, y};
+    op.seal();
+    if (m_textListener) {
+        const int advance = advanceOf(op.text) + Fonts::GlyphInset;
+        const QString shown = op.text;
+        m_textListener->textDrawn({QRect(x, y, advance, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color,
+                                   text, shown, m_bkOpaque});
+    }
+}
+
+int Canvas::advanceOf(const QString &text)
+{
+    // Bounded: a long run of changing numbers starts the table afresh.
+    constexpr qsizetype MostKept = 4096;
+    QHash<QString, int> &advances = m_pageFont->advances;
+    auto found = advances.constFind(text);
+    if (found != advances.constEnd())
+        return *found;
+    if (advances.size() >= MostKept)
+        advances.clear();
+    return *advances.insert(text, QFontMetrics(m_pageFont->font).horizontalAdvance(text));
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)
 {
-    painter().drawImage(x, y, picture.drawable());
+    DrawOp &op = record(OpKind::Picture, false);
+    op.picture = picture;
+    op.at = {x, y};
+    op.seal();
+}
+
+void Canvas::endFrame()
+{
+    if (m_frame.empty())
+        return;
+    // The same operations again: every pixel is already what they paint.
+    if (m_frame == m_previous) {
+        m_frame.clear();
+        return;
+    }
+    m_frameBounds.clear();
+    for (const DrawOp &op : m_frame)
+        m_frameBounds.push_back(m_raster->bounds(op));
+    m_match.match(m_previous, m_frame, m_keptBefore, m_keptAfter);
+    m_pieces.clear();
+    for (std::size_t i = 0; i < m_previous.size(); ++i)
+        if (!m_keptBefore[i])
+            addPiece(m_pieces, m_previousBounds[i]);
+    for (std::size_t i = 0; i < m_frame.size(); ++i)
+        if (!m_keptAfter[i])
+            addPiece(m_pieces, m_frameBounds[i]);
+    QRect all = m_pieces.empty() ? QRect() : m_pieces.front();
+    for (const QRect &piece : m_pieces)
+        all = united(all, piece);
+    // Every operation in order, on each piece of the changed area it reaches: where pieces
+    // overlap an operation paints the same pixels twice, which leaves them as once.
+    std::vector<QRect> &reached = m_reached;
+    for (std::size_t i = 0; i < m_frame.size(); ++i) {
+        if (m_pieces.empty() || !overlaps(m_frameBounds[i], all))
+            continue;
+        reached.clear();
+        for (const QRect &piece : m_pieces)
+            if (overlaps(m_frameBounds[i], piece))
+                reached.push_back(piece);
+        m_raster->paint(m_frame[i], reached);
+    }
+    for (const QRect &piece : m_pieces)
+        m_changed += piece;
+    remember(m_frame);
+    std::swap(m_previous, m_frame);
+    std::swap(m_previousBounds, m_frameBounds);
+    m_frame.clear();
+}
+
+void Canvas::remember(const std::vector<DrawOp> &frame)
+{
+    for (const DrawOp &op : frame) {
+        if (coversWholeArea(op)) {
+            m_drawing.clear();
+            m_isHidden.clear();
+            m_latestCovering.clear();
+            m_hidden = 0;
+            m_sweepAt = SweepFrom;
+        }
+        const auto earlier = m_latestCovering.constFind(op.coverageHash);
+        if (earlier != m_latestCovering.constEnd() && !m_isHidden[*earlier] && m_drawing[*earlier].sameCoverage(op)) {
+            m_isHidden[*earlier] = 1;
+            ++m_hidden;
+        }
+        m_latestCovering.insert(op.coverageHash, m_drawing.size());
+        m_drawing.push_back(op);
+        m_isHidden.push_back(0);
+    }
+    if (m_drawing.size() - m_hidden > m_sweepAt)
+        sweep();
+    else if (m_hidden > CompactAfter + m_drawing.size() - m_hidden)
+        compact();
+}
+
+void Canvas::sweep()
+{
+    // From the last operation back: one that paints a block already covered by later blocks is
+    // hidden at every scale.
+    Coverage later;
+    for (std::size_t i = m_drawing.size(); i-- > 0;) {
+        if (m_isHidden[i])
+            continue;
+        const QRect block = solidBlock(m_drawing[i]);
+        if (block.isNull())
+            continue;
+        if (later.covers(block)) {
+            m_isHidden[i] = 1;
+            ++m_hidden;
+        } else {
+            later.add(block);
+        }
+    }
+    compact();
+    m_sweepAt = std::max(SweepFrom, 2 * m_drawing.size());
+}
+
+void Canvas::compact()
+{
+    std::vector<DrawOp> shown;
+    shown.reserve(m_drawing.size() - m_hidden);
+    for (std::size_t i = 0; i < m_drawing.size(); ++i)
+        if (!m_isHidden[i])
+            shown.push_back(std::move(m_drawing[i]));
+    m_drawing = std::move(shown);
+    m_isHidden.assign(m_drawing.size(), 0);
+    m_hidden = 0;
+    m_latestCovering.clear();
+    for (std::size_t i = 0; i < m_drawing.size(); ++i)
+        m_latestCovering.insert(m_drawing[i].coverageHash, i);
+}
+
+void Canvas::redraw()
+{
+    for (std::size_t i = 0; i < m_drawing.size(); ++i)
+        if (!m_isHidden[i])
+            m_raster->paint(m_drawing[i]);
+    m_previous.clear();
+    m_previousBounds.clear();
+    m_changed = m_raster->rect();
+}
+
+Canvas::Snapshot Canvas::snapshot()
+{
+    // Draws the frame without counting the picture as read: it is still to be shown.
+    endFrame();
+    if (m_hidden)
+        compact();
+    return {std::make_shared<const std::vector<DrawOp>>(m_drawing), m_pen, m_brush, m_font, m_penPos,
+            m_brushInEffect, m_bkOpaque, m_bkColour};
+}
+
+void Canvas::restore(const Snapshot &s)
+{
+    m_frame.clear();
+    m_drawing = *s.drawing;
+    m_isHidden.assign(m_drawing.size(), 0);
+    m_hidden = 0;
+    compact();
+    m_sweepAt = std::max(SweepFrom, 2 * m_drawing.size());
+    m_pen = s.pen;
+    m_brush = s.brush;
+    m_font = s.font;
+    m_penPos = s.penPos;
+    m_brushInEffect = s.brushInEffect;
+    m_bkOpaque = s.bkOpaque;
+    m_bkColour = s.bkColour;
+    m_fontChanged = true;
+    redraw();
+}
+
+void Canvas::setScale(int scale)
+{
+    scale = std::clamp(scale, 1, MaxScale);
+    if (scale == m_raster->scale())
+        return;
+    endFrame();
+    m_raster = std::make_unique<Raster>(scale);
+    redraw();
+}
+
+const QImage &Canvas::image()
+{
+    endFrame();
+    m_changed = QRegion();
+    return m_raster->image();
+}
+
+QRegion Canvas::takeChanges()
+{
+    endFrame();
+    return std::exchange(m_changed, QRegion());
+}
+
+QImage Canvas::render(int scale)
+{
+    endFrame();
+    if (scale == m_raster->scale())
+        return m_raster->image();
+    Raster raster(std::clamp(scale, 1, MaxScale));
+    for (std::size_t i = 0; i < m_drawing.size(); ++i)
+        if (!m_isHidden[i])
+            raster.paint(m_drawing[i]);
+    return raster.image();
+}
+
+QImage Canvas::render(const Snapshot &snapshot, int scale)
+{
+    Raster raster(std::clamp(scale, 1, MaxScale));
+    for (const DrawOp &op : *snapshot.drawing)
+        raster.paint(op);
+    return raster.image();
 }

@@ -1,26 +1,33 @@
 #pragma once
 // The persistent 775 x 465 picture every page draws on, with the drawing operations the
-// pages use and their exact pixel rules. Pen, brush, font, pen position and the text
-// background persist between operations, ticks and pages.
+// pages use. Pen, brush, font, pen position and the text background persist between
+// operations, ticks and pages.
+//
+// Each operation is resolved with the attributes in effect (draw_op.h) and kept in the current
+// frame's list; the frame is drawn when the picture is next read (raster.h holds the pixel
+// rules). A frame equal to the one before changes no pixel and is not drawn at all; otherwise
+// only what its differing operations reach is drawn again. The operations since the last
+// clearing of the whole area, less those a later one hides entirely, describe the picture: from
+// them it is drawn again at another scale, for an enlarged window, a copy, a file or a printer.
 #include "drawing/colours.h"
-#include "drawing/glyph_cache.h"
-#include "drawing/pixel_run.h"
-#include "drawing/shape_cache.h"
+#include "drawing/draw_op.h"
+#include "drawing/frame_diff.h"
+#include "drawing/raster.h"
 
 #include <QFont>
 #include <QHash>
 #include <QImage>
-#include <QList>
-#include <QPainter>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QString>
+#include <map>
+#include <memory>
 #include <span>
 #include <vector>
 
 class Picture;
 
-enum class PenStyle { Solid, Dot };
 enum class BkMode { Transparent = 1, Opaque = 2 };
 
 // A text as the canvas drew it.
@@ -47,8 +54,11 @@ public:
 class Canvas
 {
 public:
-    static constexpr int Width = 775;
-    static constexpr int Height = 465;
+    static constexpr int Width = Raster::Width;
+    static constexpr int Height = Raster::Height;
+    // Scales the picture can be drawn at: the window's enlargement times the screen's pixel
+    // ratio, a copy, a file, a printed page.
+    static constexpr int MaxScale = 8;
 
     struct Pen { TColor Color = Colour::Black; int Width = 1; PenStyle Style = PenStyle::Solid; };
     struct Brush { TColor Color = Colour::White; };
@@ -57,7 +67,6 @@ public:
     Canvas();
     Canvas(const Canvas &) = delete;
     Canvas &operator=(const Canvas &) = delete;
-    ~Canvas();
 
     void setPenColor(TColor colour);
     void setPenWidth(int width);
@@ -89,11 +98,12 @@ public:
     void Draw(int x, int y, const Picture &picture);
     void SetBkMode(BkMode mode);
 
-    // Everything later drawing depends on: the picture, pen, brush, font, pen position and the
-    // text background. Restoring one puts the canvas back exactly as it was when it was taken.
+    // Everything later drawing depends on: what the picture holds, pen, brush, font, pen position
+    // and the text background. Restoring one puts the canvas back exactly as it was when it was
+    // taken, at whatever scale the picture is drawn then. It does not hold the pixels.
     struct Snapshot
     {
-        QImage image;
+        std::shared_ptr<const std::vector<DrawOp>> drawing;
         Pen pen;
         Brush brush;
         Font font;
@@ -107,58 +117,74 @@ public:
     // At most one listener; nullptr (the default) stops telling. The canvas does not own it.
     void setTextListener(TextListener *listener) { m_textListener = listener; }
 
+    // The picture is drawn at `scale` times its size (1 to MaxScale): the same operations drawn again.
+    void setScale(int scale);
+    int scale() const { return m_raster->scale(); }
+
     // True once something was drawn since the picture was last read.
-    bool isPainting() const { return m_drawn; }
-    // The picture as drawn so far; ends any painting in progress.
+    bool isPainting() const { return !m_frame.empty() || !m_changed.isEmpty(); }
+    // The picture as drawn so far, at the canvas's scale; draws the frame in progress.
     const QImage &image();
+    // Draws the frame in progress; returns the part of the picture that changed since the picture
+    // was last read or this was last asked, and counts the picture as read.
+    QRegion takeChanges();
+    // The picture drawn again at another scale (itself at the canvas's scale).
+    QImage render(int scale);
+    // The picture a snapshot holds, drawn at `scale`.
+    static QImage render(const Snapshot &snapshot, int scale);
+
+    // Operations that describe the picture now: a measure of what drawing it again costs.
+    std::size_t drawingSize() const { return m_drawing.size() - m_hidden; }
 
 private:
-    // Most operations write their pixels straight into the picture; QPainter is left for
-    // pictures, dotted shapes and smoothed text.
-    QPainter &painter();
+    // Makes the attributes the next operation uses take effect: the brush brings back an opaque
+    // text background in its colour.
     void useBrush();
-    void applyPen();
-    void applyBrush();
     void applyFont();
-    // Fills what lies in the picture of `area`, or of the runs moved by `offset`.
-    void fill(const QRect &area, QRgb colour);
-    void fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour);
-    enum class ShapeKind { Rectangle, Ellipse, Pie, Polygon, Line };
-    // The shape cache's key, begun with the shape's kind; the caller adds the geometry.
-    QList<int> &shapeKey(ShapeKind kind);
-    // A shape in the current pen, and brush if filled, repeated from the shape cache when it was
-    // drawn before; `extent` holds its geometry.
-    template <typename Shape> void drawShape(const QRect &extent, Shape shape, bool filled);
-    // The same through QPainter, for the dotted pen, which the cache does not keep.
-    template <typename Shape> void paintShape(Shape shape, bool filled);
-    int traceThinLine(QPoint from, QPoint to, int phase);
-    void plotThinLines();
+    // A new operation in the current pen, brush and background.
+    DrawOp &record(OpKind kind, bool filled);
+    // Draws the current frame and adds it to the drawing.
+    void endFrame();
+    // Adds the frame's operations to those describing the picture.
+    void remember(const std::vector<DrawOp> &frame);
+    void compact();
+    // Also hides what later operations cover, then compacts.
+    void sweep();
+    // Draws the whole picture again from its operations.
+    void redraw();
 
-    QImage m_image;
-    QPainter m_painter;
-    bool m_drawn = false;
+    std::unique_ptr<Raster> m_raster;
     Pen m_pen;
     Brush m_brush;
     Font m_font;
     QPoint m_penPos;
-    std::vector<QPoint> m_dots, m_gaps; // reused by every thin line
-    ShapeCache m_shapes{QSize(Width, Height)};
-    QList<int> m_shapeKey; // reused by every shape
 
-    // What the painter has in effect, brought up to date just before it is needed.
-    bool m_penApplied = false;
-    bool m_brushApplied = false;
-    bool m_fontChanged = true;
+    std::vector<DrawOp> m_frame;    // drawn since the frame began
+    std::vector<DrawOp> m_previous; // the last frame drawn on the picture
+    std::vector<QRect> m_previousBounds, m_frameBounds; // what each operation may reach
+    std::vector<QRect> m_pieces;  // the frame's changed area
+    std::vector<QRect> m_reached; // the pieces an operation reaches
+    QRegion m_changed;
+    // Since the last clearing of the whole area, in order. An operation a later one of the same
+    // pixels hides is marked hidden, and dropped at the next compaction.
+    std::vector<DrawOp> m_drawing;
+    std::vector<char> m_isHidden;
+    std::size_t m_hidden = 0;
+    std::size_t m_sweepAt = 0; // the drawing's size that calls for the next sweep
+    QHash<std::size_t, std::size_t> m_latestCovering; // by coverage hash: index in m_drawing
+    FrameMatch m_match;
+    std::vector<char> m_keptBefore, m_keptAfter; // reused by every frame
 
     // The current font, made once per face and size.
-    struct PageFont { QFont font; int height; };
-    QHash<int, PageFont> m_fonts;
-    QFont m_qfont;
-    int m_fontKey = 0;
-    int m_fontHeight = 0;
+    // A page font with the advances of the texts it wrote for the listener: the same texts come
+    // back every tick, and measuring them again costs more than the tick's drawing.
+    struct PageFont { QFont font; int height; QHash<QString, int> advances; };
+    std::map<int, PageFont> m_fonts;
+    PageFont *m_pageFont = nullptr;
+    bool m_fontChanged = true;
     bool m_symbol = false;
-    GlyphCache m_glyphs;
     TextListener *m_textListener = nullptr;
+    int advanceOf(const QString &text);
 
     // Text background: a brush change takes effect with the next operation that uses the
     // brush, and then brings back an opaque background in the brush colour.

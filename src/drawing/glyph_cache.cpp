@@ -2,6 +2,8 @@
 
 #include "drawing/fonts.h"
 
+#include "drawing/scaled_text.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -25,6 +27,14 @@ bool opaqueRuns(const QImage &glyphs, int left, std::vector<PixelRun> &runs)
     }
     return true;
 }
+
+QRect inkBounds(const std::vector<PixelRun> &runs)
+{
+    QRect r;
+    for (const PixelRun &run : runs)
+        r |= QRect(run.x, run.y, run.length, 1);
+    return r;
+}
 }
 
 const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour)
@@ -35,22 +45,39 @@ const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, i
     if (m_runs.size() >= MaxRuns)
         m_runs.clear();
 
+    // The cell is laid out at the font's own size; the glyphs are drawn at the scale, on the
+    // baseline where the scaled cell has it.
     const QFontMetrics metrics(font);
-    // Room on both sides for glyphs that reach past their advance.
-    const int margin = metrics.height();
-    const int advance = metrics.horizontalAdvance(text) + Fonts::GlyphInset;
-    QImage glyphs(advance + 2 * margin, metrics.height(), QImage::Format_ARGB32_Premultiplied);
+    const QRect cell(0, 0, (metrics.horizontalAdvance(text) + Fonts::GlyphInset) * m_scale, metrics.height() * m_scale);
+    // Room on every side for glyphs that reach past their cell.
+    const int margin = cell.height();
+    const int top = m_scale == 1 ? 0 : margin;
+    QImage glyphs(cell.width() + 2 * margin, cell.height() + 2 * top, QImage::Format_ARGB32_Premultiplied);
     glyphs.fill(Qt::transparent);
     QPainter painter(&glyphs);
     painter.setFont(font);
     painter.setPen(QColor(colour));
-    painter.drawText(margin + Fonts::GlyphInset, metrics.ascent(), text);
-    painter.end();
-    Run run{advance, false, {}, std::move(glyphs), -margin};
-    run.inkOnly = opaqueRuns(run.glyphs, run.left, run.ink);
-    if (run.inkOnly)
-        run.glyphs = QImage();
+    const QPoint baseline(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale);
+    if (m_scale == 1)
+        painter.drawText(baseline, text);
     else
+        drawScaledText(painter, text, font, m_scale, baseline);
+    painter.end();
+    Run run{cell, cell, false, {}, std::move(glyphs), QPoint(-margin, -top)};
+    run.inkOnly = opaqueRuns(run.glyphs, run.origin.x(), run.ink);
+    if (run.inkOnly) {
+        if (top)
+            for (PixelRun &r : run.ink)
+                r.y -= top;
+        run.bounds |= inkBounds(run.ink);
+        run.glyphs = QImage();
+    } else {
         run.ink.clear();
+        run.bounds |= QRect(run.origin, run.glyphs.size());
+    }
+    // Finer glyphs may reach past the scaled cell: an opaque text covers them all, so that a text
+    // written over another in the same place hides it as it does at the font's own size.
+    if (m_scale > 1)
+        run.cell = run.bounds;
     return *m_runs.insert(std::move(key), std::move(run));
 }

@@ -1,31 +1,38 @@
 #pragma once
 // Text rendered once per string, font and colour and then only copied: unsmoothed glyphs
 // make the same mask every time, and copying it costs a fraction of laying the text out.
+// At a scale above 1 the text is rendered again at that many times its font's pixel size, on the
+// layout of its own size: its cell is the scaled cell, widened to hold the finer glyphs' ink.
 #include "drawing/pixel_run.h"
 
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <vector>
 
 class GlyphCache
 {
 public:
+    explicit GlyphCache(int scale = 1) : m_scale(scale) {}
+
     struct Run
     {
-        int advance; // the width of the text's cell
+        QRect cell;   // relative to the text's top left; an opaque text fills it
+        QRect bounds; // every pixel the text may paint, relative to its top left
         // Unsmoothed glyphs have only opaque and transparent pixels: then `ink` holds the opaque
         // ones relative to the text's cell, and filling them in the colour is the whole drawing.
         bool inkOnly;
         std::vector<PixelRun> ink;
         // Otherwise the text's pixels in its colour, everything else transparent, to be drawn
-        // with its top left at `left` relative to the text's cell.
+        // with its top left at `origin` relative to the text's cell.
         QImage glyphs;
-        int left;
+        QPoint origin;
     };
 
-    // The run for `text` in `font` (whose pixel size and family `fontKey` stands for) and colour.
+    // The run for `text` in `font`, the font at its own size (whose pixel size and family
+    // `fontKey` stands for), and colour.
     const Run &run(const QString &text, const QFont &font, int fontKey, QRgb colour);
 
 private:
@@ -39,5 +46,6 @@ private:
     };
     // Strings are the pages' own and a few readouts; the bound only guards against surprises.
     static constexpr int MaxRuns = 4096;
+    int m_scale;
     QHash<Key, Run> m_runs;
 };

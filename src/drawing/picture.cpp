@@ -4,31 +4,95 @@
 #include <QFileInfo>
 #include <stdexcept>
 
-Picture Picture::fromResource(const QString &name, const QString &folder)
+namespace {
+// The picture `name` in `folder`, found whatever the letter case; null when there is none.
+QImage findImage(const QString &name, const QString &folder)
 {
     const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files);
     for (const QFileInfo &entry : entries) {
         if (entry.completeBaseName().compare(name, Qt::CaseInsensitive) == 0) {
             QImage image(entry.filePath());
             if (!image.isNull())
-                return Picture(image.convertToFormat(QImage::Format_RGB32));
+                return image.convertToFormat(QImage::Format_RGB32);
         }
     }
-    throw std::runtime_error(QStringLiteral("Ressource introuvable : %1").arg(name).toStdString());
+    return {};
+}
+
+QString scaleFolder(const QString &folder, int scale)
+{
+    return folder + QStringLiteral("/x%1").arg(scale);
+}
+}
+
+Picture Picture::fromResource(const QString &name, const QString &folder)
+{
+    QImage image = findImage(name, folder);
+    if (image.isNull())
+        throw std::runtime_error(QStringLiteral("Ressource introuvable : %1").arg(name).toStdString());
+    Picture picture;
+    picture.m_data = std::make_shared<Data>(Data{name, folder, std::move(image), {}, {}});
+    return picture;
 }
 
 void Picture::setTransparent(bool transparent)
 {
     m_transparent = transparent;
-    if (!transparent || isNull() || !m_cutOut.isNull())
+    if (!transparent || isNull() || !m_data->cutOut.isNull())
         return;
-    const QRgb key = m_image.pixel(0, m_image.height() - 1);
-    m_cutOut = m_image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < m_cutOut.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(m_cutOut.scanLine(y));
-        for (int x = 0; x < m_cutOut.width(); ++x)
+    const QImage &image = m_data->image;
+    const QRgb key = image.pixel(0, image.height() - 1);
+    QImage cutOut = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < cutOut.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(cutOut.scanLine(y));
+        for (int x = 0; x < cutOut.width(); ++x)
             if (line[x] == key)
                 line[x] = qRgba(0, 0, 0, 0);
     }
-    m_cutOut = m_cutOut.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    m_data->cutOut = cutOut.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+const QImage &Picture::drawable() const
+{
+    static const QImage none;
+    if (isNull())
+        return none;
+    return m_transparent ? m_data->cutOut : m_data->image;
+}
+
+const std::vector<Picture::Run> &Picture::runsAt(int scale) const
+{
+    static const std::vector<Run> none;
+    if (isNull())
+        return none;
+    const std::pair key{scale, m_transparent};
+    if (const auto found = m_data->runs.find(key); found != m_data->runs.end())
+        return found->second;
+    std::vector<Run> &runs = m_data->runs[key];
+    // The largest scale carried that divides this one; its pixels are then drawn as blocks, which
+    // only happens beyond the scales carried.
+    QImage image;
+    int carried = scale;
+    for (; carried > 1; --carried) {
+        if (scale % carried == 0 && !(image = findImage(m_data->name, scaleFolder(m_data->folder, carried))).isNull())
+            break;
+    }
+    if (carried == 1)
+        image = m_data->image;
+    const int block = scale / carried;
+    // The transparent colour is the one the picture has at its own size.
+    const QRgb cut = m_data->image.pixel(0, m_data->image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width();) {
+            int end = x + 1;
+            while (end < image.width() && line[end] == line[x])
+                ++end;
+            if (!m_transparent || line[x] != cut)
+                for (int row = 0; row < block; ++row)
+                    runs.push_back({x * block, y * block + row, (end - x) * block, line[x] | 0xFF000000u});
+            x = end;
+        }
+    }
+    return runs;
 }

@@ -1,8 +1,15 @@
 #pragma once
 // A bitmap carried inside the program, drawn on the canvas; when marked transparent,
-// every pixel of its bottom-left pixel's colour is left undrawn.
+// every pixel of its bottom-left pixel's colour is left undrawn. Copies share the pixels.
+//
+// Each picture is also carried drawn again at larger scales (folders x2, x3... beside it), so
+// that an enlarged drawing area shows it as sharp as the rest.
 #include <QImage>
+#include <QRgb>
 #include <QString>
+#include <map>
+#include <memory>
+#include <vector>
 
 class Picture
 {
@@ -15,16 +22,29 @@ public:
 
     void setTransparent(bool transparent);
     bool isTransparent() const { return m_transparent; }
-    bool isNull() const { return m_image.isNull(); }
-    QSize size() const { return m_image.size(); }
+    bool isNull() const { return !m_data; }
+    QSize size() const { return m_data ? m_data->image.size() : QSize(); }
+    // The same for every copy of one loaded picture.
+    const void *identity() const { return m_data.get(); }
 
     // The pixels as they are drawn: with the transparent colour cut out when marked transparent.
-    const QImage &drawable() const { return m_transparent ? m_cutOut : m_image; }
+    const QImage &drawable() const;
+
+    // What the picture paints at `scale` times its size: its pixels as runs of one colour,
+    // without the transparent colour when marked transparent.
+    struct Run { int x, y, length; QRgb colour; };
+    const std::vector<Run> &runsAt(int scale) const;
 
 private:
-    explicit Picture(QImage image) : m_image(std::move(image)) {}
+    struct Data
+    {
+        QString name, folder;
+        QImage image;
+        QImage cutOut;
+        // Made when first drawn at a scale, by scale and transparency.
+        std::map<std::pair<int, bool>, std::vector<Run>> runs;
+    };
 
-    QImage m_image;
-    QImage m_cutOut;
+    std::shared_ptr<Data> m_data;
     bool m_transparent = false;
 };

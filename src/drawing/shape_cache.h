@@ -3,8 +3,8 @@
 // their brush and their pen painted: repeating a shape fills the runs instead of going through
 // Qt's stroker and filler again, which cost most of a tick with wide pens.
 //
-// A shape is rendered on a scratch picture of the canvas's size with the same pen, transform
-// and clipping as on the canvas, in marker colours, so the runs are the very pixels Qt paints.
+// A shape is rendered on a scratch picture over its own extent, clipped to the drawing area as on
+// it, in marker colours, so the runs are the very pixels Qt paints.
 #include "drawing/pixel_run.h"
 
 #include <QHash>
@@ -24,32 +24,35 @@ public:
     };
 
     explicit ShapeCache(QSize area) : m_area(area) {}
+    ShapeCache(const ShapeCache &) = delete;
+    ShapeCache &operator=(const ShapeCache &) = delete;
 
     // The runs kept for `key`: the shape's kind, its geometry and everything about the pen and
     // fill that decides its pixels. Null when the shape was not drawn yet.
     const Runs *find(const QList<int> &key) const;
 
-    // Renders the shape with `draw`, which paints it on the painter it is given, keeps and
-    // returns its runs. `extent` holds the shape's geometry; the pen may reach beyond it by up
-    // to its width.
+    // Renders the shape with `draw`, which paints it on the painter it is given in the drawing
+    // area's coordinates, keeps and returns its runs, without the pixels of `leftOut`. `extent`
+    // holds the shape's geometry; the pen may reach beyond it by up to `reach`.
     template <typename Draw>
-    const Runs &add(const QList<int> &key, const QRect &extent, const QPen &pen, bool filled, Draw draw)
+    const Runs &add(const QList<int> &key, const QRect &extent, int reach, const QPen &pen, bool filled, Draw draw,
+                    const QRect &leftOut = {})
     {
-        draw(prepare(pen, filled));
-        return keep(key, extent.adjusted(-pen.width() - 2, -pen.width() - 2, pen.width() + 2, pen.width() + 2));
+        const QRect area = extent.adjusted(-reach, -reach, reach, reach) & QRect(QPoint(), m_area);
+        draw(prepare(area, pen, filled));
+        return keep(key, area, leftOut);
     }
 
 private:
-    QPainter &prepare(QPen pen, bool filled);
-    // Collects the marked pixels inside `area` and wipes them off the scratch picture.
-    const Runs &keep(const QList<int> &key, const QRect &area);
+    QPainter &prepare(const QRect &area, QPen pen, bool filled);
+    // Collects the marked pixels of the scratch and wipes them off it.
+    const Runs &keep(const QList<int> &key, const QRect &area, const QRect &leftOut);
 
     // The bound only guards a long session against unbounded growth.
     static constexpr int MaxShapes = 4096;
 
     QSize m_area;
-    QImage m_scratch; // blank (all zero) between two renderings
-    std::vector<QRgb> m_blankRow;
+    QImage m_scratch; // blank (all zero) between two renderings; as large as the largest shape yet
     QPainter m_painter;
     QHash<QList<int>, Runs> m_shapes;
 };

@@ -4,7 +4,9 @@
 # button. It checks that:
 #   a) the page holds the window's picture in landscape: the PDF printer writes a portrait sheet
 #      with the picture turned a quarter turn anticlockwise, and turned back it matches a
-#      screenshot of the window taken just before the click;
+#      screenshot of the window's layout (controls and drawing, not the empty rest of the
+#      maximised window) taken just before the click; the picture on the page has at least 300
+#      dots per inch: it is drawn for the printer, not a screenshot;
 #   b) with the print service stopped, a French message box says so and the window goes on;
 #   c) with the print service hung, the window goes on, and the page comes out once it answers;
 #   d) with the print service killed just after the click, the program neither dies nor hangs,
@@ -42,7 +44,7 @@ cleanup_more() {
 [ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"
 [ -x "$PLL" ] || fail "program not found or not executable: $PLL"
 [ "$(id -u)" = 0 ] || fail "needs root: the PDF printer's backend runs only as root (CI runs it as \`make test-print\`)"
-for tool in Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT" "$COMPARE" pdftoppm pdfinfo /usr/sbin/cupsd lpadmin lpstat; do
+for tool in Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT" "$COMPARE" pdftoppm pdfinfo pdfimages /usr/sbin/cupsd lpadmin lpstat; do
     command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-print installs it)"
 done
 PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
@@ -177,8 +179,10 @@ sleep 0.3
 wait_for 5 menu menu_drawn || fail "menu page not drawn; screenshot $SHOT"
 
 # --- a) the page holds the window's picture, in landscape ----------------------
+# The classic layout, as the window shows it on this 1024 x 768 screen.
+LW=800; LH=545
 shoot before-print
-"$CONVERT" "$SHOT" -crop "${WW}x${WH}+${WX}+${WY}" +repage "$WORK/window.png"
+"$CONVERT" "$SHOT" -crop "${LW}x${LH}+${WX}+${WY}" +repage "$WORK/window.png"
 start=$(now_ms)
 click $PRINT_X $PRINT_Y
 wait_pdf 60 1 || fail "no finished PDF in $OUT within 60 s (jobs: $(lpstat -o | tr '\n' ' '); see $WORK/cups/log)"
@@ -194,10 +198,14 @@ read -r PW PH < <("$CONVERT" "$WORK/page.png" -format '%w %h' info:)
 read -r CW CH < <("$CONVERT" "$WORK/page.png" -fuzz 2% -trim -format '%w %h' info:)
 [ "$CH" -gt "$CW" ] ||
     fail "the picture is ${CW}x${CH} px on the portrait sheet: not turned a quarter turn, so not printed in landscape"
-# Its proportions are the window's, turned (within 3 %).
-ratio_ok=$(awk -v cw="$CW" -v ch="$CH" -v ww="$WW" -v wh="$WH" \
+# Its proportions are the layout's, turned (within 3 %).
+ratio_ok=$(awk -v cw="$CW" -v ch="$CH" -v ww="$LW" -v wh="$LH" \
     'BEGIN { r = (ch / cw) / (ww / wh); print (r > 0.97 && r < 1.03) ? 1 : 0 }')
-[ "$ratio_ok" = 1 ] || fail "the printed picture is ${CW}x${CH} px, not in the window's ${WW}x${WH} proportions"
+[ "$ratio_ok" = 1 ] || fail "the printed picture is ${CW}x${CH} px, not in the layout's ${LW}x${LH} proportions"
+# The largest image on the page, and its resolution there.
+read -r IMAGE_PX XPPI YPPI < <(pdfimages -list "$WORK/printed.pdf" | awk 'NR > 2 { print $4 * $5, $13, $14 }' | sort -n | tail -n 1)
+dense=$(awk -v x="${XPPI:-0}" -v y="${YPPI:-0}" 'BEGIN { print (x >= 300 && y >= 300) ? 1 : 0 }')
+[ "$dense" = 1 ] || fail "the page's picture has ${XPPI:-?} x ${YPPI:-?} dots per inch, under 300 (pdfimages -list $WORK/printed.pdf)"
 # Turned back a quarter turn clockwise it is the window; turned the other way it is not.
 "$CONVERT" "$WORK/window.png" -resize '200x150!' "$WORK/window-small.png"
 rmse() { "$COMPARE" -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'; }
@@ -272,7 +280,7 @@ start_scheduler
 wait_pdf 90 "$SENT" || fail "$SENT pages were reported printed, $(pdf_count) came out of the restarted print service"
 alive "at the end"
 
-echo "e2e_print: PASS (landscape page $PAGE_SIZE, picture ${CW}x${CH} px at 40 dpi, RMSE $RIGHT turned back" \
+echo "e2e_print: PASS (landscape page $PAGE_SIZE, picture ${CW}x${CH} px at 40 dpi, ${XPPI} x ${YPPI} dpi on the page, RMSE $RIGHT turned back" \
      "vs $WRONG the other way, printed in ${PRINT_MS} ms; no service: box after ${NO_SERVICE_MS} ms;" \
      "hung service: window answered, page out ${HUNG_MS} ms after it resumed; killed service:$KILLED) on $DISPLAY"
 [ "${E2E_KEEP:-0}" = 1 ] && echo "e2e_print: pages and screenshots kept in $WORK"

@@ -1,14 +1,18 @@
 // A long run of random user actions on the real window: clicks on whichever buttons are
 // visible, list choices, scroll bar moves, bursts of ticks, pause and a frame forward or back,
-// in every topic. After each action the page state must hold values its pages can give it, the
-// controls each page needs must be shown, a page reached by an uninterrupted run must look
-// exactly as it does when reached from a fresh start, and a frame back must give the state and
-// picture of the frame before.
+// zoom keys, full screen, copies, in every topic. After each action the page state must hold
+// values its pages can give it, the controls each page needs must be shown, a page reached by an
+// uninterrupted run must look exactly as it does when reached from a fresh start, drawn at the
+// window's enlargement, and a frame back must give the state and picture of the frame before.
+// After a zoom key the layout and the picture are those of the new factor, and a copy holds the
+// picture shown.
 //
 //   PLL_RANDOM_SEED=n    replays a run (the seed is printed at the start of every run)
 //   PLL_RANDOM_EVENTS=n  number of actions (10000 unless given)
 #include "window_fixture.h"
 
+#include <QClipboard>
+#include <QScreen>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -93,6 +97,8 @@ private:
     QString checkState() const;
     QString checkControlsAfterTick(int pageBefore) const;
     QString checkPicture();
+    QString changeDisplay(int kind);
+    QString checkLayout() const;
     // The frames since the last command, as the playback counts them.
     void commandDone();
     void frameDrawn(const PageState &before, bool keepPicture);
@@ -100,20 +106,29 @@ private:
 
     std::unique_ptr<TPLL> w;
     QRandomGenerator random;
-    std::map<QString, QImage> references;   // the landmark picture reached by each run
+    // The landmark reached by each run, from a fresh start: its drawing, and its picture at each
+    // scale it was compared at.
+    struct Reference { Canvas::Snapshot drawing; std::map<int, QImage> at; };
+    std::map<QString, Reference> references;
     std::map<QString, int> compared;        // how often each landmark was checked
+    std::map<int, int> comparedAtScale;     // and at each scale
+    QString lastCompared;                   // the landmark compared since the last action but ticks
     QString run;                            // the run in progress, empty once interrupted
     bool recording = false;
-    struct Frame { PageState state; std::optional<size_t> picture; };
+    struct Frame { PageState state; std::optional<size_t> picture; int scale = 1; };
     std::vector<Frame> frames;
     int picturesBack = 0;                   // frames back whose picture was compared
 };
 
 namespace {
+size_t hashOf(const QImage &image)
+{
+    return qHashBits(image.constBits(), size_t(image.sizeInBytes()));
+}
+
 size_t pictureHash(TPLL &w)
 {
-    const QImage &image = w.canvas().image();
-    return qHashBits(image.constBits(), size_t(image.sizeInBytes()));
+    return hashOf(w.canvas().image());
 }
 }
 
@@ -122,7 +137,7 @@ void RandomUse::commandDone()
     frames.clear();
     // Paused, a command's page shows its first frame at once.
     if (w->playback().isPaused())
-        frames.push_back({PageState::current(), pictureHash(*w)});
+        frames.push_back({PageState::current(), pictureHash(*w), w->canvas().scale()});
 }
 
 // After a tick or a step forward: a frame when the state moved on, or the first one.
@@ -130,7 +145,7 @@ void RandomUse::frameDrawn(const PageState &before, bool keepPicture)
 {
     if (!frames.empty() && PageState::current() == before)
         return;
-    frames.push_back({PageState::current(), {}});
+    frames.push_back({PageState::current(), {}, w->canvas().scale()});
     if (keepPicture)
         frames.back().picture = pictureHash(*w);
 }
@@ -149,7 +164,9 @@ QString RandomUse::stepBack()
     if (!earlier.picture)
         return {};
     ++picturesBack;
-    if (*earlier.picture != pictureHash(*w))
+    // Kept at another enlargement: the picture drawn again at that scale.
+    const size_t now = earlier.scale == w->canvas().scale() ? pictureHash(*w) : hashOf(w->canvas().render(earlier.scale));
+    if (*earlier.picture != now)
         return QStringLiteral("back at PageStep %1 ElementStep %2: not the picture drawn then").arg(PageStep).arg(ElementStep);
     return {};
 }
@@ -207,6 +224,9 @@ void RandomUse::initTestCase()
 QString RandomUse::act()
 {
     const int kind = random.bounded(100);
+    // Any action but a tick may change the picture a landmark shows.
+    if (kind < 20 || kind >= 35)
+        lastCompared.clear();
     if (kind < 4) {
         QTest::keyClick(w.get(), Qt::Key_P);
         return w->playback().isPaused() ? QStringLiteral("pause") : QStringLiteral("resume");
@@ -275,13 +295,15 @@ QString RandomUse::act()
                                         : QString();
         return QStringLiteral("click %1").arg(b.name);
     }
-    if (kind < 85) {
+    if (kind < 80) {
         const int entry = random.bounded(4);
         chooseTopic(entry);
         commandDone();
         run.clear();
         return QStringLiteral("choose topic %1").arg(entry);
     }
+    if (kind < 88)
+        return changeDisplay(kind - 80);
     // The scroll bar, by the keys a user presses or by dragging it anywhere.
     const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
     const int k = random.bounded(7);
@@ -302,7 +324,49 @@ QString RandomUse::checkState() const
         return QStringLiteral("a section is active but none is chosen");
     if (!w->ListBox1->isVisible() || !w->ScrollBar1->isVisible() || !w->BitBtn1->isVisible())
         return QStringLiteral("the list, the scroll bar or the print button is hidden");
+    return checkLayout();
+}
+
+// The drawing area and the picture at the window's enlargement.
+QString RandomUse::checkLayout() const
+{
+    const int zoom = w->zoom();
+    const QSize area = QSize(Canvas::Width, Canvas::Height) * zoom;
+    if (w->FOND->size() != area || w->ListBox1->height() != 49 * zoom || w->canvas().scale() != zoom)
+        return QStringLiteral("at x%1 the drawing area is %2 x %3, the list %4 high, the picture drawn at x%5")
+            .arg(zoom).arg(w->FOND->width()).arg(w->FOND->height()).arg(w->ListBox1->height()).arg(w->canvas().scale());
+    if (!w->rect().contains(w->FOND->geometry()) && w->isFullScreen())
+        return QStringLiteral("full screen at x%1: the drawing area is not on the screen").arg(zoom);
     return {};
+}
+
+// Zoom keys, full screen, a copy.
+QString RandomUse::changeDisplay(int kind)
+{
+    const int before = w->zoom();
+    if (kind < 5) {
+        // Up more often than down or back to x1, so that every factor gets its share.
+        const Qt::Key keys[] = {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_0};
+        QTest::keyClick(w.get(), keys[kind], Qt::ControlModifier);
+        // Full screen, no larger than the screen holds.
+        const int largest = w->isFullScreen() ? WindowLayout::largestFitting(w->screen()->geometry().size()) : 4;
+        const int expected = kind < 3 ? std::min(before + 1, largest) : kind < 4 ? std::max(before - 1, 1) : 1;
+        if (w->zoom() != expected)
+            return QStringLiteral("zoom key %1 at x%2: FAULT x%3, not x%4").arg(kind).arg(before).arg(w->zoom()).arg(expected);
+        // The next tick on a landmark compares its picture at the new scale.
+        return QStringLiteral("zoom x%1 to x%2").arg(before).arg(w->zoom());
+    }
+    if (kind < 7) {
+        const bool wasFull = w->isFullScreen();
+        QTest::keyClick(w.get(), wasFull && kind == 5 ? Qt::Key_Escape : Qt::Key_F11);
+        if (w->isFullScreen() == wasFull)
+            return QStringLiteral("full screen key: FAULT still %1").arg(wasFull ? "full screen" : "in a window");
+        return QStringLiteral("%1 at x%2").arg(wasFull ? "full screen left" : "full screen").arg(w->zoom());
+    }
+    QTest::keyClick(w.get(), Qt::Key_C, Qt::ControlModifier);
+    if (QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32) != w->canvas().image())
+        return QStringLiteral("copy at x%1: FAULT the clipboard does not hold the picture shown").arg(before);
+    return QStringLiteral("copy at x%1").arg(before);
 }
 
 QString RandomUse::checkControlsAfterTick(int pageBefore) const
@@ -352,17 +416,25 @@ QString RandomUse::checkPicture()
         for (const Landmark &l : landmarks)
             if (l.run == run && l.reached())
                 key = run;
-    if (key.isEmpty())
+    // Ticks that stay on a landmark already compared redraw it the same (tst_frames checks each
+    // one at x1); comparing it again, up to 23 MB a picture at x4, would only slow the run.
+    if (key.isEmpty() || (key == lastCompared && !recording))
         return {};
+    lastCompared = key;
     const QImage now = w->canvas().image();
+    const int scale = w->canvas().scale();
     const auto ref = references.find(key);
     if (ref == references.end()) {
         if (recording)
-            references.emplace(key, now.copy());
+            references.emplace(key, Reference{w->canvas().snapshot(), {{scale, now.copy()}}});
         return recording ? QString() : QStringLiteral("no reference for %1").arg(key);
     }
     ++compared[key];
-    if (ref->second != now) {
+    ++comparedAtScale[scale];
+    auto drawn = ref->second.at.find(scale);
+    if (drawn == ref->second.at.end())
+        drawn = ref->second.at.emplace(scale, Canvas::render(ref->second.drawing, scale)).first;
+    if (drawn->second != now) {
         now.save(QStringLiteral("random_use_%1.png").arg(key.simplified().replace(u' ', u'_')));
         return QStringLiteral("the picture of '%1' differs from a fresh start's").arg(key);
     }
@@ -395,9 +467,14 @@ void RandomUse::randomUse()
     QStringList counts;
     for (const auto &[key, n] : compared)
         counts << QStringLiteral("%1: %2").arg(key).arg(n);
-    qInfo("landmark pictures compared: %s; pictures a frame back compared: %d",
-          qPrintable(counts.join(QStringLiteral(", "))), picturesBack);
+    QStringList scales;
+    for (const auto &[scale, n] : comparedAtScale)
+        scales << QStringLiteral("x%1: %2").arg(scale).arg(n);
+    qInfo("landmark pictures compared: %s (%s); pictures a frame back compared: %d",
+          qPrintable(counts.join(QStringLiteral(", "))), qPrintable(scales.join(QStringLiteral(", "))), picturesBack);
     QVERIFY2(picturesBack > events / 50, "too few frames back compared with the picture drawn then");
+    for (int scale = 1; scale <= WindowLayout::MaxFactor; ++scale)
+        QVERIFY2(comparedAtScale[scale] > events / 500, qPrintable(QStringLiteral("landmarks seldom compared at x%1").arg(scale)));
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));

@@ -327,7 +327,10 @@ private slots:
         for (const QAction *action : w->FOND->actions())
             if (!action->isSeparator())
                 menu << action->text() + QLatin1Char(' ') + action->shortcut().toString();
-        QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,", "Imprimer Ctrl+P", "Aide F1", "Quitter Ctrl+Q"}));
+        QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,", "Copier l'image Ctrl+C",
+                                    "Enregistrer l'image… Ctrl+S", "Agrandir Ctrl++", "Réduire Ctrl+-",
+                                    "Taille d'origine Ctrl+0", "Plein écran F11", "Imprimer Ctrl+P", "Aide F1",
+                                    "Quitter Ctrl+Q"}));
     }
 
     void printingWithoutAPrinterSaysSo()

@@ -19,12 +19,13 @@ YELLOW=255,255,0; LIME=0,255,0; BLUE=0,0,255; BLACK=0,0,0; RED=255,0,0
 REDUCER_X=640; REDUCER_Y=106        # reducer box of the loop diagram
 QUARTZ_X=40;   QUARTZ_Y=56          # quartz oscillator box
 
-# start_xvfb FIRST LAST: an X server on the first free display in FIRST..LAST; exports DISPLAY.
+# start_xvfb FIRST LAST [WIDTHxHEIGHT]: an X server on the first free display in FIRST..LAST, its
+# screen 1024x768 unless given; exports DISPLAY.
 start_xvfb() {
-    local n deadline
+    local n deadline screen=${3:-1024x768}
     for n in $(seq "$1" "$2"); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${screen}x24" -noreset -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
         XVFB_PID=$!
         deadline=$((SECONDS + 10))
         while [ $SECONDS -lt $deadline ]; do

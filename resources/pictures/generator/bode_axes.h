@@ -47,7 +47,7 @@ inline void staircase(kit::Sheet &sheet, std::initializer_list<QPoint> corners, 
             // Widen across the stroke only, and let verticals also fill the corners they turn.
             const int grow = thickness - 1;
             const QPoint from = low - (low.x() == high.x() ? QPoint(grow, grow) : QPoint(0, grow));
-            sheet.painter().fillRect(QRect(from, high), Qt::black);
+            sheet.fill(QRect(from, high));
         }
         previous = &corner;
     }

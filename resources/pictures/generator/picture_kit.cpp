@@ -1,5 +1,7 @@
 #include "picture_kit.h"
 
+#include "drawing/scaled_text.h"
+
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -22,6 +24,8 @@ void loadFonts(const QString &fontFolder)
 }
 
 namespace {
+int sheetScale = 1;
+
 QFont face(const QString &family, int points, bool bold, bool italic)
 {
     QFont font(family);
@@ -64,11 +68,14 @@ QFont runFont(const Run &run, int points)
 }
 }
 
+void setScale(int scale) { sheetScale = scale; }
+
 QFont sans(int points, bool bold) { return face(QStringLiteral("PLL Sans"), points, bold, false); }
 QFont serif(int points, bool bold, bool italic) { return face(QStringLiteral("PLL Serif"), points, bold, italic); }
 
 Sheet::Sheet(int width, int height, QColor background)
-    : m_image(width, height, QImage::Format_RGB32)
+    : m_scale(sheetScale)
+    , m_image(width * sheetScale, height * sheetScale, QImage::Format_RGB32)
 {
     m_image.fill(background);
     m_painter.begin(&m_image);
@@ -76,10 +83,37 @@ Sheet::Sheet(int width, int height, QColor background)
     m_painter.setRenderHint(QPainter::TextAntialiasing, false);
 }
 
+QPainter &Sheet::strokes()
+{
+    // Scaled, a one-pixel line runs through the centres of its pixels' blocks.
+    m_painter.resetTransform();
+    if (m_scale > 1) {
+        m_painter.scale(m_scale, m_scale);
+        m_painter.translate(0.5, 0.5);
+    }
+    return m_painter;
+}
+
+QPainter &Sheet::fills()
+{
+    m_painter.resetTransform();
+    m_painter.scale(m_scale, m_scale);
+    return m_painter;
+}
+
+void Sheet::drawText(int x, int y, const QString &text, const QFont &font)
+{
+    m_painter.resetTransform();
+    m_painter.setFont(font);
+    if (m_scale == 1)
+        m_painter.drawText(x, y, text);
+    else
+        drawScaledText(m_painter, text, font, m_scale, QPointF(x * m_scale, y * m_scale));
+}
+
 int Sheet::text(int x, int y, const QString &text, const QFont &font, QColor colour)
 {
     const QFontMetrics metrics(font);
-    m_painter.setFont(font);
     m_painter.setPen(colour);
     // Unsmoothed at these sizes the face's degree sign fills in to a dot that reads as an
     // apostrophe: it is drawn as a ring as tall as a third of the capitals, at their top.
@@ -91,11 +125,11 @@ int Sheet::text(int x, int y, const QString &text, const QFont &font, QColor col
         if (i > 0) {
             m_painter.save();
             m_painter.setBrush(Qt::NoBrush);
-            m_painter.drawEllipse(QRect(at + 1, y + metrics.ascent() - metrics.capHeight(), ring, ring));
+            strokes().drawEllipse(QRect(at + 1, y + metrics.ascent() - metrics.capHeight(), ring, ring));
             m_painter.restore();
             at += metrics.horizontalAdvance(degree);
         }
-        m_painter.drawText(at, y + metrics.ascent(), parts[i]);
+        drawText(at, y + metrics.ascent(), parts[i], font);
         at += metrics.horizontalAdvance(parts[i]);
     }
     return at - x;
@@ -167,11 +201,10 @@ int Sheet::formula(int x, int y, const QString &formula, int points, QColor colo
     for (const Run &run : runs(formula)) {
         const QFont font = runFont(run, points);
         const QFontMetrics metrics(font);
-        m_painter.setFont(font);
         m_painter.setPen(colour);
         // Exponents sit with their baseline about half an x-height up.
         const int baseline = y + ascent - (run.raised ? ascent / 2 : 0);
-        m_painter.drawText(at, baseline, run.text);
+        drawText(at, baseline, run.text, font);
         at += metrics.horizontalAdvance(run.text);
     }
     return at - x;
@@ -190,7 +223,7 @@ void Sheet::fraction(int x1, int x2, int barY, const QString &numerator, const Q
 void Sheet::line(QPoint a, QPoint b, int width, QColor colour)
 {
     m_painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    m_painter.drawLine(a, b);
+    strokes().drawLine(a, b);
 }
 
 void Sheet::dashed(QPoint a, QPoint b, QColor colour)
@@ -198,14 +231,40 @@ void Sheet::dashed(QPoint a, QPoint b, QColor colour)
     QPen pen(colour, 1, Qt::CustomDashLine, Qt::FlatCap);
     pen.setDashPattern({4, 3});
     m_painter.setPen(pen);
-    m_painter.drawLine(a, b);
+    strokes().drawLine(a, b);
 }
 
 void Sheet::rect(int x1, int y1, int x2, int y2, int width, QColor colour)
 {
     m_painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+    strokes().drawRect(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+}
+
+void Sheet::fill(const QRect &area, QColor colour)
+{
+    fills().fillRect(area, colour);
+}
+
+void Sheet::dot(QPoint centre)
+{
+    if (m_scale == 1) {
+        m_painter.fillRect(centre.x() - 1, centre.y() - 2, 3, 5, Qt::black);
+        m_painter.fillRect(centre.x() - 2, centre.y() - 1, 5, 3, Qt::black);
+        return;
+    }
+    // Scaled, the dot is the disc those pixels stand for.
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(Qt::black);
+    strokes().drawEllipse(QPointF(centre), 2.5, 2.5);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void Sheet::circle(QPoint centre, int radius)
+{
+    m_painter.setPen(QPen(Qt::black, 1));
+    m_painter.setBrush(Qt::NoBrush);
+    strokes().drawEllipse(centre, radius, radius);
 }
 
 void Sheet::arrow(QPoint from, QPoint tip, int head, int width, QColor colour)

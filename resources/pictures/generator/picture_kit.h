@@ -2,6 +2,11 @@
 // Drawing helpers for the pictures the program carries: a sheet with crisp (unsmoothed) lines
 // and text in the fonts of resources/fonts, formulas with an italic p, arrows, dashed lines,
 // and the conversion to the stored image format.
+//
+// Pictures are drawn in the pixels of their own size. At a scale above 1 the sheet draws the same
+// picture again on that many times more pixels a side: a pixel becomes a block, lines are that
+// many times wider and run through the centres of their blocks, and text keeps its layout with
+// the finer glyphs of the larger size.
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -14,6 +19,9 @@ namespace kit {
 // Registers the fonts of `fontFolder` (resources/fonts); call once before drawing.
 void loadFonts(const QString &fontFolder);
 
+// The scale sheets made from now on draw at (1 unless set).
+void setScale(int scale);
+
 // Faces at a size in points, taken at 96 dots per inch, unsmoothed.
 QFont sans(int points, bool bold = false);
 QFont serif(int points, bool bold = false, bool italic = false);
@@ -25,8 +33,6 @@ class Sheet
 {
 public:
     Sheet(int width, int height, QColor background = Qt::white);
-
-    QPainter &painter() { return m_painter; }
 
     // Text with its cell's top left at (x, y); returns the text's advance.
     int text(int x, int y, const QString &text, const QFont &font, QColor colour = Qt::black);
@@ -50,6 +56,9 @@ public:
     void line(QPoint a, QPoint b, int width = 1, QColor colour = Qt::black);
     void dashed(QPoint a, QPoint b, QColor colour = Qt::black);
     void rect(int x1, int y1, int x2, int y2, int width = 1, QColor colour = Qt::black); // outline
+    void fill(const QRect &area, QColor colour = Qt::black);
+    void circle(QPoint centre, int radius); // a one-pixel black outline
+    void dot(QPoint centre);                 // a round junction dot, 5 pixels across
     // A line ending in an open arrow head at `tip` (strokes `head` pixels back and aside).
     void arrow(QPoint from, QPoint tip, int head = 6, int width = 1, QColor colour = Qt::black);
 
@@ -57,6 +66,13 @@ public:
     QImage finish(int colours = 0);
 
 private:
+    // The painter ready for pen strokes, or for fills, at the sheet's scale.
+    QPainter &strokes();
+    QPainter &fills();
+    // Text with its baseline starting at (x, y).
+    void drawText(int x, int y, const QString &text, const QFont &font);
+
+    int m_scale;
     QImage m_image;
     QPainter m_painter;
 };

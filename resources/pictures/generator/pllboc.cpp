@@ -31,7 +31,7 @@ QImage drawPllBoc()
 
     // Gain asymptote, slopes -1, -2, -1, -2, -3 (×20 dB/decade) between the corners.
     bode::polyline(sheet, {{31, 116}, {78, 132}, {197, 209}, {302, 250}, {380, 306}, {425, 365}});
-    sheet.painter().fillRect(QRect(QPoint(101, 223), QPoint(473, 225)), Qt::black);
+    sheet.fill(QRect(QPoint(101, 223), QPoint(473, 225)));
 
     // Gain crossover, on the -1 segment between 40 and 400 rad/s; the vertical carries down to
     // the phase, where the margin is read.

@@ -18,7 +18,7 @@ QImage drawPllBonc()
     // Gain: slope -1 up to the corner at 2 rad/s, -2 after it; 0 dB near 89 rad/s (x 333).
     const QPoint corner(204, 95);
     bode::polyline(sheet, {{50, 48}, corner, {352, 222}});
-    sheet.painter().fillRect(QRect(QPoint(293, 205), QPoint(396, 207)), Qt::black);
+    sheet.fill(QRect(QPoint(293, 205), QPoint(396, 207)));
 
     // Phase: -90° up to the corner, -180° beyond.
     bode::staircase(sheet, {{59, 206}, {204, 206}, {204, 262}, {368, 262}}, 1);

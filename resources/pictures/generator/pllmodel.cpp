@@ -53,10 +53,7 @@ QImage drawPllModel()
     // Summing junction: a crossed circle, the set point in from the left, the measure from above.
     const QPoint centre(87, signalY);
     const int radius = 30, cross = 21; // cross ≈ radius / √2, so the diagonals end on the circle
-    QPainter &painter = sheet.painter();
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(centre, radius, radius);
+    sheet.circle(centre, radius);
     sheet.line(centre + QPoint(-cross, -cross), centre + QPoint(cross, cross));
     sheet.line(centre + QPoint(-cross, cross), centre + QPoint(cross, -cross));
     sheet.centredSign(centre + QPoint(-16, 0), QStringLiteral("+"), signFont);
@@ -81,8 +78,7 @@ QImage drawPllModel()
     const int takeOff = 512, descent = 92;
     // The descent stops where it meets the circle, a little right of its top.
     const int entry = signalY - int(std::sqrt(double(radius * radius - (descent - centre.x()) * (descent - centre.x()))));
-    painter.fillRect(takeOff - 1, signalY - 2, 3, 5, Qt::black);
-    painter.fillRect(takeOff - 2, signalY - 1, 5, 3, Qt::black);
+    sheet.dot({takeOff, signalY});
     sheet.line({takeOff, signalY}, {takeOff, feedbackY});
     sheet.arrow({takeOff, feedbackY}, {404, feedbackY});
     sheet.line({356, feedbackY}, {descent, feedbackY});

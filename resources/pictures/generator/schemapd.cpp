@@ -24,21 +24,10 @@ void wire(kit::Sheet &sheet, std::initializer_list<QPoint> path)
         sheet.line(*p, *(p + 1));
 }
 
-// A round junction dot, 5 pixels across.
-void dot(kit::Sheet &sheet, QPoint c)
-{
-    QPainter &p = sheet.painter();
-    p.fillRect(c.x() - 1, c.y() - 2, 3, 5, Qt::black);
-    p.fillRect(c.x() - 2, c.y() - 1, 5, 3, Qt::black);
-}
-
 // An open terminal circle.
 void terminal(kit::Sheet &sheet, QPoint c)
 {
-    QPainter &p = sheet.painter();
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(c, 2, 2);
+    sheet.circle(c, 2);
 }
 
 constexpr int resistorLength = 24, resistorHeight = 8;
@@ -61,7 +50,7 @@ void capacitor(kit::Sheet &sheet, int x1, int x2, int y)
     sheet.line({x1, y}, {left, y});
     sheet.line({right + 1, y}, {x2, y});
     for (int x : {left, right})
-        sheet.painter().fillRect(x, y - plateLength / 2, 2, plateLength + 1, Qt::black);
+        sheet.fill(QRect(x, y - plateLength / 2, 2, plateLength + 1));
 }
 
 // A resistor on the wire at y with a capacitor in parallel above it, between the nodes x1 and x2.
@@ -137,7 +126,7 @@ QImage drawSchemaPd()
 
     for (QPoint node : {QPoint(32, in1), QPoint(92, in1), QPoint(114, in1), QPoint(196, out1.y()),
                         QPoint(262, in2), QPoint(346, out2.y())})
-        dot(sheet, node);
+        sheet.dot(node);
 
     // Component names: over the capacitors' plates, under the resistors.
     const auto overCapacitor = [](int resistorRow) { return resistorRow - parallelRise - 21; };

@@ -1,0 +1,171 @@
+// The window's display: its layout enlarged, full screen, and the drawing area's picture copied,
+// saved and made ready for the printer.
+#include "app/picture_file.h"
+#include "app/tpll.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace {
+// The room a full screen leaves the layout: it is centred there.
+QPoint centred(QSize room, const WindowLayout &layout)
+{
+    const QSize free = room - layout.area().size();
+    return QPoint(std::max(0, free.width() / 2), std::max(0, free.height() / 2));
+}
+
+QString startFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QDir(pictures).exists() ? pictures : QDir::homePath();
+}
+}
+
+void TPLL::addDisplayActions()
+{
+    CopyAction = new QAction(QStringLiteral("Copier l'image"), this);
+    CopyAction->setShortcut(QKeySequence::Copy);
+    connect(CopyAction, &QAction::triggered, this, &TPLL::copyPicture);
+    SaveAction = new QAction(QStringLiteral("Enregistrer l'image…"), this);
+    SaveAction->setShortcut(QKeySequence::Save);
+    connect(SaveAction, &QAction::triggered, this, &TPLL::savePicture);
+
+    // Ctrl+= too, for keyboards where + needs Shift.
+    ZoomInAction = new QAction(QStringLiteral("Agrandir"), this);
+    ZoomInAction->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(ZoomInAction, &QAction::triggered, this, [this] { setZoom(zoom() + 1); });
+    ZoomOutAction = new QAction(QStringLiteral("Réduire"), this);
+    ZoomOutAction->setShortcut(QKeySequence::ZoomOut);
+    connect(ZoomOutAction, &QAction::triggered, this, [this] { setZoom(zoom() - 1); });
+    ZoomResetAction = new QAction(QStringLiteral("Taille d'origine"), this);
+    ZoomResetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(ZoomResetAction, &QAction::triggered, this, [this] { setZoom(1); });
+    FullScreenAction = new QAction(QStringLiteral("Plein écran"), this);
+    FullScreenAction->setCheckable(true);
+    FullScreenAction->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(FullScreenAction, &QAction::triggered, this, &TPLL::toggleFullScreen);
+    // Échap leaves full screen, and only then is it taken from the controls.
+    LeaveFullScreenAction = new QAction(this);
+    LeaveFullScreenAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    LeaveFullScreenAction->setEnabled(false);
+    connect(LeaveFullScreenAction, &QAction::triggered, this, &TPLL::toggleFullScreen);
+    addAction(LeaveFullScreenAction);
+
+    FOND->addAction(separator(this));
+    for (QAction *action : {CopyAction, SaveAction})
+        FOND->addAction(action);
+    FOND->addAction(separator(this));
+    for (QAction *action : {ZoomInAction, ZoomOutAction, ZoomResetAction, FullScreenAction})
+        FOND->addAction(action);
+    for (QAction *action : FOND->actions())
+        action->setShortcutVisibleInContextMenu(true);
+    setZoom(zoom());
+}
+
+QAction *TPLL::separator(QObject *parent)
+{
+    auto *action = new QAction(parent);
+    action->setSeparator(true);
+    return action;
+}
+
+void TPLL::setZoom(int factor)
+{
+    // Full screen shows the whole layout: no larger than the screen holds.
+    const int largest = isFullScreen() ? WindowLayout::largestFitting(screen()->geometry().size()) : WindowLayout::MaxFactor;
+    m_layout.factor = std::clamp(factor, 1, largest);
+    m_layout.origin = isFullScreen() ? centred(size(), m_layout) : QPoint();
+    placeControls();
+    matchCanvasScale();
+    ZoomInAction->setEnabled(m_layout.factor < largest);
+    ZoomOutAction->setEnabled(m_layout.factor > 1);
+    ZoomResetAction->setEnabled(m_layout.factor > 1);
+    // A window neither maximised nor full screen grows to hold the layout.
+    if (isVisible() && !isMaximized() && !isFullScreen())
+        resize(size().expandedTo(m_layout.area().size()));
+}
+
+void TPLL::matchCanvasScale()
+{
+    // On a screen of twice the pixels, the drawing is drawn twice as large again, not blown up.
+    const int scale = m_layout.factor * std::max(1, qRound(devicePixelRatioF()));
+    if (canvas().scale() != scale) {
+        canvas().setScale(scale);
+        FOND->update();
+    }
+}
+
+void TPLL::toggleFullScreen()
+{
+    if (isFullScreen()) {
+        if (m_maximisedBeforeFullScreen)
+            showMaximized();
+        else
+            showNormal();
+        setZoom(m_windowedZoom);
+    } else {
+        m_windowedZoom = zoom();
+        m_maximisedBeforeFullScreen = isMaximized();
+        // Without a window manager nothing else gives the window the whole screen.
+        setGeometry(screen()->geometry());
+        showFullScreen();
+        setZoom(WindowLayout::largestFitting(screen()->geometry().size()));
+    }
+    FullScreenAction->setChecked(isFullScreen());
+    LeaveFullScreenAction->setEnabled(isFullScreen());
+}
+
+void TPLL::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (isFullScreen() && m_layout.origin != centred(size(), m_layout)) {
+        m_layout.origin = centred(size(), m_layout);
+        placeControls();
+    }
+}
+
+void TPLL::copyPicture()
+{
+    QGuiApplication::clipboard()->setImage(canvas().image());
+}
+
+void TPLL::savePicture()
+{
+    // The picture as it is now: the animation goes on while the user chooses a file.
+    const Canvas::Snapshot picture = canvas().snapshot();
+    QString filter = PictureFile::filter({false, zoom()});
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer l'image"),
+                                                QDir(startFolder()).filePath(QStringLiteral("PLL.png")),
+                                                PictureFile::filters().join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty())
+        return;
+    const PictureFile::Choice choice = PictureFile::choose(path, filter, zoom());
+    const QString error = PictureFile::save(path, choice, [&](int scale) { return Canvas::render(picture, scale); });
+    if (error.isEmpty())
+        return;
+    // Also in the program's output, for whoever looks into the problem later.
+    qWarning("%s", qUtf8Printable(error));
+    QMessageBox::warning(this, QStringLiteral("Enregistrement"), error);
+}
+
+QImage TPLL::layoutPicture(int scale)
+{
+    const QRect area = m_layout.area();
+    QImage picture(WindowLayout::Classic * scale, QImage::Format_RGB32);
+    picture.fill(palette().color(QPalette::Button));
+    QPainter painter(&picture);
+    painter.scale(qreal(scale) / m_layout.factor, qreal(scale) / m_layout.factor);
+    FOND->paintAtScale(scale);
+    render(&painter, QPoint(), QRegion(area), RenderFlags(DrawWindowBackground | DrawChildren));
+    FOND->paintAtScale(0);
+    return picture;
+}

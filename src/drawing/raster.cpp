@@ -1,0 +1,387 @@
+#include "drawing/raster.h"
+
+#include "drawing/fonts.h"
+
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QRect box(int x1, int y1, int x2, int y2)
+{
+    // Qt's outline of QRect(x, y, w, h) covers w + 1 pixels: one less gives x1..x2-1.
+    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+}
+
+// The rectangle with both points in it, whichever way round they are.
+QRect spanning(int x1, int y1, int x2, int y2)
+{
+    return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
+}
+
+// The pixel value the picture stores for a colour.
+QRgb opaque(QRgb colour) { return colour | 0xFF000000u; }
+
+void fillPixels(QRgb *pixels, qsizetype count, QRgb value)
+{
+    // Eight at a time, which the compiler turns into vector stores.
+    for (; count >= 8; count -= 8, pixels += 8)
+        for (int i = 0; i < 8; ++i)
+            pixels[i] = value;
+    std::fill_n(pixels, count, value);
+}
+
+// How far past its geometry a shape's pen may reach, at the drawing area's own size.
+int reach(const DrawOp &op) { return op.penWidth + 2; }
+}
+
+Raster::Raster(int scale)
+    : m_scale(scale)
+    , m_image(Width * scale, Height * scale, QImage::Format_RGB32)
+    , m_shapes(m_image.size())
+    , m_glyphs(scale)
+    , m_whole(m_image.rect())
+{
+    m_image.fill(Qt::white);
+}
+
+Raster::~Raster()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+const QImage &Raster::image()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+    return m_image;
+}
+
+QPainter &Raster::painter()
+{
+    if (!m_painter.isActive()) {
+        m_painter.begin(&m_image);
+        m_painter.setRenderHint(QPainter::TextAntialiasing, false);
+    }
+    m_painter.resetTransform();
+    if (m_clips.size() == 1 && m_clips.front() == m_image.rect()) {
+        m_painter.setClipping(false);
+    } else {
+        QRegion clip;
+        for (const QRect &r : m_clips)
+            clip += r;
+        m_painter.setClipRegion(clip);
+    }
+    return m_painter;
+}
+
+void Raster::placeGeometry(QPainter &p, int penWidth) const
+{
+    // A wide pen is centred on the pixel centres of the outline, so it spreads evenly both ways;
+    // scaled, every outline runs through the centres of its blocks.
+    if (m_scale > 1)
+        p.scale(m_scale, m_scale);
+    if (m_scale > 1 || penWidth > 1)
+        p.translate(0.5, 0.5);
+}
+
+QPen Raster::pen(QRgb colour, const DrawOp &op, PenStyle style) const
+{
+    const bool wide = op.penWidth > 1;
+    QPen pen(QColor(colour), wide || m_scale > 1 ? op.penWidth : 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    if (wide) {
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    }
+    if (style == PenStyle::Dot)
+        pen.setDashPattern({3, 3});
+    return pen;
+}
+
+QList<int> &Raster::shapeKey(OpKind kind)
+{
+    m_shapeKey.clear();
+    m_shapeKey.append(int(kind));
+    return m_shapeKey;
+}
+
+QRect Raster::blocks(const QRect &r) const
+{
+    return QRect(r.x() * m_scale, r.y() * m_scale, r.width() * m_scale, r.height() * m_scale);
+}
+
+void Raster::fill(const QRect &area, QRgb colour)
+{
+    const QRgb value = opaque(colour);
+    QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
+    const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    for (const QRect &clip : m_clips) {
+        const QRect r = area & clip;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            fillPixels(pixels + y * stride + r.left(), r.width(), value);
+    }
+}
+
+void Raster::fill(std::span<const PixelRun> runs, QPoint offset, QRgb colour)
+{
+    const QRgb value = opaque(colour);
+    QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
+    const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    for (const QRect &clip : m_clips) {
+        const int left = clip.left(), right = clip.right() + 1;
+        for (const PixelRun &run : runs) {
+            const int y = run.y + offset.y();
+            const int from = std::max(run.x + offset.x(), left), to = std::min(run.x + offset.x() + run.length, right);
+            if (y >= clip.top() && y <= clip.bottom() && from < to)
+                fillPixels(pixels + y * stride + from, to - from, value);
+        }
+    }
+}
+
+const QFont &Raster::font(const DrawOp &op)
+{
+    const int key = fontKey(op);
+    auto found = m_fonts.constFind(key);
+    if (found == m_fonts.constEnd()) {
+        Fonts::registerEmbedded();
+        found = m_fonts.insert(key, Fonts::pageFont(op.symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"),
+                                                    op.points));
+    }
+    return *found;
+}
+
+QRect Raster::bounds(const DrawOp &op)
+{
+    const auto &a = op.at;
+    const QPoint at(a[0], a[1]);
+    switch (op.kind) {
+    case OpKind::Text:
+        return m_glyphs.run(op.text, font(op), fontKey(op), op.pen).bounds.translated(at * m_scale) & rect();
+    case OpKind::Picture:
+        return QRect(at * m_scale, op.picture.size() * m_scale) & rect();
+    case OpKind::Polygon: {
+        QRect extent;
+        for (const QPoint &p : op.polygon)
+            extent |= QRect(p, QSize(1, 1));
+        return blocks(extent.adjusted(-reach(op), -reach(op), reach(op), reach(op))) & rect();
+    }
+    default:
+        return blocks(spanning(a[0], a[1], a[2], a[3]).adjusted(-reach(op), -reach(op), reach(op), reach(op))) & rect();
+    }
+}
+
+void Raster::paint(const DrawOp &op, std::span<const QRect> clips)
+{
+    m_clips.clear();
+    for (const QRect &clip : clips)
+        if (const QRect r = clip & m_image.rect(); !r.isEmpty())
+            m_clips.push_back(r);
+    if (m_clips.empty())
+        return;
+    switch (op.kind) {
+    case OpKind::Rectangle: rectangle(op); break;
+    case OpKind::Ellipse: ellipse(op); break;
+    case OpKind::Pie: pie(op); break;
+    case OpKind::Polygon: polygon(op); break;
+    case OpKind::Line: line(op); break;
+    case OpKind::Text: text(op); break;
+    case OpKind::Picture: picture(op); break;
+    }
+}
+
+template <typename Draw>
+void Raster::shape(const DrawOp &op, QList<int> &key, const QRect &extent, Draw draw, const QRect &leftOut)
+{
+    if (op.style != PenStyle::Solid) {
+        paintDotted(op, draw);
+        return;
+    }
+    const bool filled = op.isFilled();
+    key << op.penWidth << filled;
+    const ShapeCache::Runs *runs = m_shapes.find(key);
+    if (!runs) {
+        // At its own size a one-pixel pen is Qt's cosmetic pen: the same pixels, on its fast path.
+        const int margin = m_scale > 1 ? reach(op) * m_scale : (op.penWidth > 1 ? op.penWidth : 0) + 2;
+        runs = &m_shapes.add(key, blocks(extent), margin, pen(0, op, PenStyle::Solid), filled, [&](QPainter &p) {
+            placeGeometry(p, op.penWidth);
+            draw(p);
+        }, leftOut.isNull() ? QRect() : blocks(leftOut));
+    }
+    if (filled)
+        fill(runs->brush, {}, op.brush);
+    fill(runs->pen, {}, op.pen);
+}
+
+template <typename Draw>
+void Raster::paintDotted(const DrawOp &op, Draw draw)
+{
+    QPainter &p = painter();
+    const QTransform clipped = p.transform();
+    const auto stroke = [&](const QPen &pen, const QBrush &brush) {
+        p.setPen(pen);
+        p.setBrush(brush);
+        p.setTransform(clipped);
+        placeGeometry(p, op.penWidth);
+        draw(p);
+    };
+    // An opaque background fills the gaps of a dotted line with the background colour.
+    if (op.style == PenStyle::Dot && op.opaque)
+        stroke(pen(op.background, op, PenStyle::Solid), Qt::NoBrush);
+    stroke(pen(op.pen, op, op.style), op.isFilled() ? QBrush(QColor(op.brush)) : QBrush(Qt::NoBrush));
+}
+
+void Raster::rectangle(const DrawOp &op)
+{
+    const int x1 = op.at[0], y1 = op.at[1], x2 = op.at[2], y2 = op.at[3];
+    if (op.penWidth > 1 || x2 - x1 < 2 || y2 - y1 < 2) {
+        shapeKey(OpKind::Rectangle) << x1 << y1 << x2 << y2;
+        shape(op, m_shapeKey, spanning(x1, y1, x2, y2), [r = box(x1, y1, x2, y2)](QPainter &p) { p.drawRect(r); });
+        return;
+    }
+    // A thin outline is the rectangle's border pixels, run clockwise from the top left corner so
+    // that dots carry on round the corners; the brush fills the inside.
+    fill(blocks(QRect(QPoint(x1 + 1, y1 + 1), QPoint(x2 - 2, y2 - 2))), op.brush);
+    if (op.style == PenStyle::Solid) {
+        fill(blocks(QRect(x1, y1, x2 - x1, 1)), op.pen);
+        fill(blocks(QRect(x1, y2 - 1, x2 - x1, 1)), op.pen);
+        fill(blocks(QRect(x1, y1, 1, y2 - y1)), op.pen);
+        fill(blocks(QRect(x2 - 1, y1, 1, y2 - y1)), op.pen);
+        return;
+    }
+    const QPoint corners[] = {{x1, y1}, {x2 - 1, y1}, {x2 - 1, y2 - 1}, {x1, y2 - 1}, {x1, y1}};
+    int phase = 0;
+    for (int i = 0; i < 4; ++i)
+        phase = traceThinLine(corners[i], corners[i + 1], phase, op.style);
+    plotThinLines(op);
+}
+
+void Raster::ellipse(const DrawOp &op)
+{
+    const int x1 = op.at[0], y1 = op.at[1], x2 = op.at[2], y2 = op.at[3];
+    shapeKey(OpKind::Ellipse) << x1 << y1 << x2 << y2;
+    shape(op, m_shapeKey, spanning(x1, y1, x2, y2), [r = box(x1, y1, x2, y2)](QPainter &p) { p.drawEllipse(r); });
+}
+
+void Raster::pie(const DrawOp &op)
+{
+    const int x1 = op.at[0], y1 = op.at[1], x2 = op.at[2], y2 = op.at[3];
+    const int x3 = op.at[4], y3 = op.at[5], x4 = op.at[6], y4 = op.at[7];
+    shapeKey(OpKind::Pie) << x1 << y1 << x2 << y2 << x3 << y3 << x4 << y4;
+    shape(op, m_shapeKey, spanning(x1, y1, x2, y2), [&](QPainter &p) {
+        const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
+        const double rx = (x2 - x1) / 2.0, ry = (y2 - y1) / 2.0;
+        // Qt measures an ellipse's angles parametrically, so scale each radial onto the unit circle.
+        const auto angle = [&](int x, int y) {
+            return std::atan2(-(y - cy) / ry, (x - cx) / rx) * 180.0 / M_PI;
+        };
+        const double start = angle(x3, y3);
+        double span = std::fmod(angle(x4, y4) - start, 360.0);
+        if (span <= 0)
+            span += 360.0;
+        p.drawPie(box(x1, y1, x2, y2), int(std::lround(start * 16)), int(std::lround(span * 16)));
+    });
+}
+
+void Raster::polygon(const DrawOp &op)
+{
+    shapeKey(OpKind::Polygon);
+    QRect extent;
+    for (const QPoint &p : op.polygon) {
+        m_shapeKey << p.x() << p.y();
+        extent |= QRect(p, QSize(1, 1));
+    }
+    shape(op, m_shapeKey, extent, [&](QPainter &p) { p.drawPolygon(op.polygon.data(), int(op.polygon.size())); });
+}
+
+void Raster::line(const DrawOp &op)
+{
+    const QPoint from(op.at[0], op.at[1]), to(op.at[2], op.at[3]);
+    const auto drawLine = [from, to](QPainter &p) { p.drawLine(from, to); };
+    const QRect extent = spanning(from.x(), from.y(), to.x(), to.y());
+    if (op.penWidth > 1) {
+        shapeKey(OpKind::Line) << from.x() << from.y() << to.x() << to.y();
+        shape(op, m_shapeKey, extent, drawLine);
+        return;
+    }
+    if (op.style == PenStyle::Solid && (from.x() == to.x() || from.y() == to.y())) {
+        // The common straight line, as one filled run.
+        const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
+        if (from != to)
+            fill(blocks(spanning(from.x(), from.y(), last.x(), last.y())), op.pen);
+        return;
+    }
+    if (op.style == PenStyle::Solid && m_scale > 1) {
+        // Slanted, the line is drawn again at the finer resolution from its first pixel's block,
+        // whole, to its end pixel's, left out.
+        shapeKey(OpKind::Line) << from.x() << from.y() << to.x() << to.y();
+        shape(op, m_shapeKey, extent, [from, to](QPainter &p) {
+            p.drawLine(from, to);
+            p.fillRect(QRectF(QPointF(from) - QPointF(0.5, 0.5), QSizeF(1, 1)), p.pen().color());
+        }, QRect(to, QSize(1, 1)));
+        return;
+    }
+    traceThinLine(from, to, 0, op.style);
+    plotThinLines(op);
+}
+
+int Raster::traceThinLine(QPoint from, QPoint to, int phase, PenStyle style)
+{
+    // Every pixel of the Bresenham run but the last, in whichever direction the line goes.
+    const int dx = std::abs(to.x() - from.x()), dy = -std::abs(to.y() - from.y());
+    const int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
+    int err = dx + dy;
+    for (QPoint p = from; p != to; ++phase) {
+        (style == PenStyle::Dot && (phase / 3) % 2 ? m_gaps : m_dots).push_back(p);
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; p.rx() += sx; }
+        if (e2 <= dx) { err += dx; p.ry() += sy; }
+    }
+    return phase;
+}
+
+void Raster::plotThinLines(const DrawOp &op)
+{
+    // Single pixels are written straight into the picture: through QPainter each one would cost
+    // as much as a whole line. Scaled, each is its block.
+    QRgb *const pixels = reinterpret_cast<QRgb *>(m_image.bits());
+    const qsizetype stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    const auto plot = [&](const std::vector<QPoint> &points, QRgb colour) {
+        for (const QPoint &p : points) {
+            if (m_scale > 1)
+                fill(blocks(QRect(p, QSize(1, 1))), colour);
+            else if (std::any_of(m_clips.begin(), m_clips.end(), [&](const QRect &clip) { return clip.contains(p); }))
+                pixels[p.y() * stride + p.x()] = opaque(colour);
+        }
+    };
+    if (op.opaque)
+        plot(m_gaps, op.background);
+    plot(m_dots, op.pen);
+    m_dots.clear();
+    m_gaps.clear();
+}
+
+void Raster::text(const DrawOp &op)
+{
+    const QPoint at = QPoint(op.at[0], op.at[1]) * m_scale;
+    const GlyphCache::Run &run = m_glyphs.run(op.text, font(op), fontKey(op), op.pen);
+    if (op.opaque)
+        fill(run.cell.translated(at), op.background);
+    if (run.inkOnly)
+        fill(run.ink, at, op.pen);
+    else
+        painter().drawImage(at + run.origin, run.glyphs);
+}
+
+void Raster::picture(const DrawOp &op)
+{
+    const QPoint at(op.at[0], op.at[1]);
+    if (m_scale == 1) {
+        painter().drawImage(at, op.picture.drawable());
+        return;
+    }
+    for (const Picture::Run &run : op.picture.runsAt(m_scale)) {
+        const PixelRun pixels{run.x, run.y, run.length};
+        fill(std::span(&pixels, 1), at * m_scale, run.colour);
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Text drawn larger on its own layout: each glyph at a whole scale times its place and size, so a
+// line keeps the layout it has at its own size (what is written over its spaces stays in them)
+// while the glyphs get the finer outline of the larger size. The program's pages and the
+// generator of its pictures draw enlarged text this way.
+#include <QFont>
+#include <QPainter>
+#include <QPointF>
+#include <QString>
+
+// `font` at `scale` times its pixel size, its spacing scaled alike.
+QFont scaledFont(const QFont &font, int scale);
+
+// Draws `text`, laid out in `font`, at `scale` times: `baseline` is where its baseline starts,
+// in the painter's device pixels.
+void drawScaledText(QPainter &painter, const QString &text, const QFont &font, int scale, QPointF baseline);

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# End-to-end test of the display, on an Xvfb server of its own with a 1920 x 1200 screen:
+#   a) the window opens at the largest factor its screen holds (x2 here);
+#   b) Ctrl+-, Ctrl+0, Ctrl++ and Ctrl+= change the layout (the speed marks move) and the
+#      drawing (drawn at the factor's scale);
+#   c) Ctrl+C puts on the clipboard a PNG equal to the drawing on screen (read with xclip);
+#   d) Ctrl+S and the file dialog write a PNG of the drawing's size, equal to it;
+#   e) F11 shows the layout full screen at the largest factor that fits, centred; Échap leaves;
+#   f) a save into a folder the program may not write to says so in a French message box and
+#      leaves nothing there. As root, who may write anywhere, the program is run as the
+#      unprivileged user nobody for this part.
+#
+#   usage: e2e_display.sh PATH/TO/pll
+# Quiet on success (one summary line); on failure it keeps its work folder (screenshots, files,
+# program and server logs); E2E_KEEP=1 keeps it on success too.
+set -uo pipefail
+
+PLL=${1:-}
+WORK=""
+source "$(dirname "$0")/x_session.sh"
+handle_exit
+
+[ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"
+[ -x "$PLL" ] || fail "program not found or not executable: $PLL"
+for tool in Xvfb xdotool xdpyinfo xclip "$CONVERT" "$IMPORT"; do
+    command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
+done
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-display.XXXXXX") || fail "cannot create a work folder"
+chmod 755 "$WORK"
+
+start_xvfb 250 299 1920x1200
+start_program "$PLL"
+
+# at Z X Y: the middle of the block that window pixel (X, Y) of the classic layout becomes at
+# factor Z.
+at() { echo $(($1 * $2 + $1 / 2)) $(($1 * $3 + $1 / 2)); }
+menu_at() {
+    [ "$(pixel $(at "$1" $REDUCER_X $REDUCER_Y))" = $YELLOW ] && [ "$(pixel $(at "$1" $QUARTZ_X $QUARTZ_Y))" = $LIME ]
+}
+# The "+" speed mark, blue, where the layout at factor Z puts it.
+plus_mark_at() { [ "$(blue_count $((650 * $1)) $((500 * $1)) $((14 * $1)) $((20 * $1)))" -gt 0 ]; }
+layout_at() { menu_at "$1" && plus_mark_at "$1"; }
+same() { [ "$("$CONVERT" "$1" "$2" -metric AE -compare -format '%[distortion]' info: 2>/dev/null)" = 0 ]; }
+key() { xdotool key "$1"; sleep 0.3; }
+# A click on the window's empty face beyond the layout: the keys go to the window.
+focus_window() { click 1880 1180; }
+
+# a) the start factor.
+wait_for 10 start layout_at 2 || fail "the window did not open with the layout at x2 on a 1920 x 1200 screen; screenshot $SHOT"
+focus_window
+
+# b) the zoom keys.
+for step in "ctrl+minus 1" "ctrl+plus 2" "ctrl+0 1" "ctrl+equal 2"; do
+    set -- $step
+    key "$1"
+    wait_for 5 "zoom-$1" layout_at "$2" || fail "after $1 the layout is not at x$2; screenshot $SHOT"
+done
+
+# c) the clipboard holds the drawing.
+drawing() { "$CONVERT" "$SHOT" -crop "1550x930+$((WX + 20))+$((WY + 32))" +repage "$WORK/$1.png"; }
+shoot copied; drawing shown
+key ctrl+c
+xclip -selection clipboard -t image/png -o >"$WORK/clipboard.png" 2>"$WORK/xclip.log" ||
+    fail "no PNG on the clipboard after Ctrl+C (see $WORK/xclip.log)"
+same "$WORK/clipboard.png" "$WORK/shown.png" ||
+    fail "the clipboard's PNG ($("$CONVERT" "$WORK/clipboard.png" -format '%wx%h' info:)) is not the drawing on screen ($WORK/shown.png)"
+
+# save_as PATH: Ctrl+S, PATH typed in the file dialog, Return.
+save_as() {
+    local deadline=$((SECONDS + 10)) dialog=""
+    key ctrl+s
+    while [ -z "$dialog" ]; do
+        [ $SECONDS -ge $deadline ] && fail "no file dialog after Ctrl+S; screenshot $(shoot no-dialog; echo "$SHOT")"
+        sleep 0.1
+        dialog=$(message_box "Enregistrer l'image")
+    done
+    xdotool windowfocus --sync "$dialog" key ctrl+a
+    xdotool type --delay 5 "$1"
+    xdotool key Return
+}
+
+# d) a PNG of the drawing's size, equal to it.
+mkdir "$WORK/saved"
+save_as "$WORK/saved/picture.png"
+deadline=$((SECONDS + 10))
+until [ -s "$WORK/saved/picture.png" ]; do
+    [ $SECONDS -ge $deadline ] && fail "no $WORK/saved/picture.png 10 s after the dialog"
+    sleep 0.1
+done
+same "$WORK/saved/picture.png" "$WORK/shown.png" ||
+    fail "the saved PNG ($("$CONVERT" "$WORK/saved/picture.png" -format '%wx%h' info:)) is not the drawing at x2"
+
+# e) full screen from x1: the layout at x2 (1600 x 1090), centred on the screen.
+focus_window
+key ctrl+minus
+wait_for 5 back-to-x1 layout_at 1 || fail "Ctrl+- did not bring x1 back; screenshot $SHOT"
+key F11
+centred() {
+    [ "$(pixel $((160 + 2 * REDUCER_X + 1)) $((55 + 2 * REDUCER_Y + 1)))" = $YELLOW ] &&
+        [ "$(blue_count $((160 + 1300)) $((55 + 1000)) 28 40)" -gt 0 ]
+}
+wait_for 5 full-screen centred || fail "F11 did not show the layout at x2 centred on the screen; screenshot $SHOT"
+key Escape
+wait_for 5 windowed layout_at 1 || fail "Échap did not bring the window back at x1; screenshot $SHOT"
+stop_session
+
+# f) a folder the program may not write to. The program, its home and runtime folder are the
+#    user's it runs as.
+mkdir -m 555 "$WORK/locked"
+mkdir -m 700 "$WORK/home" "$WORK/user-runtime"
+cp "$PLL" "$WORK/pll"
+run_as=()
+if [ "$(id -u)" = 0 ]; then
+    chown nobody "$WORK/home" "$WORK/user-runtime"
+    run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+fi
+start_xvfb 250 299 1920x1200
+start_program "${run_as[@]}" env HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/user-runtime" "$WORK/pll"
+wait_for 10 restarted layout_at 2 || fail "the program run as $("${run_as[@]}" id -un) did not draw its menu; screenshot $SHOT"
+focus_window
+save_as "$WORK/locked/picture.png"
+EXPECTED="L'image n'a pas été enregistrée dans « $WORK/locked/picture.png » : le dossier « $WORK/locked » n'est pas accessible en écriture."
+deadline=$((SECONDS + 10))
+until BOX=$(message_box Enregistrement) && [ -n "$BOX" ]; do
+    [ $SECONDS -ge $deadline ] && fail "no 'Enregistrement' box after saving into a read-only folder; screenshot $(shoot no-box; echo "$SHOT")"
+    sleep 0.1
+done
+grep -qxF "$EXPECTED" "$WORK/pll.log" || fail "the program did not say: $EXPECTED (its output: $WORK/pll.log)"
+close_box "$BOX"
+[ -z "$(ls -A "$WORK/locked")" ] || fail "the failed save left $(ls -A "$WORK/locked") in the folder"
+alive "after the failed save"
+wait_for 5 goes-on layout_at 2 || fail "the window does not go on after the failed save; screenshot $SHOT"
+
+echo "e2e_display: PASS (opens at x2; Ctrl+-, Ctrl+0, Ctrl++, Ctrl+= change it; clipboard PNG and saved PNG" \
+     "equal to the drawing; F11 centred at x2, Échap back; read-only folder refused${run_as[*]:+ as nobody}, nothing left) on $DISPLAY"
+[ "${E2E_KEEP:-0}" = 1 ] && echo "e2e_display: screenshots kept in $WORK"
+exit 0
