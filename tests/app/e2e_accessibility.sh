@@ -21,11 +21,8 @@ handle_exit
 BUS_PID=""
 cleanup_more() { [ -n "$BUS_PID" ] && kill "$BUS_PID" 2>/dev/null; wait "$BUS_PID" 2>/dev/null; }
 
-[ -x "$PLL" ] || fail "usage: $0 PATH/TO/pll"
 BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
-for tool in Xvfb xdpyinfo "$BUS_LAUNCHER"; do
-    command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
-done
+require_program Xvfb xdpyinfo "$BUS_LAUNCHER"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "missing pyatspi (make test-deps installs python3-pyatspi)"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-a11y.XXXXXX") || fail "cannot create a work folder"
 

@@ -15,10 +15,7 @@ WORK=""
 source "$(dirname "$0")/x_session.sh"
 handle_exit
 
-[ -x "$PLL" ] || fail "usage: $0 PATH/TO/pll"
-for tool in Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT"; do
-    command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
-done
+require_program Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-keyboard.XXXXXX") || fail "cannot create a work folder"
 
 # The controls, in window coordinates.

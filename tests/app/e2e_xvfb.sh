@@ -15,11 +15,7 @@ WORK=""
 source "$(dirname "$0")/x_session.sh"
 handle_exit
 
-[ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"
-[ -x "$PLL" ] || fail "program not found or not executable: $PLL"
-for tool in Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT"; do
-    command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
-done
+require_program Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-e2e.XXXXXX") || fail "cannot create a work folder"
 
 start_xvfb 90 140

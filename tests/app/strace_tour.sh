@@ -14,11 +14,7 @@ WORK=""
 source "$(dirname "$0")/x_session.sh"
 handle_exit
 
-[ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"
-[ -x "$PLL" ] || fail "program not found or not executable: $PLL"
-for tool in Xvfb xdotool xdpyinfo strace /usr/bin/python3 "$CONVERT" "$IMPORT"; do
-    command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
-done
+require_program Xvfb xdotool xdpyinfo strace /usr/bin/python3 "$CONVERT" "$IMPORT"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-strace.XXXXXX") || fail "cannot create a work folder"
 TRACE=$WORK/trace
 

@@ -178,6 +178,17 @@ hint_written() { [ "$(blue_count 170 216 531 21)" -gt 0 ]; }
 wave_drawn() { [ "$(pixel 430 166)" = $BLUE ] && menu_drawn; }
 ramps_ended() { [ "$(pixel 759 171)" = $BLUE ] && [ "$(pixel 759 191)" = $BLACK ]; }
 
+# require_program TOOL...: for a test script, after handle_exit: the program given as $PLL
+# and every TOOL present, or the script fails saying which is missing.
+require_program() {
+    [ -n "$PLL" ] || fail "usage: $0 PATH/TO/pll"
+    [ -x "$PLL" ] || fail "program not found or not executable: $PLL"
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || fail "missing tool: $tool (make test-deps installs it)"
+    done
+}
+
 # handle_exit: for a test script; fail MESSAGE reports under the script's name with the
 # program's last output, keeps the work folder and exits; on any exit the program and the
 # server end, then the script's own cleanup_more if it has one, and the work folder goes
