@@ -70,8 +70,11 @@ save_as() {
         sleep 0.1
         dialog=$(message_box "Enregistrer l'image")
     done
+    # A dialog just mapped may not take keys yet on a loaded machine: give it a moment.
+    sleep 0.5
     xdotool windowfocus --sync "$dialog" key ctrl+a
     xdotool type --delay 5 "$1"
+    shoot typed >/dev/null
     xdotool key Return
 }
 
@@ -80,7 +83,7 @@ mkdir "$WORK/saved"
 save_as "$WORK/saved/picture.png"
 deadline=$((SECONDS + 10))
 until [ -s "$WORK/saved/picture.png" ]; do
-    [ $SECONDS -ge $deadline ] && fail "no $WORK/saved/picture.png 10 s after the dialog"
+    [ $SECONDS -ge $deadline ] && fail "no $WORK/saved/picture.png 10 s after the dialog; the dialog as typed in: $SHOT"
     sleep 0.1
 done
 same "$WORK/saved/picture.png" "$WORK/shown.png" ||
