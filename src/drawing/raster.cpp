@@ -38,9 +38,9 @@ int reach(const DrawOp &op) { return op.penWidth + 2; }
 Raster::Raster(int scale)
     : m_scale(scale)
     , m_image(Width * scale, Height * scale, QImage::Format_RGB32)
+    , m_whole(m_image.rect())
     , m_shapes(m_image.size())
     , m_glyphs(scale)
-    , m_whole(m_image.rect())
 {
     m_image.fill(Qt::white);
 }
