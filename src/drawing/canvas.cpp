@@ -259,14 +259,20 @@ void Canvas::TextOut(int x, int y, const QString &text)
     op.at = {x, y};
     op.seal();
     if (m_textListener) {
-        const int advance = advanceOf(op.text) + Fonts::GlyphInset;
+        const int advance = advanceOf(op.text, Raster::room(op)) + Fonts::GlyphInset;
         const QString shown = op.text;
         m_textListener->textDrawn({QRect(x, y, advance, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color,
                                    text, shown, m_bkOpaque});
     }
 }
 
-int Canvas::advanceOf(const QString &text)
+int Canvas::advanceOf(const QString &text, int room)
+{
+    const int natural = naturalAdvanceOf(text);
+    return natural <= room ? natural : Fonts::advance(m_pageFont->font, text, room);
+}
+
+int Canvas::naturalAdvanceOf(const QString &text)
 {
     // Bounded: a long run of changing numbers starts the table afresh.
     constexpr qsizetype MostKept = 4096;
@@ -276,7 +282,7 @@ int Canvas::advanceOf(const QString &text)
         return *found;
     if (advances.size() >= MostKept)
         advances.clear();
-    return *advances.insert(text, QFontMetrics(m_pageFont->font).horizontalAdvance(text));
+    return *advances.insert(text, Fonts::advance(m_pageFont->font, text));
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)

@@ -184,7 +184,8 @@ private:
     bool m_fontChanged = true;
     bool m_symbol = false;
     TextListener *m_textListener = nullptr;
-    int advanceOf(const QString &text);
+    int advanceOf(const QString &text, int room);
+    int naturalAdvanceOf(const QString &text);
 
     // Text background: a brush change takes effect with the next operation that uses the
     // brush, and then brings back an opaque background in the brush colour.

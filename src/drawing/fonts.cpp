@@ -1,6 +1,7 @@
 #include "drawing/fonts.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
 
@@ -17,10 +18,11 @@ constexpr double PixelsPerPoint = 96.0 / 72.0;
 constexpr int SmallestReadablePoints = 8;
 
 // Widths fitted to the layout at the sizes whose lines hold Greek letters in their gaps: our face
-// runs a little wider than the one the pages were laid out for. At 8 points the spaces close up
-// by half a pixel, so the letters keep to their gaps and the longest line ends inside the drawing
-// area; at 10 points the letters are condensed and the spaces opened up. (Condensing at 8 points
-// snaps to a width that moves the gaps off their letters, and blurs the glyphs.)
+// runs a little wider than the one the pages were laid out for. At 8 points the word spaces close
+// up by a quarter of a pixel, which keeps the letters off their neighbours while the words stay
+// apart; at 10 points the letters are condensed and the spaces opened up. (Condensing at 8 points
+// snaps to a width that moves the gaps off their letters, and blurs the glyphs.) A line still too
+// long for its room is fitted to it, below.
 struct Spacing
 {
     int points;
@@ -28,9 +30,15 @@ struct Spacing
     qreal wordSpacing;
 };
 constexpr Spacing Spacings[] = {
-    {8, QFont::Unstretched, -0.5},
+    {8, QFont::Unstretched, -0.25},
     {10, 90, 2},
 };
+
+// A line fitted to its room closes up its word spaces by this step, pixels, while a space stays
+// at least `NarrowestSpace` wide.
+constexpr qreal FittingStep = 0.5;
+constexpr qreal NarrowestSpace = 1;
+
 }
 
 namespace Fonts {
@@ -72,6 +80,31 @@ QFont pageFont(const QString &name, int points)
         }
     }
     return font;
+}
+
+LaidOutText layOut(const QFont &font, const QString &text, int room)
+{
+    // Trailing spaces show nothing: they may run past the room.
+    qsizetype shown = text.size();
+    while (shown > 0 && text[shown - 1] == QLatin1Char(' '))
+        --shown;
+    const auto visible = [&](const QFont &f) { return QFontMetrics(f).horizontalAdvance(text.left(shown)); };
+    if (visible(font) <= room || !text.left(shown).contains(QLatin1Char(' ')))
+        return setOnOneLine(font, text);
+    // Too long for its room: the word spaces close up until it fits, as far as they go.
+    const qreal space = QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) + font.wordSpacing();
+    QFont closer = font;
+    qreal spacing = font.wordSpacing();
+    do {
+        spacing -= FittingStep;
+        closer.setWordSpacing(spacing);
+    } while (visible(closer) > room && space - (font.wordSpacing() - spacing) - FittingStep >= NarrowestSpace);
+    return setOnOneLine(closer, text);
+}
+
+int advance(const QFont &font, const QString &text, int room)
+{
+    return layOut(font, text, room).advance;
 }
 
 QString symbolText(const QString &text)

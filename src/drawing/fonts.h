@@ -1,8 +1,11 @@
 #pragma once
 // The fonts the program carries, and how the page font names map onto them, so
 // every machine draws the same glyphs.
+#include "drawing/scaled_text.h"
+
 #include <QFont>
 #include <QString>
+#include <limits>
 
 namespace Fonts {
 // Registers the embedded fonts with Qt; safe to call more than once.
@@ -11,6 +14,12 @@ void registerEmbedded();
 // The program's own font for a page font name ("MS Sans Serif", "Symbol"; case ignored)
 // at a size in points, taken at 96 dots per inch so a high-dpi desktop draws the same pixels.
 QFont pageFont(const QString &name, int points);
+
+// Sets `text` in page font `font` with the font's spacing at its size. A text whose characters
+// (trailing spaces aside) would take more than `room` pixels closes up its word spaces to end
+// within it, as far as they allow.
+LaidOutText layOut(const QFont &font, const QString &text, int room = std::numeric_limits<int>::max());
+int advance(const QFont &font, const QString &text, int room = std::numeric_limits<int>::max());
 
 // In the "Symbol" font the Latin letters j, D, W and p stand for phi, Delta, Omega and pi.
 bool isSymbol(const QString &name);

@@ -1,10 +1,10 @@
 #include "drawing/glyph_cache.h"
 
 #include "drawing/fonts.h"
-
 #include "drawing/scaled_text.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 
 namespace {
@@ -37,47 +37,60 @@ QRect inkBounds(const std::vector<PixelRun> &runs)
 }
 }
 
-const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour)
+const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour, int room)
 {
-    Key key{text, fontKey, colour};
-    if (auto found = m_runs.constFind(key); found != m_runs.constEnd())
-        return *found;
+    // Most texts fit their room: they share the run of the text as its font sets it.
+    const Key natural{text, fontKey, colour, Unlimited};
+    auto found = m_runs.constFind(natural);
+    const Run &set = found != m_runs.constEnd() ? *found : make(natural, font);
+    if (set.advance <= room)
+        return set;
+    const Key fitted{text, fontKey, colour, room};
+    found = m_runs.constFind(fitted);
+    return found != m_runs.constEnd() ? *found : make(fitted, font);
+}
+
+const GlyphCache::Run &GlyphCache::make(const Key &key, const QFont &font)
+{
     if (m_runs.size() >= MaxRuns)
         m_runs.clear();
 
-    // The cell is laid out at the font's own size; the glyphs are drawn at the scale, on the
-    // baseline where the scaled cell has it.
+    // The cell is laid out at the font's own size; the glyphs are drawn at the scale, each at
+    // the scale times its place, on the baseline where the scaled cell has it.
     const QFontMetrics metrics(font);
-    const QRect cell(0, 0, (metrics.horizontalAdvance(text) + Fonts::GlyphInset) * m_scale, metrics.height() * m_scale);
+    const LaidOutText laid = Fonts::layOut(font, key.text, key.room);
+    const QRect cell(0, 0, (laid.advance + Fonts::GlyphInset) * m_scale, metrics.height() * m_scale);
     // Room on every side for glyphs that reach past their cell.
     const int margin = cell.height();
     const int top = m_scale == 1 ? 0 : margin;
     QImage glyphs(cell.width() + 2 * margin, cell.height() + 2 * top, QImage::Format_ARGB32_Premultiplied);
     glyphs.fill(Qt::transparent);
     QPainter painter(&glyphs);
-    painter.setFont(font);
-    painter.setPen(QColor(colour));
-    const QPoint baseline(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale);
-    if (m_scale == 1)
-        painter.drawText(baseline, text);
-    else
-        drawScaledText(painter, text, font, m_scale, baseline);
+    painter.setPen(QColor(key.colour));
+    QGlyphRun run;
+    run.setRawFont(m_scale == 1 ? laid.face : QRawFont::fromFont(scaledFont(font, m_scale)));
+    run.setGlyphIndexes(laid.glyphs);
+    QList<QPointF> positions = laid.positions;
+    for (QPointF &p : positions)
+        p *= m_scale;
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale), run);
     painter.end();
-    Run run{cell, cell, false, {}, std::move(glyphs), QPoint(-margin, -top)};
-    run.inkOnly = opaqueRuns(run.glyphs, run.origin.x(), run.ink);
-    if (run.inkOnly) {
+    Run result{laid.advance, cell, cell, false, {}, std::move(glyphs), QPoint(-margin, -top)};
+    result.inkOnly = opaqueRuns(result.glyphs, result.origin.x(), result.ink);
+    if (result.inkOnly) {
         if (top)
-            for (PixelRun &r : run.ink)
+            for (PixelRun &r : result.ink)
                 r.y -= top;
-        run.bounds |= inkBounds(run.ink);
-        run.glyphs = QImage();
+        result.bounds |= inkBounds(result.ink);
+        result.glyphs = QImage();
     } else {
-        run.ink.clear();
-        run.bounds |= QRect(run.origin, run.glyphs.size());
+        result.ink.clear();
+        result.bounds |= QRect(result.origin, result.glyphs.size());
     }
     // Finer glyphs may reach past the scaled cell: an opaque text covers them all, so that a text
     // written over another in the same place hides it as it does at the font's own size.
     if (m_scale > 1)
-        run.cell = run.bounds;
-    return *m_runs.insert(std::move(key), std::move(run));
+        result.cell = result.bounds;
+    return *m_runs.insert(key, std::move(result));
 }

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <limits>
 #include <vector>
 
 class GlyphCache
@@ -19,6 +20,7 @@ public:
 
     struct Run
     {
+        int advance;  // of the text as set, at the font's own size
         QRect cell;   // relative to the text's top left; an opaque text fills it
         QRect bounds; // every pixel the text may paint, relative to its top left
         // Unsmoothed glyphs have only opaque and transparent pixels: then `ink` holds the opaque
@@ -32,8 +34,10 @@ public:
     };
 
     // The run for `text` in `font`, the font at its own size (whose pixel size and family
-    // `fontKey` stands for), and colour.
-    const Run &run(const QString &text, const QFont &font, int fontKey, QRgb colour);
+    // `fontKey` stands for), and colour; fitted to `room` pixels if it would take more.
+    const Run &run(const QString &text, const QFont &font, int fontKey, QRgb colour, int room = Unlimited);
+
+    static constexpr int Unlimited = std::numeric_limits<int>::max();
 
 private:
     struct Key
@@ -41,9 +45,11 @@ private:
         QString text;
         int fontKey;
         QRgb colour;
+        int room; // Unlimited for the text as its font sets it
         bool operator==(const Key &) const = default;
-        friend size_t qHash(const Key &key, size_t seed = 0) { return qHashMulti(seed, key.text, key.fontKey, key.colour); }
+        friend size_t qHash(const Key &key, size_t seed = 0) { return qHashMulti(seed, key.text, key.fontKey, key.colour, key.room); }
     };
+    const Run &make(const Key &key, const QFont &font);
     // Strings are the pages' own and a few readouts; the bound only guards against surprises.
     static constexpr int MaxRuns = 4096;
     int m_scale;

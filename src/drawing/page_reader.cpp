@@ -2,7 +2,6 @@
 
 #include "drawing/fonts.h"
 
-#include <QFontMetrics>
 #include <algorithm>
 #include <cstdlib>
 
@@ -26,19 +25,23 @@ QRgb opaque(QRgb colour) { return colour | 0xFF000000u; }
 QList<QPoint> inkAtOrigin(const DrawnText &text)
 {
     static QHash<QString, QList<QPoint>> inks;
-    const QString key = text.fontName + QLatin1Char('|') + QString::number(text.points) + QLatin1Char('|') + text.text;
+    // A text near the area's right edge is drawn where it was, so that it is fitted to the same room.
+    const bool nearEdge = text.cell.right() + InkMargin >= Canvas::Width;
+    const int left = nearEdge ? std::max(text.cell.x(), InkMargin) : InkMargin;
+    const QString key = text.fontName + QLatin1Char('|') + QString::number(text.points) + QLatin1Char('|')
+                      + QString::number(nearEdge ? left : 0) + QLatin1Char('|') + text.text;
     if (const auto found = inks.constFind(key); found != inks.cend())
         return *found;
 
     static Canvas scratch;
-    const QRect around(0, 0, text.cell.width() + 2 * InkMargin, text.cell.height() + 2 * InkMargin);
+    const QRect around(left - InkMargin, 0, text.cell.width() + 2 * InkMargin, text.cell.height() + 2 * InkMargin);
     scratch.setPenAndBrush(Colour::White);
     scratch.Rectangle(around.left(), around.top(), around.right() + 2, around.bottom() + 2);
     scratch.SetBkMode(BkMode::Transparent);
     scratch.setFontName(text.fontName);
     scratch.setFontSize(text.points);
     scratch.setFontColor(Colour::Black);
-    scratch.TextOut(InkMargin, InkMargin, text.text);
+    scratch.TextOut(left, InkMargin, text.text);
     const QImage &image = scratch.image();
     const QRgb black = opaque(qRgb(0, 0, 0));
     QList<QPoint> ink;
@@ -46,7 +49,7 @@ QList<QPoint> inkAtOrigin(const DrawnText &text)
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
             if (opaque(image.pixel(x, y)) == black)
-                ink.append(QPoint(x - InkMargin, y - InkMargin));
+                ink.append(QPoint(x - left, y - InkMargin));
     if (inks.size() >= MostInks)
         inks.clear();
     inks.insert(key, ink);
@@ -71,14 +74,14 @@ QList<std::pair<int, int>> spaceRuns(const QString &text)
     return runs;
 }
 
-// The metrics of each page font met so far.
-const QFontMetrics &metricsOf(const DrawnText &text)
+// Each page font met so far.
+const QFont &fontOf(const DrawnText &text)
 {
-    static QHash<QString, QFontMetrics> metrics;
+    static QHash<QString, QFont> fonts;
     const QString key = text.fontName + QLatin1Char('|') + QString::number(text.points);
-    auto found = metrics.find(key);
-    if (found == metrics.end())
-        found = metrics.insert(key, QFontMetrics(Fonts::pageFont(text.fontName, text.points)));
+    auto found = fonts.find(key);
+    if (found == fonts.end())
+        found = fonts.insert(key, Fonts::pageFont(text.fontName, text.points));
     return *found;
 }
 
@@ -100,12 +103,11 @@ QString withGreek(const DrawnText &line, QList<DrawnText> greek)
         return read;
     }
     // Where each run of spaces begins and ends on the page.
-    const QFontMetrics &metrics = metricsOf(line);
+    const LaidOutText laid = Fonts::layOut(fontOf(line), line.shown, Raster::roomAt(line.cell.x()));
+    const auto at = [&](int i) { return line.cell.x() + Fonts::GlyphInset + (i < laid.positions.size() ? int(laid.positions[i].x()) : laid.advance); };
     QList<std::pair<int, int>> spans;
-    for (const auto &[first, end] : runs) {
-        const int left = line.cell.x() + Fonts::GlyphInset + metrics.horizontalAdvance(line.shown.left(first));
-        spans.append({left, left + metrics.horizontalAdvance(line.shown.mid(first, end - first))});
-    }
+    for (const auto &[first, end] : runs)
+        spans.append({at(first), at(end)});
     QList<QStringList> inRun(runs.size());
     for (const DrawnText &g : greek) {
         const int x = g.cell.x() + Fonts::GlyphInset;

@@ -6,6 +6,7 @@
 // slanted lines and glyphs get the finer outline that resolution allows. Nothing is smoothed, so
 // every operation paints its own colours whatever it covers, at every scale.
 #include "drawing/draw_op.h"
+#include "drawing/fonts.h"
 #include "drawing/glyph_cache.h"
 #include "drawing/pixel_run.h"
 #include "drawing/shape_cache.h"
@@ -24,6 +25,10 @@ class Raster
 public:
     static constexpr int Width = 775;
     static constexpr int Height = 465;
+    // A text ends inside the drawing area: what lies past its right edge would be lost. The room
+    // of a text whose cell starts at x.
+    static int roomAt(int x) { return Width - x - Fonts::GlyphInset; }
+    static int room(const DrawOp &op) { return roomAt(op.at[0]); }
 
     explicit Raster(int scale = 1);
     Raster(const Raster &) = delete;

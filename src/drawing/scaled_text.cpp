@@ -1,5 +1,6 @@
 #include "drawing/scaled_text.h"
 
+#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QTextLayout>
@@ -16,7 +17,7 @@ QFont scaledFont(const QFont &font, int scale)
     return big;
 }
 
-void drawScaledText(QPainter &painter, const QString &text, const QFont &font, int scale, QPointF baseline)
+LaidOutText setOnOneLine(const QFont &font, const QString &text)
 {
     QTextLayout layout(text, font);
     QTextOption option;
@@ -25,13 +26,26 @@ void drawScaledText(QPainter &painter, const QString &text, const QFont &font, i
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
-    const QRawFont drawn = QRawFont::fromFont(scaledFont(font, scale));
-    for (QGlyphRun run : layout.glyphRuns()) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF &p : positions)
-            p = QPointF(p.x() * scale, (p.y() - line.ascent()) * scale);
-        run.setRawFont(drawn);
-        run.setPositions(positions);
-        painter.drawGlyphRun(baseline, run);
+    LaidOutText laid;
+    laid.face = QRawFont::fromFont(font);
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        laid.glyphs += run.glyphIndexes();
+        for (const QPointF &p : run.positions())
+            laid.positions.append(QPointF(p.x(), p.y() - line.ascent()));
     }
+    laid.advance = QFontMetrics(font).horizontalAdvance(text);
+    return laid;
+}
+
+void drawScaledText(QPainter &painter, const QString &text, const QFont &font, int scale, QPointF baseline)
+{
+    const LaidOutText laid = setOnOneLine(font, text);
+    QList<QPointF> positions = laid.positions;
+    for (QPointF &p : positions)
+        p *= scale;
+    QGlyphRun run;
+    run.setRawFont(QRawFont::fromFont(scaledFont(font, scale)));
+    run.setGlyphIndexes(laid.glyphs);
+    run.setPositions(positions);
+    painter.drawGlyphRun(baseline, run);
 }

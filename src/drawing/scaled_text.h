@@ -4,9 +4,23 @@
 // while the glyphs get the finer outline of the larger size. The program's pages and the
 // generator of its pictures draw enlarged text this way.
 #include <QFont>
+#include <QList>
 #include <QPainter>
 #include <QPointF>
+#include <QRawFont>
 #include <QString>
+
+// A text set on one line: its glyphs in the font's face, each one's pen position from the start
+// of the line on its baseline, and the line's advance in pixels.
+struct LaidOutText
+{
+    QRawFont face;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    int advance = 0;
+};
+
+LaidOutText setOnOneLine(const QFont &font, const QString &text);
 
 // `font` at `scale` times its pixel size, its spacing scaled alike.
 QFont scaledFont(const QFont &font, int scale);

@@ -439,6 +439,34 @@ private slots:
         QVERIFY(count(right, QRect(Canvas::Width - 10, Canvas::Height - 8, 10, 8), Red) > 0);
     }
 
+    void lineTooLongForTheAreaClosesUpItsWordSpaces()
+    {
+        const QString line = QStringLiteral("La fonction de transfert du capteur de vitesse : ");
+        const auto write = [&](Canvas &c, int x) {
+            c.setFontColor(Colour::Blue);
+            c.SetBkMode(BkMode::Transparent);
+            c.TextOut(x, 360, line);
+            return inked(c, White);
+        };
+        Canvas atEdge, further;
+        const QRect fitted = write(atEdge, 550), natural = write(further, 300);
+        QVERIFY2(natural.right() - 300 > Canvas::Width - 1 - 550, "the line no longer reaches past the edge: pick a longer one");
+        // Every glyph is drawn whole, closer together.
+        QCOMPARE(count(atEdge, fitted, Blue), count(further, natural, Blue));
+        QVERIFY(fitted.width() < natural.width());
+
+        // Trailing spaces may run past the edge: the words keep their spacing.
+        const QString words = QStringLiteral("de vitesse : ");
+        const int x = Canvas::Width - Fonts::GlyphInset - Fonts::advance(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8), words.trimmed());
+        Canvas edge, inside;
+        for (auto [c, at] : {std::pair{&edge, x}, std::pair{&inside, 100}}) {
+            c->setFontColor(Colour::Blue);
+            c->SetBkMode(BkMode::Transparent);
+            c->TextOut(at, 360, words);
+        }
+        QCOMPARE(edge.image().copy(x, 360, Canvas::Width - x, 20), inside.image().copy(100, 360, Canvas::Width - x, 20));
+    }
+
     void smoothedTextIsKeptAsAnImage()
     {
         GlyphCache cache;
