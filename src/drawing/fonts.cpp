@@ -8,21 +8,22 @@
 namespace {
 const QString SansFamily = QStringLiteral("PLL Sans");
 const QString SerifFamily = QStringLiteral("PLL Serif");
+// The face of the smallest page text: hinted by hand for the screen's pixel grid, it reads at 11
+// pixels unsmoothed where the page face's letters run together, in nearly the same widths.
+const QString SmallTextFamily = QStringLiteral("PLL Text");
 
 // Sizes are in points on the 96 dots per inch screen the pages were laid out on.
 constexpr double PixelsPerPoint = 96.0 / 72.0;
 
-// Our face reads no smaller than at 8 points (11 pixels): smaller page text, the 4- and 6-point
+// Page text reads no smaller than at 8 points (11 pixels): smaller text, the 4- and 6-point
 // labels, is drawn at that size, as the classic dialog face was never drawn below its smallest
 // designed size. The diagrams' boxes and line pitches were laid out for it.
 constexpr int SmallestReadablePoints = 8;
 
-// Widths fitted to the layout at the sizes whose lines hold Greek letters in their gaps: our face
-// runs a little wider than the one the pages were laid out for. At 8 points the word spaces close
-// up by a quarter of a pixel, which keeps the letters off their neighbours while the words stay
-// apart; at 10 points the letters are condensed and the spaces opened up. (Condensing at 8 points
-// snaps to a width that moves the gaps off their letters, and blurs the glyphs.) A line still too
-// long for its room is fitted to it, below.
+// Widths fitted to the layout at 10 points, whose lines hold Greek letters in their gaps: the page
+// face runs wider there than the one the pages were laid out for, so its letters are condensed and
+// its spaces opened up. The small text face keeps its own widths, which fit the 8-point lines. A
+// line still too long for its room is fitted to it, below.
 struct Spacing
 {
     int points;
@@ -30,7 +31,6 @@ struct Spacing
     qreal wordSpacing;
 };
 constexpr Spacing Spacings[] = {
-    {8, QFont::Unstretched, -0.25},
     {10, 90, 2},
 };
 
@@ -48,6 +48,7 @@ void registerEmbedded()
     static const bool registered = [] {
         QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/PLLSans-Regular.ttf"));
         QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/PLLSerif-Regular.ttf"));
+        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/PLLText-Regular.ttf"));
         return true;
     }();
     (void)registered;
@@ -61,8 +62,8 @@ bool isSymbol(const QString &name)
 QFont pageFont(const QString &name, int points)
 {
     const bool symbol = isSymbol(name);
-    QFont font(symbol ? SerifFamily : SansFamily);
     const int drawnPoints = symbol ? points : std::max(points, SmallestReadablePoints);
+    QFont font(symbol ? SerifFamily : drawnPoints == SmallestReadablePoints ? SmallTextFamily : SansFamily);
     font.setPixelSize(int(std::lround(drawnPoints * PixelsPerPoint)));
     // Unsmoothed, unkerned glyphs: the same mask on every machine, erased exactly by drawing the
     // text again in the background colour.
@@ -124,8 +125,10 @@ QString symbolText(const QString &text)
 
 QFont windowFont()
 {
-    // The controls keep the face's own widths: only the pages' texts are fitted to their layout.
+    // The controls keep the page face at its own widths, which their layout was made for: only
+    // the pages' texts are fitted to theirs.
     QFont font = pageFont(QStringLiteral("MS Sans Serif"), 8);
+    font.setFamily(SansFamily);
     font.setStretch(QFont::Unstretched);
     font.setWordSpacing(0);
     return font;

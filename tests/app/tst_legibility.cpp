@@ -36,7 +36,7 @@ constexpr int SmallPoints = 6;
 // parenthesis); these floors hold what the face reaches, so that a change that blurs the
 // text fails.
 constexpr double SmallPageFloor = 0.85, LargePageFloor = 0.85;
-constexpr double SmallTotalFloor = 0.9, LargeTotalFloor = 0.9;
+constexpr double SmallTotalFloor = 0.97, LargeTotalFloor = 0.94;
 // On a page of few words one miss is allowed, whatever the share.
 qsizetype allowedMisses(double floor, int words) { return std::max(1, int((1 - floor) * words)); }
 // How far (pixels) a word read may lie from where the page wrote it.
