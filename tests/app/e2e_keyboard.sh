@@ -105,15 +105,6 @@ no_printer_box() {
         sleep 0.1
     done
 }
-wait_box() {
-    local deadline=$((SECONDS + 15)) id
-    while :; do
-        id=$(message_box "$1")
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.2
-    done
-}
 xdotool key ctrl+p
 no_printer_box Ctrl+P
 xdotool windowfocus --sync "$WID"

@@ -134,15 +134,6 @@ responds() {
 }
 
 box_id() { message_box Impression; }
-wait_box() {
-    local deadline=$((SECONDS + $1)) id
-    while :; do
-        id=$(box_id)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
 # Closes the box with Return and prints what it said: the program writes each message it shows
 # to its output too, and X gives no way to read a label.
 LOG_MARK=0
@@ -224,7 +215,7 @@ stop_scheduler
 mark_log
 start=$(now_ms)
 click $PRINT_X $PRINT_Y
-BOX=$(wait_box 10) || fail "no print service: no 'Impression' box within 10 s; screenshot $(shoot no-service; echo "$SHOT")"
+BOX=$(wait_box Impression 10) || fail "no print service: no 'Impression' box within 10 s; screenshot $(shoot no-service; echo "$SHOT")"
 NO_SERVICE_MS=$(( $(now_ms) - start ))
 TEXT=$(read_and_close_box "$BOX")
 [ "$TEXT" = "$NO_PRINTER" ] || fail "no print service: the box says '$TEXT', expected '$NO_PRINTER'"
@@ -255,7 +246,7 @@ for delay in 0 0.05 0.2; do
     sleep "$delay"
     kill -KILL "$CUPSD_PID"; wait "$CUPSD_PID" 2>/dev/null; CUPSD_PID=""
     outcome="no box"
-    if BOX=$(wait_box 10); then
+    if BOX=$(wait_box Impression 10); then
         TEXT=$(read_and_close_box "$BOX")
         case "$TEXT" in
             "$NO_PRINTER") outcome="no printer" ;;
@@ -270,7 +261,7 @@ for delay in 0 0.05 0.2; do
     # The button is back: with no service, the next click says so at once.
     mark_log
     click $PRINT_X $PRINT_Y
-    BOX=$(wait_box 10) || fail "after the print service was killed (${delay} s) the print button no longer answers"
+    BOX=$(wait_box Impression 10) || fail "after the print service was killed (${delay} s) the print button no longer answers"
     TEXT=$(read_and_close_box "$BOX")
     [ "$TEXT" = "$NO_PRINTER" ] || fail "after the print service was killed (${delay} s) the box says '$TEXT'"
 done

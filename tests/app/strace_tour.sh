@@ -52,9 +52,9 @@ wait_for 15 closedloop-end ramps_ended || fail "the operating-point animation di
 click $LIST_X "$(list_entry_y 3)"; click $BUTTON_X $BUTTON_Y; settle 7.5
 
 # The print button: with no print service here, a message box says so; Return closes it.
-click $PRINT_X $PRINT_Y; settle 1
-box=$(message_box Impression)
-[ -n "$box" ] || fail "no message box after the print button"
+click $PRINT_X $PRINT_Y
+box=$(wait_box Impression) || fail "no message box after the print button"
+alive "after the print button"
 close_box "$box"; settle 0.5
 [ -z "$(message_box Impression)" ] || fail "the message box did not close"
 

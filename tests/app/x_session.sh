@@ -166,6 +166,18 @@ PY
 # message_box TITLE: the id of the visible window so named, if any.
 message_box() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 
+# wait_box TITLE [SECONDS]: the id of that window once it shows, within SECONDS (15); a slow
+# machine or a sanitizer build may take seconds to open it.
+wait_box() {
+    local deadline=$((SECONDS + ${2:-15})) id
+    while :; do
+        id=$(message_box "$1")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+}
+
 # close_box ID: closes a message box with Return, as a user would.
 close_box() {
     xdotool windowfocus --sync "$1" 2>/dev/null
