@@ -105,7 +105,8 @@ LaidOutText layOut(const QFont &font, const QString &text, int room)
 
 int advance(const QFont &font, const QString &text, int room)
 {
-    return layOut(font, text, room).advance;
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+    return natural <= room ? natural : layOut(font, text, room).advance;
 }
 
 QString symbolText(const QString &text)
