@@ -269,7 +269,7 @@ void Canvas::TextOut(int x, int y, const QString &text)
 int Canvas::advanceOf(const QString &text, int room)
 {
     const int natural = naturalAdvanceOf(text);
-    return natural <= room ? natural : Fonts::advance(m_pageFont->font, text, room);
+    return natural <= room ? natural : Fonts::layOut(m_pageFont->font, text, room).advance;
 }
 
 int Canvas::naturalAdvanceOf(const QString &text)
@@ -282,7 +282,7 @@ int Canvas::naturalAdvanceOf(const QString &text)
         return *found;
     if (advances.size() >= MostKept)
         advances.clear();
-    return *advances.insert(text, Fonts::advance(m_pageFont->font, text));
+    return *advances.insert(text, QFontMetrics(m_pageFont->font).horizontalAdvance(text));
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)

@@ -103,12 +103,6 @@ LaidOutText layOut(const QFont &font, const QString &text, int room)
     return setOnOneLine(closer, text);
 }
 
-int advance(const QFont &font, const QString &text, int room)
-{
-    const int natural = QFontMetrics(font).horizontalAdvance(text);
-    return natural <= room ? natural : layOut(font, text, room).advance;
-}
-
 QString symbolText(const QString &text)
 {
     QString greek = text;

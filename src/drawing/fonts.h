@@ -19,7 +19,6 @@ QFont pageFont(const QString &name, int points);
 // (trailing spaces aside) would take more than `room` pixels closes up its word spaces to end
 // within it, as far as they allow.
 LaidOutText layOut(const QFont &font, const QString &text, int room = std::numeric_limits<int>::max());
-int advance(const QFont &font, const QString &text, int room = std::numeric_limits<int>::max());
 
 // In the "Symbol" font the Latin letters j, D, W and p stand for phi, Delta, Omega and pi.
 bool isSymbol(const QString &name);

@@ -4,7 +4,6 @@
 #include "drawing/scaled_text.h"
 
 #include <QFontMetrics>
-#include <QGlyphRun>
 #include <QPainter>
 
 namespace {
@@ -67,14 +66,8 @@ const GlyphCache::Run &GlyphCache::make(const Key &key, const QFont &font)
     glyphs.fill(Qt::transparent);
     QPainter painter(&glyphs);
     painter.setPen(QColor(key.colour));
-    QGlyphRun run;
-    run.setRawFont(m_scale == 1 ? laid.face : QRawFont::fromFont(scaledFont(font, m_scale)));
-    run.setGlyphIndexes(laid.glyphs);
-    QList<QPointF> positions = laid.positions;
-    for (QPointF &p : positions)
-        p *= m_scale;
-    run.setPositions(positions);
-    painter.drawGlyphRun(QPointF(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale), run);
+    painter.drawGlyphRun(QPointF(margin + Fonts::GlyphInset * m_scale, top + metrics.ascent() * m_scale),
+                         scaledGlyphs(laid, font, m_scale));
     painter.end();
     Run result{laid.advance, cell, cell, false, {}, std::move(glyphs), QPoint(-margin, -top)};
     result.inkOnly = opaqueRuns(result.glyphs, result.origin.x(), result.ink);

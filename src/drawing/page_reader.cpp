@@ -104,10 +104,10 @@ QString withGreek(const DrawnText &line, QList<DrawnText> greek)
     }
     // Where each run of spaces begins and ends on the page.
     const LaidOutText laid = Fonts::layOut(fontOf(line), line.shown, Raster::roomAt(line.cell.x()));
-    const auto at = [&](int i) { return line.cell.x() + Fonts::GlyphInset + (i < laid.positions.size() ? int(laid.positions[i].x()) : laid.advance); };
+    const int start = line.cell.x() + Fonts::GlyphInset;
     QList<std::pair<int, int>> spans;
     for (const auto &[first, end] : runs)
-        spans.append({at(first), at(end)});
+        spans.append({start + laid.x(first), start + laid.x(end)});
     QList<QStringList> inRun(runs.size());
     for (const DrawnText &g : greek) {
         const int x = g.cell.x() + Fonts::GlyphInset;

@@ -37,15 +37,19 @@ LaidOutText setOnOneLine(const QFont &font, const QString &text)
     return laid;
 }
 
-void drawScaledText(QPainter &painter, const QString &text, const QFont &font, int scale, QPointF baseline)
+QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, int scale)
 {
-    const LaidOutText laid = setOnOneLine(font, text);
     QList<QPointF> positions = laid.positions;
     for (QPointF &p : positions)
         p *= scale;
     QGlyphRun run;
-    run.setRawFont(QRawFont::fromFont(scaledFont(font, scale)));
+    run.setRawFont(scale == 1 ? laid.face : QRawFont::fromFont(scaledFont(font, scale)));
     run.setGlyphIndexes(laid.glyphs);
     run.setPositions(positions);
-    painter.drawGlyphRun(baseline, run);
+    return run;
+}
+
+void drawScaledText(QPainter &painter, const QString &text, const QFont &font, int scale, QPointF baseline)
+{
+    painter.drawGlyphRun(baseline, scaledGlyphs(setOnOneLine(font, text), font, scale));
 }

@@ -4,6 +4,7 @@
 // while the glyphs get the finer outline of the larger size. The program's pages and the
 // generator of its pictures draw enlarged text this way.
 #include <QFont>
+#include <QGlyphRun>
 #include <QList>
 #include <QPainter>
 #include <QPointF>
@@ -18,9 +19,15 @@ struct LaidOutText
     QList<quint32> glyphs;
     QList<QPointF> positions;
     int advance = 0;
+
+    // Where the character at `i` starts; the advance past the last one.
+    int x(qsizetype i) const { return i < positions.size() ? int(positions[i].x()) : advance; }
 };
 
 LaidOutText setOnOneLine(const QFont &font, const QString &text);
+
+// The glyphs of `laid`, set in `font`, drawn at `scale` times: each at the scale times its place.
+QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, int scale);
 
 // `font` at `scale` times its pixel size, its spacing scaled alike.
 QFont scaledFont(const QFont &font, int scale);

@@ -93,12 +93,11 @@ QList<Word> wordsOf(const QList<DrawnText> &texts)
         if (Fonts::isSymbol(t.fontName))
             continue;
         const LaidOutText laid = Fonts::layOut(Fonts::pageFont(t.fontName, t.points), t.shown, Raster::roomAt(t.cell.x()));
-        const auto at = [&](qsizetype i) { return i < laid.positions.size() ? int(laid.positions[i].x()) : laid.advance; };
         for (const QRegularExpressionMatch &m : WordPattern.globalMatch(t.shown)) {
             if (m.capturedLength() < MinWordLength)
                 continue;
-            const int left = t.cell.x() + Fonts::GlyphInset + at(m.capturedStart());
-            words.append({m.captured(), QRect(left, t.cell.y(), at(m.capturedEnd()) - at(m.capturedStart()), t.cell.height()),
+            const int left = t.cell.x() + Fonts::GlyphInset + laid.x(m.capturedStart());
+            words.append({m.captured(), QRect(left, t.cell.y(), laid.x(m.capturedEnd()) - laid.x(m.capturedStart()), t.cell.height()),
                           t.points <= SmallPoints});
         }
     }

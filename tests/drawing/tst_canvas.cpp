@@ -454,7 +454,7 @@ private slots:
             return inked(c, White);
         };
         // Three pixels too long for the room left where it is written.
-        const int x = Canvas::Width - Fonts::GlyphInset - Fonts::advance(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8), line.trimmed()) + 3;
+        const int x = Canvas::Width - Fonts::GlyphInset - QFontMetrics(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8)).horizontalAdvance(line.trimmed()) + 3;
         Canvas atEdge, further;
         const QRect fitted = write(atEdge, x), natural = write(further, 300);
         // Every glyph is drawn whole, closer together.
@@ -463,7 +463,7 @@ private slots:
 
         // Trailing spaces may run past the edge: the words keep their spacing.
         const QString words = QStringLiteral("de vitesse : ");
-        const int left = Canvas::Width - Fonts::GlyphInset - Fonts::advance(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8), words.trimmed());
+        const int left = Canvas::Width - Fonts::GlyphInset - QFontMetrics(Fonts::pageFont(QStringLiteral("MS Sans Serif"), 8)).horizontalAdvance(words.trimmed());
         Canvas edge, inside;
         for (auto [c, at] : {std::pair{&edge, left}, std::pair{&inside, 100}}) {
             c->setFontColor(Colour::Blue);
