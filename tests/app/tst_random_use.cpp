@@ -473,10 +473,12 @@ void RandomUse::randomUse()
     qInfo("landmark pictures compared: %s (%s); pictures a frame back compared: %d",
           qPrintable(counts.join(QStringLiteral(", "))), qPrintable(scales.join(QStringLiteral(", "))), picturesBack);
     QVERIFY2(picturesBack > events / 50, "too few frames back compared with the picture drawn then");
-    // A short run (the one under valgrind: 150 actions) need not reach every factor often.
+    // A short run (the one under valgrind: 150 actions) need not reach every factor often. Headless,
+    // full screen holds only x1, so x2 to x4 share what is left: over 14 seeds of 10000 actions x3,
+    // the rarest, was compared 16 to 49 times; a floor of 5 fails only when a factor is out of reach.
     constexpr int ReachesEveryFactor = 5000;
     for (int scale = 1; scale <= WindowLayout::MaxFactor && events >= ReachesEveryFactor; ++scale)
-        QVERIFY2(comparedAtScale[scale] > events / 500, qPrintable(QStringLiteral("landmarks seldom compared at x%1").arg(scale)));
+        QVERIFY2(comparedAtScale[scale] > events / 2000, qPrintable(QStringLiteral("landmarks seldom compared at x%1").arg(scale)));
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
