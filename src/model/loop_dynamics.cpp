@@ -29,36 +29,76 @@ double risen(double x) { return -std::expm1(-x); }
 LoopDynamics::LoopDynamics(const LoopParameters &p)
     : edgesPerTurn(p.edgesPerTurn())
 {
-    const std::vector<double> regulatorLags{p.regulatorLag, p.regulatorFilter};
-    std::vector<double> lags{p.motorTimeConstant, p.regulatorLag, p.regulatorFilter};
+    std::vector<double> regulatorLags, lags{p.motorTimeConstant};
+    if (p.phaseAdvance) {
+        regulatorLags = {p.regulatorLag, p.regulatorFilter};
+        lags.insert(lags.end(), regulatorLags.begin(), regulatorLags.end());
+    }
     std::sort(lags.begin(), lags.end(), std::greater<>());
     if (lags.back() <= 0 || std::adjacent_find(lags.begin(), lags.end()) != lags.end())
         throw std::invalid_argument(
             "Constantes de temps de la boucle invalides : elles doivent être positives et distinctes.");
+    if (!std::isfinite(p.motorLoad))
+        throw std::invalid_argument("Charge du moteur invalide : un nombre fini de volts est attendu.");
+    modes = static_cast<int>(lags.size());
+    // A plain gain of 1 has no lead: the motor's lag then carries the whole speed.
+    const double lead = p.phaseAdvance ? p.regulatorLead : 0;
     const double gain = p.amplifierGain * p.motorGain;
-    for (int i = 0; i < Modes; ++i) {
+    for (int i = 0; i < modes; ++i) {
         const double T = lags[i];
         rate[i] = 1 / T;
-        speedWeight[i] = gain * lagWeight(T, p.regulatorLead, lags);
+        speedWeight[i] = gain * lagWeight(T, lead, lags);
         const bool inRegulator = T != p.motorTimeConstant;
-        commandWeight[i] = inRegulator ? p.amplifierGain * lagWeight(T, p.regulatorLead, regulatorLags) : 0;
+        commandWeight[i] = inRegulator ? p.amplifierGain * lagWeight(T, lead, regulatorLags) : 0;
+        if (!inRegulator)
+            motorMode = i;
     }
+    commandDirect = p.phaseAdvance ? 0 : p.amplifierGain;
+    // The motor's state is read back from the speed through this weight, and the load acts on it.
+    if (!(std::abs(speedWeight[motorMode]) > 0) || !std::isfinite(speedWeight[motorMode]))
+        throw std::invalid_argument("Paramètres de la boucle invalides : la tension du moteur n'agit pas sur sa "
+                                    "vitesse (gain nul, ou avance du régulateur égale à la constante du moteur).");
+    motorShift = p.motorLoad * p.motorGain / speedWeight[motorMode];
 }
 
 double LoopDynamics::speed(const ModalState &state) const
 {
     double sum = 0;
-    for (int i = 0; i < Modes; ++i)
+    for (int i = 0; i < modes; ++i)
         sum += speedWeight[i] * state[i];
     return sum;
 }
 
-double LoopDynamics::command(const ModalState &state) const
+double LoopDynamics::command(const ModalState &state, double comparator) const
 {
+    if (commandDirect != 0)
+        return commandDirect * comparator;
     double sum = 0;
-    for (int i = 0; i < Modes; ++i)
+    for (int i = 0; i < modes; ++i)
         sum += commandWeight[i] * state[i];
     return sum;
+}
+
+ModalState LoopDynamics::rest(double comparator) const
+{
+    ModalState state{};
+    for (int i = 0; i < modes; ++i)
+        state[i] = comparator;
+    state[motorMode] = comparator - motorShift;
+    return state;
+}
+
+ModalState LoopDynamics::withSpeed(double speed, double regulatorInput) const
+{
+    ModalState state{};
+    double others = 0;
+    for (int i = 0; i < modes; ++i)
+        if (i != motorMode) {
+            state[i] = regulatorInput;
+            others += speedWeight[i] * regulatorInput;
+        }
+    state[motorMode] = (speed - others) / speedWeight[motorMode];
+    return state;
 }
 
 Motion LoopDynamics::motion(const ModalState &state, double comparator) const
@@ -67,25 +107,25 @@ Motion LoopDynamics::motion(const ModalState &state, double comparator) const
 }
 
 namespace {
-ModalState offsetsFrom(const ModalState &state, double comparator)
+ModalState offsetsFrom(const ModalState &state, const ModalState &target, int modes)
 {
-    ModalState offset;
-    for (int i = 0; i < Modes; ++i)
-        offset[i] = state[i] - comparator;
+    ModalState offset{};
+    for (int i = 0; i < modes; ++i)
+        offset[i] = state[i] - target[i];
     return offset;
 }
 }
 
 Motion::Motion(const LoopDynamics &d, const ModalState &state, double u)
-    : dynamics(d), comparator(u), offset(offsetsFrom(state, u)), finalSpeed(d.speed(steadyState(u))),
-      speedShape(finalSpeed, speedCoefficients(), d.rate, Modes)
+    : dynamics(d), comparator(u), target(d.rest(u)), offset(offsetsFrom(state, target, d.modes)),
+      finalSpeed(d.speed(target)), speedShape(finalSpeed, speedCoefficients(), d.rate, d.modes)
 {
 }
 
 ExpSum::Terms Motion::speedCoefficients() const
 {
-    ExpSum::Terms c;
-    for (int i = 0; i < Modes; ++i)
+    ExpSum::Terms c{};
+    for (int i = 0; i < dynamics.modes; ++i)
         c[i] = dynamics.speedWeight[i] * offset[i];
     return c;
 }
@@ -97,36 +137,40 @@ double Motion::edgeRate(double t) const { return dynamics.edgesPerTurn * speedSh
 double Motion::edges(double t) const
 {
     double turns = 0;
-    for (int i = 0; i < Modes; ++i) {
+    for (int i = 0; i < dynamics.modes; ++i) {
         const double w = dynamics.speedWeight[i], r = dynamics.rate[i];
-        turns += w * (comparator * t + offset[i] * risen(r * t) / r);
+        turns += w * (target[i] * t + offset[i] * risen(r * t) / r);
     }
     return dynamics.edgesPerTurn * turns;
 }
 
 double Motion::command(double t) const
 {
+    if (dynamics.commandDirect != 0)
+        return dynamics.commandDirect * comparator;
     double sum = 0;
-    for (int i = 0; i < Modes; ++i)
-        sum += dynamics.commandWeight[i] * (comparator + offset[i] * std::exp(-dynamics.rate[i] * t));
+    for (int i = 0; i < dynamics.modes; ++i)
+        sum += dynamics.commandWeight[i] * (target[i] + offset[i] * std::exp(-dynamics.rate[i] * t));
     return sum;
 }
 
 double Motion::commandIntegral(double t) const
 {
+    if (dynamics.commandDirect != 0)
+        return dynamics.commandDirect * comparator * t;
     double sum = 0;
-    for (int i = 0; i < Modes; ++i) {
+    for (int i = 0; i < dynamics.modes; ++i) {
         const double r = dynamics.rate[i];
-        sum += dynamics.commandWeight[i] * (comparator * t + offset[i] * risen(r * t) / r);
+        sum += dynamics.commandWeight[i] * (target[i] * t + offset[i] * risen(r * t) / r);
     }
     return sum;
 }
 
 ModalState Motion::state(double t) const
 {
-    ModalState s;
-    for (int i = 0; i < Modes; ++i)
-        s[i] = comparator + offset[i] * std::exp(-dynamics.rate[i] * t);
+    ModalState s{};
+    for (int i = 0; i < dynamics.modes; ++i)
+        s[i] = target[i] + offset[i] * std::exp(-dynamics.rate[i] * t);
     return s;
 }
 
@@ -162,7 +206,7 @@ std::optional<Crossing> Motion::firstCrossing(double length, double behind, doub
     // Bounds on the speed over the whole stretch: one sign means one way, one crossing at most.
     double lowest = finalSpeed, highest = finalSpeed;
     const ExpSum::Terms c = speedCoefficients();
-    for (int i = 0; i < Modes; ++i) {
+    for (int i = 0; i < dynamics.modes; ++i) {
         const double late = c[i] * std::exp(-dynamics.rate[i] * length);
         lowest += std::min(c[i], late);
         highest += std::max(c[i], late);

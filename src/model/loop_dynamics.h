@@ -1,7 +1,8 @@
 #pragma once
 // The loop's linear part after the comparator (regulator, amplifier, motor, and the shaft angle
-// the sensor reads) in modal form: three first-order lags of the comparator output with real,
-// known rates. While the comparator output holds still every signal has a closed form, Motion.
+// the sensor reads) in modal form: first-order lags of the comparator output with real, known
+// rates, three with the phase-advance regulator, the motor's alone without it. While the
+// comparator output holds still every signal has a closed form, Motion.
 #include "model/exp_sum.h"
 #include "model/loop_parameters.h"
 
@@ -11,7 +12,7 @@
 namespace pllmodel {
 
 constexpr int Modes = ExpSum::MaxTerms;
-// Each lag's output, in volts.
+// Each lag's output, in volts; those past LoopDynamics::modeCount() stay 0.
 using ModalState = std::array<double, Modes>;
 
 // Every lag at v: the loop has long had v at its input.
@@ -30,19 +31,34 @@ class Motion;
 class LoopDynamics
 {
 public:
-    // Throws std::invalid_argument unless the time constants are positive and distinct.
+    // Throws std::invalid_argument unless the time constants in use are positive and distinct,
+    // the load finite and the motor's lag weighs on the speed.
     explicit LoopDynamics(const LoopParameters &parameters);
 
-    double speed(const ModalState &state) const;    // motor shaft, turns per second
-    double command(const ModalState &state) const;  // motor voltage U
+    int modeCount() const { return modes; }
+    double speed(const ModalState &state) const;  // motor shaft, turns per second
+    // Motor voltage U, the comparator output at `comparator` volts: without the regulator U
+    // follows it at once.
+    double command(const ModalState &state, double comparator) const;
+    // Every lag settled with the comparator long held at `comparator` volts, under the load.
+    ModalState rest(double comparator) const;
+    // The regulator settled with `regulatorInput` volts long at its input, the motor turning at
+    // `speed` turns per second: how the loop stands when the regulator is switched in.
+    ModalState withSpeed(double speed, double regulatorInput) const;
     // From `state` on, with the comparator output held at `comparator` volts.
     Motion motion(const ModalState &state, double comparator) const;
 
 private:
     friend class Motion;
+    int modes;
+    int motorMode;                 // the motor's lag among the modes
     ExpSum::Terms rate{};          // 1/s, ascending: motor, regulator lag, regulator filter
     ExpSum::Terms speedWeight{};   // turns per second per volt of each lag
     ExpSum::Terms commandWeight{}; // volts of U per volt of each lag
+    double commandDirect;          // volts of U per comparator volt, without the regulator
+    // The load moves the motor lag's input down by this much (V): the speed then settles
+    // motorGain x load lower.
+    double motorShift;
     double edgesPerTurn;
 };
 
@@ -71,7 +87,8 @@ private:
 
     LoopDynamics dynamics;  // a copy: a Motion may outlive the loop it came from
     double comparator;
-    ModalState offset;  // each lag's distance from its final value, the comparator output
+    ModalState target;  // each lag's final value: the comparator output, the motor's less the load
+    ModalState offset;  // each lag's distance from its final value
     double finalSpeed;
     ExpSum speedShape;  // speed(t): the final speed plus decaying terms
 };

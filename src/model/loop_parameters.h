@@ -16,6 +16,8 @@ struct LoopParameters
     double comparatorHigh = 5;  // V
 
     // Phase-advance regulator (1 + lead p) / ((1 + lag p)(1 + filter p)), unit static gain.
+    // Without it the comparator drives the amplifier straight: the loop "sans régulateur PD".
+    bool phaseAdvance = true;
     double regulatorLead = 0.025;    // s
     double regulatorLag = 0.0025;    // s
     double regulatorFilter = 8e-4;   // s
@@ -25,6 +27,9 @@ struct LoopParameters
     // DC motor and its load, first order from voltage to speed.
     double motorGain = 25 / (2 * std::numbers::pi);  // turns per second per volt
     double motorTimeConstant = 0.5;                  // s
+    // A resisting torque, as the voltage it takes from the motor's input: the motor turns under
+    // U - motorLoad. Linear: a load above U turns it backwards.
+    double motorLoad = 0;  // V
 
     // Optical encoder on the motor shaft: one square period per step.
     int sensorSteps = 100;  // steps per turn

@@ -37,17 +37,21 @@ LoopSimulation LoopSimulation::locked(SetpointProfile profile, const LoopParamet
             "Pas de point de fonctionnement : la consigne sort de la plage de verrouillage.");
     const OperatingPoint op = operatingPoint(frequency, p);
     // Phase pi per feedback edge: the shaft starts that far behind the setpoint's first edge.
-    return LoopSimulation(std::move(profile), p, steadyState(op.comparatorMean), -op.phaseError / std::numbers::pi);
+    return LoopSimulation(std::move(profile), p, LoopDynamics(p).rest(op.comparatorMean),
+                          -op.phaseError / std::numbers::pi);
 }
 
 double LoopSimulation::speed() const { return dynamics.speed(state); }
 double LoopSimulation::radarSpeed() const { return speed() * parameters.reducerRatio; }
-double LoopSimulation::command() const { return dynamics.command(state); }
+double LoopSimulation::command() const { return dynamics.command(state, comparatorOutput()); }
 double LoopSimulation::setpointFrequency() const { return setpoint.frequency(now); }
+double LoopSimulation::sensorFrequency() const { return speed() * parameters.sensorSteps; }
+bool LoopSimulation::setpointHigh() const { return odd(setpointEdges); }
+bool LoopSimulation::feedbackHigh() const { return odd(feedbackEdge); }
 
 double LoopSimulation::comparatorOutput() const
 {
-    return odd(setpointEdges) != odd(feedbackEdge) ? parameters.comparatorHigh : parameters.comparatorLow;
+    return setpointHigh() != feedbackHigh() ? parameters.comparatorHigh : parameters.comparatorLow;
 }
 
 double LoopSimulation::shaftTurns() const
@@ -87,6 +91,7 @@ void LoopSimulation::passFeedbackEdge(bool forwards)
     feedbackEdge += forwards ? 1 : -1;
     pastEdge = forwards ? 0 : 1;
     watchLead();
+    edgePassed(false);
 }
 
 void LoopSimulation::passSetpointEdge()
@@ -94,6 +99,122 @@ void LoopSimulation::passSetpointEdge()
     ++setpointEdges;
     nextSetpointEdge = setpoint.timeOfCycles(0.5 * static_cast<double>(setpointEdges + 1));
     watchLead();
+    edgePassed(true);
+}
+
+void LoopSimulation::edgePassed(bool setpointEdge)
+{
+    lastEdgeTime = now;
+    watchSlips();
+    if (keptSpan <= 0)
+        return;
+    kept.push_back({now, setpointEdge, setpointEdge ? setpointHigh() : feedbackHigh(), comparatorSum});
+    dropOldEdges();
+}
+
+// The phase error moves by pi at most between two edges, so looking at each one misses no turn.
+void LoopSimulation::watchSlips()
+{
+    constexpr double Turn = 2 * std::numbers::pi;
+    const double phase = phaseError();
+    while (phase >= Turn * static_cast<double>(homeCycle + 1)) {
+        ++homeCycle;
+        ++slips;
+        lastSlip = now;
+    }
+    while (phase <= Turn * static_cast<double>(homeCycle) - std::numbers::pi) {
+        --homeCycle;
+        ++slips;
+        lastSlip = now;
+    }
+}
+
+void LoopSimulation::dropOldEdges()
+{
+    while (kept.size() > MaxKeptEdges || (kept.size() > 1 && kept[1].time <= now - keptSpan))
+        kept.pop_front();
+}
+
+void LoopSimulation::keepEdges(double seconds)
+{
+    if (!(seconds >= 0) || !std::isfinite(seconds))
+        throw std::invalid_argument("Durée d'enregistrement invalide : un nombre fini, positif ou nul, est attendu.");
+    keptSpan = seconds;
+    if (keptSpan == 0)
+        kept.clear();
+    dropOldEdges();
+}
+
+double LoopSimulation::comparatorIntegralAt(double t) const
+{
+    // The comparator holds still between edges: its integral is linear from one kept edge to
+    // the next, and from the last one on at the present output.
+    const auto after = std::upper_bound(kept.begin(), kept.end(), t,
+                                        [](double time, const EdgeRecord &edge) { return time < edge.time; });
+    if (after == kept.end() || after == kept.begin())
+        return comparatorSum - comparatorOutput() * (now - t);
+    const EdgeRecord &before = *(after - 1);
+    const double level = (after->comparatorIntegral - before.comparatorIntegral) / (after->time - before.time);
+    return before.comparatorIntegral + level * (t - before.time);
+}
+
+double LoopSimulation::comparatorMean(double span) const
+{
+    if (!(span >= 0))
+        throw std::invalid_argument("Durée de moyenne invalide : un nombre positif ou nul est attendu.");
+    const double known = kept.empty() ? lastEdgeTime : kept.front().time;
+    const double from = std::max(now - span, known);
+    if (!(now > from))
+        return comparatorOutput();
+    return (comparatorSum - comparatorIntegralAt(from)) / (now - from);
+}
+
+void LoopSimulation::changeSetpoint(std::vector<SetpointProfile::Point> points)
+{
+    setpoint = SetpointProfile::resumed(now, setpoint.cycles(now), std::move(points));
+    nextSetpointEdge = setpoint.timeOfCycles(0.5 * static_cast<double>(setpointEdges + 1));
+}
+
+void LoopSimulation::stepSetpoint(double frequency)
+{
+    changeSetpoint({{now, frequency}});
+}
+
+void LoopSimulation::rampSetpoint(double frequency, double rate)
+{
+    if (!(rate > 0) || !std::isfinite(rate))
+        throw std::invalid_argument("Vitesse de rampe invalide : un nombre fini, positif, de Hz/s est attendu.");
+    if (!std::isfinite(frequency))  // checked again by the profile, but the end's instant needs it sound
+        throw std::invalid_argument("Fréquence de consigne invalide : un nombre fini, positif ou nul, est attendu.");
+    const double from = setpoint.frequency(now), end = now + std::abs(frequency - from) / rate;
+    // A change too small to take any time at this instant's precision is a step.
+    if (end > now)
+        changeSetpoint({{now, from}, {end, frequency}});
+    else
+        changeSetpoint({{now, frequency}});
+}
+
+void LoopSimulation::setLoad(double volts)
+{
+    LoopParameters next = parameters;
+    next.motorLoad = volts;
+    // The load moves only where the motor's lag heads: the state, speed and U carry on as they are.
+    dynamics = LoopDynamics(next);
+    parameters = next;
+}
+
+void LoopSimulation::setPhaseAdvance(bool on)
+{
+    if (on == parameters.phaseAdvance)
+        return;
+    LoopParameters next = parameters;
+    next.phaseAdvance = on;
+    const LoopDynamics nextDynamics(next);
+    // Without the regulator U is the comparator output amplified: settled on that output, the
+    // regulator gives the same U. Switched out, it leaves no state behind.
+    state = nextDynamics.withSpeed(speed(), comparatorOutput());
+    dynamics = nextDynamics;
+    parameters = next;
 }
 
 void LoopSimulation::advanceTo(double t)
@@ -119,6 +240,7 @@ void LoopSimulation::advanceTo(double t)
         if (setpointEdgeFirst)
             passSetpointEdge();
     }
+    dropOldEdges();
 }
 
 }

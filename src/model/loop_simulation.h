@@ -6,7 +6,21 @@
 #include "model/loop_dynamics.h"
 #include "model/setpoint_profile.h"
 
+#include <cstddef>
+#include <deque>
+#include <limits>
+#include <vector>
+
 namespace pllmodel {
+
+// One edge of either square, as an oscilloscope draws it.
+struct EdgeRecord
+{
+    double time;                // s
+    bool setpoint;              // the setpoint's square, or else the feedback's
+    bool high;                  // that square's level just after the edge
+    double comparatorIntegral;  // V s, since time 0, at the edge
+};
 
 class LoopSimulation
 {
@@ -21,12 +35,32 @@ public:
     // Runs on to instant t, finite and not before time(); throws std::invalid_argument otherwise.
     void advanceTo(double t);
 
+    // Changes from now on, for a loop run live. The setpoint's square keeps its phase through
+    // each: no edge is lost or added at a change. Anything invalid throws std::invalid_argument
+    // and changes nothing.
+    // The setpoint jumps to `frequency` Hz (finite, 0 or more; at 0 the square stops switching).
+    void stepSetpoint(double frequency);
+    // The setpoint runs linearly from its present frequency to `frequency` Hz at `rate` Hz per
+    // second (finite, above 0), then holds.
+    void rampSetpoint(double frequency, double rate);
+    // A resisting torque of `volts` (finite; below 0 it drives the motor on).
+    void setLoad(double volts);
+    // The phase-advance regulator in or out. The speed carries on; switched in, the regulator
+    // starts settled on the comparator output, so U carries on too; switched out, U becomes the
+    // amplified comparator output at once.
+    void setPhaseAdvance(bool on);
+    const LoopParameters &loopParameters() const { return parameters; }
+
     double time() const { return now; }
     double speed() const;             // motor shaft, turns per second
     double radarSpeed() const;        // after the reducer, turns per second
     double command() const;           // motor voltage U
     double comparatorOutput() const;  // V
     double setpointFrequency() const;
+    // The feedback square's frequency now, Hz: below 0 while the shaft turns backwards.
+    double sensorFrequency() const;
+    bool setpointHigh() const;
+    bool feedbackHigh() const;
     double shaftTurns() const;
     // Setpoint phase less feedback phase, in radians, counted on from time 0 without wrapping:
     // a slipped cycle adds 2 pi.
@@ -42,6 +76,24 @@ public:
     long long leadSpread() const { return leadHighest - leadLowest; }
     void restartLeadWatch();
 
+    // Cycles slipped since time 0, either way, and when the last one was (-infinity if none).
+    // A slip is counted once the phase error leaves its home turn by a whole turn forwards or
+    // half a turn backwards, then the home turn follows it: a lock near 0 or pi never counts.
+    long long cycleSlips() const { return slips; }
+    double lastSlipTime() const { return lastSlip; }
+
+    // Keeps the edges of the last `seconds` of loop time (finite, 0 or more; 0, the default,
+    // keeps none), with the newest before them, which gives the levels at the window's start;
+    // never more than MaxKeptEdges, the oldest dropped first. A fast shaft under a slow
+    // setpoint makes many feedback edges: the cap bounds the memory whatever the window.
+    void keepEdges(double seconds);
+    static constexpr std::size_t MaxKeptEdges = 8192;
+    const std::deque<EdgeRecord> &recentEdges() const { return kept; }
+    // The comparator output's exact mean over the last `span` seconds (0 or more), cut down to
+    // what is known: since time 0, and since the oldest kept edge (the last edge if none is
+    // kept). With nothing left to average, the output now.
+    double comparatorMean(double span) const;
+
 private:
     LoopSimulation(SetpointProfile setpoint, const LoopParameters &parameters, const ModalState &state,
                    double feedbackEdges);
@@ -49,6 +101,11 @@ private:
     void passFeedbackEdge(bool forwards);
     void passSetpointEdge();
     void watchLead();
+    void edgePassed(bool setpointEdge);
+    void watchSlips();
+    void dropOldEdges();
+    void changeSetpoint(std::vector<SetpointProfile::Point> points);
+    double comparatorIntegralAt(double t) const;
 
     LoopParameters parameters;
     LoopDynamics dynamics;
@@ -61,6 +118,11 @@ private:
     double nextSetpointEdge;
     double comparatorSum = 0, commandSum = 0;
     long long leadLowest = 0, leadHighest = 0;
+    long long homeCycle = 0, slips = 0;
+    double lastSlip = -std::numeric_limits<double>::infinity();
+    double keptSpan = 0;
+    std::deque<EdgeRecord> kept;
+    double lastEdgeTime = 0;
 };
 
 }

@@ -1,5 +1,6 @@
 #include "model/operating_point.h"
 
+#include <algorithm>
 #include <numbers>
 
 namespace pllmodel {
@@ -8,7 +9,7 @@ namespace {
 // Setpoint frequency whose operating point asks the comparator for `mean` volts.
 double frequencyFor(double mean, const LoopParameters &p)
 {
-    return mean * p.amplifierGain * p.motorGain * p.sensorSteps;
+    return (mean * p.amplifierGain - p.motorLoad) * p.motorGain * p.sensorSteps;
 }
 }
 
@@ -20,7 +21,8 @@ double velocityGain(const LoopParameters &p)
 OperatingPoint operatingPoint(double frequency, const LoopParameters &p)
 {
     const double speed = frequency / p.sensorSteps;
-    const double mean = speed / (p.amplifierGain * p.motorGain);
+    // The load takes its volts from U before the motor turns: U's mean covers both.
+    const double mean = (speed + p.motorGain * p.motorLoad) / (p.amplifierGain * p.motorGain);
     return {speed, mean, (mean - p.comparatorLow) / p.comparatorGain()};
 }
 
@@ -36,7 +38,8 @@ double rampLag(double rate, const LoopParameters &p)
 
 FrequencyRange lockRange(const LoopParameters &p)
 {
-    return {frequencyFor(p.comparatorLow, p), frequencyFor(p.comparatorHigh, p)};
+    // The setpoint cannot run backwards: under a driving load the lowest level asks for less.
+    return {std::max(0.0, frequencyFor(p.comparatorLow, p)), frequencyFor(p.comparatorHigh, p)};
 }
 
 }

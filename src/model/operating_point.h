@@ -8,7 +8,8 @@ namespace pllmodel {
 struct OperatingPoint
 {
     double speed;           // motor shaft, turns per second
-    double comparatorMean;  // V, and the mean motor voltage too, the regulator passing DC at gain 1
+    // V; times the amplifier's gain, the mean motor voltage, the regulator passing DC at gain 1
+    double comparatorMean;
     double phaseError;      // setpoint phase less feedback phase, rad
 };
 
@@ -24,7 +25,8 @@ OperatingPoint operatingPoint(double frequency, const LoopParameters &p = Radar)
 double rampLag(double rate, const LoopParameters &p = Radar);
 
 // Setpoint frequencies (Hz) whose operating point keeps the comparator's mean between its two
-// levels, the phase error between 0 and a half period. Outside, it would need to saturate.
+// levels, the phase error between 0 and a half period. Outside, it would need to saturate. Empty
+// (highest below lowest) when the load asks more than the highest level gives.
 struct FrequencyRange { double lowest, highest; };
 FrequencyRange lockRange(const LoopParameters &p = Radar);
 

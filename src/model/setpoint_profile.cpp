@@ -37,11 +37,29 @@ SetpointProfile::SetpointProfile(std::vector<Point> pointsInOrder)
               "Instant de consigne invalide : un nombre fini, positif ou nul, est attendu.");
         check(i == 0 || points[i].time > points[i - 1].time, "Les instants de la consigne doivent être croissants.");
     }
-    cyclesAtPoint.push_back(points[0].frequency * points[0].time);
+    countCycles(points[0].frequency * points[0].time);
+}
+
+void SetpointProfile::countCycles(double atFirstPoint)
+{
+    cyclesAtPoint.assign(1, atFirstPoint);
     for (std::size_t i = 1; i < points.size(); ++i) {
         const double meanFrequency = 0.5 * (points[i - 1].frequency + points[i].frequency);
         cyclesAtPoint.push_back(cyclesAtPoint.back() + meanFrequency * (points[i].time - points[i - 1].time));
     }
+}
+
+SetpointProfile SetpointProfile::resumed(double time, double cyclesRun, std::vector<Point> points)
+{
+    check(std::isfinite(cyclesRun) && cyclesRun >= 0,
+          "Périodes de consigne invalides : un nombre fini, positif ou nul, est attendu.");
+    SetpointProfile profile(std::move(points));
+    check(std::isfinite(time) && time >= 0 && profile.points.front().time == time,
+          "La consigne reprise doit commencer à l'instant de sa reprise.");
+    profile.countCycles(cyclesRun);
+    profile.startTime = time;
+    profile.startCycles = cyclesRun;
+    return profile;
 }
 
 double SetpointProfile::slope(std::size_t segment) const
@@ -63,7 +81,7 @@ double SetpointProfile::frequency(double t) const
 double SetpointProfile::cycles(double t) const
 {
     if (t <= points.front().time)
-        return points.front().frequency * t;
+        return startCycles + points.front().frequency * (t - startTime);
     for (std::size_t i = 0; i + 1 < points.size(); ++i)
         if (t < points[i + 1].time) {
             const double tau = t - points[i].time;
@@ -75,10 +93,10 @@ double SetpointProfile::cycles(double t) const
 double SetpointProfile::timeOfCycles(double target) const
 {
     constexpr double Never = std::numeric_limits<double>::infinity();
-    if (target <= 0)
-        return 0;
+    if (target <= startCycles)
+        return startTime;
     if (target <= cyclesAtPoint.front())
-        return target / points.front().frequency;
+        return startTime + (target - startCycles) / points.front().frequency;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         if (target > cyclesAtPoint[i + 1])
             continue;

@@ -18,6 +18,9 @@ public:
     // last after the last. Frequencies are finite and not negative, times finite, not negative
     // and increasing; anything else throws std::invalid_argument.
     explicit SetpointProfile(std::vector<Point> points);
+    // Taken up at `time` with `cyclesRun` periods already run, the points from `time` on (the
+    // first at `time`): a live setpoint changed again and again keeps its phase and no history.
+    static SetpointProfile resumed(double time, double cyclesRun, std::vector<Point> points);
 
     double frequency(double t) const;
     // Whole periods since time 0: the square is low over the first half of each.
@@ -27,9 +30,12 @@ public:
 
 private:
     double slope(std::size_t segment) const;
+    void countCycles(double atFirstPoint);
 
     std::vector<Point> points;
     std::vector<double> cyclesAtPoint;
+    // The phase is counted from here; the first frequency holds from then to the first point.
+    double startTime = 0, startCycles = 0;
 };
 
 }
