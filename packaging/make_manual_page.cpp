@@ -46,7 +46,7 @@ std::string roff(const std::string &text, bool typed)
     return escaped;
 }
 
-std::string typed(const char *text) { return roff(text, true); }
+std::string typed(const std::string &text) { return roff(text, true); }
 std::string prose(const std::string &text) { return "\\&" + roff(text, false); }
 
 void section(std::FILE *out, const char *title)
@@ -54,9 +54,10 @@ void section(std::FILE *out, const char *title)
     std::fprintf(out, ".SH %s\n", title);
 }
 
-void table(std::FILE *out, std::span<const CommandLine::Entry> entries)
+template <typename Table>
+void table(std::FILE *out, const Table &entries)
 {
-    for (const CommandLine::Entry &entry : entries)
+    for (const auto &entry : entries)
         std::fprintf(out, ".TP\n\\fB%s\\fR\n%s\n", typed(entry.name).c_str(), prose(entry.meaning).c_str());
 }
 }
@@ -93,7 +94,7 @@ int main(int argc, char **argv)
     table(out, CommandLine::Options);
     section(out, "TOUCHES");
     std::fputs("Dans la fenêtre :\n", out);
-    table(out, CommandLine::WindowKeys);
+    table(out, CommandLine::windowKeys());
     section(out, "ENVIRONNEMENT");
     table(out, Environment);
     section(out, "CODE DE RETOUR");

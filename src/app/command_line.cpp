@@ -1,8 +1,11 @@
 #include "app/command_line.h"
 
+#include "app/key_table.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace CommandLine {
 
@@ -19,39 +22,58 @@ constexpr std::array OptionTable{
     Entry{VersionOption, "affiche la version et quitte"},
 };
 
-constexpr std::array KeyTable{
-    Entry{"Tab, Maj+Tab", "passe à la commande suivante, à la précédente"},
-    Entry{"Espace", "appuie sur le bouton qui a le focus"},
-    Entry{"Flèches, Début, Fin", "choisissent le sujet dans la liste, règlent la vitesse"},
-    Entry{"P, Pause", "met l'animation en pause, la reprend"},
-    Entry{".", "une image en avant, pendant la pause"},
-    Entry{",", "une image en arrière, pendant la pause"},
-    Entry{"Ctrl++, Ctrl+-, Ctrl+0", "agrandit, réduit, revient à la taille d'origine"},
-    Entry{"F11, Échap", "passe en plein écran, en sort"},
-    Entry{"Ctrl+C", "copie l'image dans le presse-papiers"},
-    Entry{"Ctrl+S", "enregistre l'image (PNG ou PDF)"},
-    Entry{PrintKey, "imprime la page"},
-    Entry{HelpKey, "ouvre l'aide"},
-    Entry{QuitKey, "quitte le programme"},
+// The key names Qt's French catalogue changes, so that the help names a key as the menu does.
+struct KeyWord
+{
+    std::string_view portable;
+    const char *french;
+};
+constexpr std::array KeyWords{
+    KeyWord{"Esc", "Échap"},      KeyWord{"Space", "Espace"},        KeyWord{"Shift", "Maj"},
+    KeyWord{"Meta", "Méta"},      KeyWord{"Home", "Début"},          KeyWord{"End", "Fin"},
+    KeyWord{"Left", "Gauche"},    KeyWord{"Right", "Droite"},        KeyWord{"Up", "Haut"},
+    KeyWord{"Down", "Bas"},       KeyWord{"PgUp", "Page préc"},      KeyWord{"PgDown", "Page suiv"},
+    KeyWord{"Ins", "Inser"},      KeyWord{"Del", "Suppr"},           KeyWord{"Return", "Retour"},
+    KeyWord{"Enter", "Entrée"},   KeyWord{"Backspace", "Effacement"}, KeyWord{"Print", "Imprimer"},
 };
 
+std::string inWords(std::string_view name)
+{
+    for (const KeyWord &word : KeyWords)
+        if (name == word.portable)
+            return word.french;
+    return std::string(name);
+}
+
+// "Shift+Esc" as "Maj+Échap": modifiers end in '+', and what is left is the key, "+" itself in "Ctrl++".
+std::string keyInWords(std::string_view key)
+{
+    std::string words;
+    for (std::size_t plus; (plus = key.find('+')) != std::string_view::npos && plus > 0 && plus + 1 < key.size();) {
+        words += inWords(key.substr(0, plus)) + '+';
+        key.remove_prefix(plus + 1);
+    }
+    return words + inWords(key);
+}
+
 // Characters shown, not bytes: the names hold accented letters in UTF-8.
-std::size_t displayWidth(const char *text)
+std::size_t displayWidth(std::string_view text)
 {
     std::size_t width = 0;
-    for (const char *c = text; *c; ++c)
-        width += (static_cast<unsigned char>(*c) & 0xC0) != 0x80;
+    for (char c : text)
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return width;
 }
 
-void appendTable(std::string &text, const char *title, std::span<const Entry> table)
+template <typename Table>
+void appendTable(std::string &text, const char *title, const Table &table)
 {
     std::size_t column = 0;
-    for (const Entry &entry : table)
+    for (const auto &entry : table)
         column = std::max(column, displayWidth(entry.name));
     text += title;
     text += '\n';
-    for (const Entry &entry : table) {
+    for (const auto &entry : table) {
         text += "  ";
         text += entry.name;
         text.append(column - displayWidth(entry.name) + 2, ' ');
@@ -62,7 +84,20 @@ void appendTable(std::string &text, const char *title, std::span<const Entry> ta
 }
 
 const std::span<const Entry> Options = OptionTable;
-const std::span<const Entry> WindowKeys = KeyTable;
+
+std::vector<Line> windowKeys()
+{
+    std::vector<Line> lines;
+    for (const Keys::Description &keys : Keys::ControlKeys)
+        lines.push_back({keys.keys, keys.meaning});
+    for (const Keys::Row &row : Keys::Actions) {
+        std::string names;
+        for (const char *key : row.keyList())
+            names += (names.empty() ? "" : ", ") + keyInWords(key);
+        lines.push_back({names, row.meaning});
+    }
+    return lines;
+}
 
 std::string helpText()
 {
@@ -71,7 +106,7 @@ std::string helpText()
     text += "\n\n";
     appendTable(text, "Options :", Options);
     text += '\n';
-    appendTable(text, "Touches de la fenêtre :", WindowKeys);
+    appendTable(text, "Touches de la fenêtre :", windowKeys());
     return text;
 }
 

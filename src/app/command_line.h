@@ -1,11 +1,12 @@
 #pragma once
 // The command line, read before the application object exists so that --help and --version
-// answer in a terminal without a display. The options and the window's keys are kept here as
-// tables, the one source of the help text and of the manual page.
+// answer in a terminal without a display. The options are kept here as a table, and the window's
+// keys are written out from key_table.h: the one source of the help texts and of the manual page.
 #include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace CommandLine {
 
@@ -16,16 +17,20 @@ struct Entry
     const char *meaning;
 };
 
-// The keys of the window's own actions, as the key table shows them (QKeySequence's portable form).
-inline constexpr const char *HelpKey = "F1";
-inline constexpr const char *PrintKey = "Ctrl+P";
-inline constexpr const char *QuitKey = "Ctrl+Q";
+// A line whose first column is written out: a key table's keys, in words.
+struct Line
+{
+    std::string name;
+    const char *meaning;
+};
 
 extern const char *const Program;      // "pll"
 extern const char *const Version;      // the program's version, "2.2"
 extern const char *const Purpose;      // what the program is, in one line
 extern const std::span<const Entry> Options;
-extern const std::span<const Entry> WindowKeys;
+// The window's keys as every help shows them: the controls' own, then each action's, named as
+// Qt's French catalogue names them on the menu ("Échap", "Maj+Tab").
+std::vector<Line> windowKeys();
 
 // Exit statuses: an argument the program does not know, and no display to open the window on.
 constexpr int RefusedArgument = 2;

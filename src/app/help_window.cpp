@@ -37,8 +37,8 @@ QString HelpWindow::page(const TPLL &window)
     for (int i = 0; i < window.ListBox1->count() && i < int(std::size(TopicSummaries)); ++i)
         html += QStringLiteral("<li><b>%1</b> : %2</li>").arg(window.ListBox1->item(i)->text().toHtmlEscaped(), escaped(TopicSummaries[i]));
     html += QStringLiteral("</ul><h4>Les touches</h4><table cellspacing=\"0\" cellpadding=\"3\">");
-    for (const CommandLine::Entry &key : CommandLine::WindowKeys)
-        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(escaped(key.name), escaped(key.meaning));
+    for (const CommandLine::Line &key : CommandLine::windowKeys())
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(escaped(key.name.c_str()), escaped(key.meaning));
     html += QStringLiteral("</table><p>%1 — %2</p>").arg(window.Label2->text().toHtmlEscaped(), window.Label3->text().toHtmlEscaped());
     return html;
 }

@@ -208,9 +208,9 @@ TPLL::TPLL(QWidget *parent)
     }
     setTabOrder(previous, BitBtn1);
 
-    addPlaybackActions();
-    addDisplayActions();
     addWindowKeys(*this);
+    // The zoom actions greyed out as the starting size calls for.
+    setZoom(zoom());
     makeAccessible(*this);
     placeControls();
 
@@ -233,28 +233,6 @@ QSize TPLL::leastSize() const
     all.translate(-m_layout.origin);
     const int margin = FOND->x() - m_layout.origin.x();
     return {all.right() + 1 + margin, all.bottom() + 1 + margin};
-}
-
-void TPLL::addPlaybackActions()
-{
-    // On the drawing area's menu, each with its key; the keys work whichever control has focus.
-    // Space and the arrows stay with the controls: they press a button, move the list and the
-    // scroll bar.
-    PauseAction = new QAction(QStringLiteral("Pause"), this);
-    PauseAction->setCheckable(true);
-    PauseAction->setShortcuts({QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
-    connect(PauseAction, &QAction::triggered, this, &TPLL::togglePause);
-    StepForwardAction = new QAction(QStringLiteral("Image suivante"), this);
-    StepForwardAction->setShortcut(QKeySequence(Qt::Key_Period));
-    connect(StepForwardAction, &QAction::triggered, this, &TPLL::stepForward);
-    StepBackAction = new QAction(QStringLiteral("Image précédente"), this);
-    StepBackAction->setShortcut(QKeySequence(Qt::Key_Comma));
-    connect(StepBackAction, &QAction::triggered, this, &TPLL::stepBack);
-    for (QAction *action : {PauseAction, StepForwardAction, StepBackAction}) {
-        action->setShortcutVisibleInContextMenu(true);
-        FOND->addAction(action);
-    }
-    FOND->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TPLL::placeControls()

@@ -96,9 +96,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void addPlaybackActions();
-    void addDisplayActions();
-    static QAction *separator(QObject *parent);
     // Every control, and the drawing area, where the layout puts them.
     void placeControls();
     // The canvas drawn at the layout's factor times the screen's pixel ratio.

@@ -30,54 +30,6 @@ QString startFolder()
 }
 }
 
-void TPLL::addDisplayActions()
-{
-    CopyAction = new QAction(QStringLiteral("Copier l'image"), this);
-    CopyAction->setShortcut(QKeySequence::Copy);
-    connect(CopyAction, &QAction::triggered, this, &TPLL::copyPicture);
-    SaveAction = new QAction(QStringLiteral("Enregistrer l'image…"), this);
-    SaveAction->setShortcut(QKeySequence::Save);
-    connect(SaveAction, &QAction::triggered, this, &TPLL::savePicture);
-
-    // Ctrl+= too, for keyboards where + needs Shift.
-    ZoomInAction = new QAction(QStringLiteral("Agrandir"), this);
-    ZoomInAction->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    connect(ZoomInAction, &QAction::triggered, this, [this] { setZoom(zoom() + 1); });
-    ZoomOutAction = new QAction(QStringLiteral("Réduire"), this);
-    ZoomOutAction->setShortcut(QKeySequence::ZoomOut);
-    connect(ZoomOutAction, &QAction::triggered, this, [this] { setZoom(zoom() - 1); });
-    ZoomResetAction = new QAction(QStringLiteral("Taille d'origine"), this);
-    ZoomResetAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    connect(ZoomResetAction, &QAction::triggered, this, [this] { setZoom(1); });
-    FullScreenAction = new QAction(QStringLiteral("Plein écran"), this);
-    FullScreenAction->setCheckable(true);
-    FullScreenAction->setShortcut(QKeySequence(Qt::Key_F11));
-    connect(FullScreenAction, &QAction::triggered, this, &TPLL::toggleFullScreen);
-    // Échap leaves full screen, and only then is it taken from the controls.
-    LeaveFullScreenAction = new QAction(this);
-    LeaveFullScreenAction->setShortcut(QKeySequence(Qt::Key_Escape));
-    LeaveFullScreenAction->setEnabled(false);
-    connect(LeaveFullScreenAction, &QAction::triggered, this, &TPLL::toggleFullScreen);
-    addAction(LeaveFullScreenAction);
-
-    FOND->addAction(separator(this));
-    for (QAction *action : {CopyAction, SaveAction})
-        FOND->addAction(action);
-    FOND->addAction(separator(this));
-    for (QAction *action : {ZoomInAction, ZoomOutAction, ZoomResetAction, FullScreenAction})
-        FOND->addAction(action);
-    for (QAction *action : FOND->actions())
-        action->setShortcutVisibleInContextMenu(true);
-    setZoom(zoom());
-}
-
-QAction *TPLL::separator(QObject *parent)
-{
-    auto *action = new QAction(parent);
-    action->setSeparator(true);
-    return action;
-}
-
 void TPLL::setZoom(int factor)
 {
     // Full screen shows the whole layout: no larger than the screen holds.

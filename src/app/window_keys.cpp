@@ -1,40 +1,101 @@
 #include "app/window_keys.h"
 
-#include "app/command_line.h"
 #include "app/help_window.h"
+#include "app/key_table.h"
 #include "app/tpll.h"
 
 #include <QAction>
 #include <QPushButton>
 
 namespace {
-struct KeyRow
+// What the action does, and the window's member that names it.
+void connectAction(TPLL &w, Keys::Action id, QAction *action)
 {
-    const char *text;
-    const char *key;
-    Qt::ShortcutContext context;
-    void (*run)(TPLL &);
-};
-
-// Help and quit answer from the help window too; printing is the window's.
-const KeyRow Keys[] = {
-    {"Imprimer", CommandLine::PrintKey, Qt::WindowShortcut, [](TPLL &w) { w.BitBtn1->click(); }},
-    {"Aide", CommandLine::HelpKey, Qt::ApplicationShortcut, showHelp},
-    {"Quitter", CommandLine::QuitKey, Qt::ApplicationShortcut, [](TPLL &w) { w.close(); }},
-};
+    const auto run = [&](auto work) { QObject::connect(action, &QAction::triggered, &w, work); };
+    switch (id) {
+    case Keys::Action::Pause:
+        w.PauseAction = action;
+        run(&TPLL::togglePause);
+        break;
+    case Keys::Action::StepForward:
+        w.StepForwardAction = action;
+        run(&TPLL::stepForward);
+        break;
+    case Keys::Action::StepBack:
+        w.StepBackAction = action;
+        run(&TPLL::stepBack);
+        break;
+    case Keys::Action::Copy:
+        w.CopyAction = action;
+        run(&TPLL::copyPicture);
+        break;
+    case Keys::Action::Save:
+        w.SaveAction = action;
+        run(&TPLL::savePicture);
+        break;
+    case Keys::Action::ZoomIn:
+        w.ZoomInAction = action;
+        run([&w] { w.setZoom(w.zoom() + 1); });
+        break;
+    case Keys::Action::ZoomOut:
+        w.ZoomOutAction = action;
+        run([&w] { w.setZoom(w.zoom() - 1); });
+        break;
+    case Keys::Action::ZoomReset:
+        w.ZoomResetAction = action;
+        run([&w] { w.setZoom(1); });
+        break;
+    case Keys::Action::FullScreen:
+        w.FullScreenAction = action;
+        run(&TPLL::toggleFullScreen);
+        break;
+    case Keys::Action::LeaveFullScreen:
+        // Échap is taken from the controls only in full screen.
+        w.LeaveFullScreenAction = action;
+        action->setEnabled(false);
+        run(&TPLL::toggleFullScreen);
+        break;
+    case Keys::Action::Print:
+        run([&w] { w.BitBtn1->click(); });
+        break;
+    case Keys::Action::Help:
+        run([&w] { showHelp(w); });
+        break;
+    case Keys::Action::Quit:
+        run([&w] { w.close(); });
+        break;
+    }
+}
 }
 
 void addWindowKeys(TPLL &window)
 {
-    auto *separator = new QAction(&window);
-    separator->setSeparator(true);
-    window.FOND->addAction(separator);
-    for (const KeyRow &row : Keys) {
-        auto *action = new QAction(QString::fromUtf8(row.text), &window);
-        action->setShortcut(QKeySequence::fromString(QLatin1String(row.key), QKeySequence::PortableText));
-        action->setShortcutContext(row.context);
+    // The menu's actions are the drawing area's; their keys work whichever control has focus. A
+    // key off the menu is the window's own.
+    Keys::Menu group = Keys::Menu::Off;
+    for (const Keys::Row &row : Keys::Actions) {
+        auto *action = new QAction(&window);
+        if (row.text)
+            action->setText(QString::fromUtf8(row.text));
+        QList<QKeySequence> keys;
+        for (const char *key : row.keyList())
+            keys << QKeySequence::fromString(QString::fromUtf8(key), QKeySequence::PortableText);
+        action->setShortcuts(keys);
+        action->setShortcutContext(row.reach == Keys::Reach::Application ? Qt::ApplicationShortcut : Qt::WindowShortcut);
+        action->setCheckable(row.checkable);
+        connectAction(window, row.action, action);
+        if (row.menu == Keys::Menu::Off) {
+            window.addAction(action);
+            continue;
+        }
+        if (group != Keys::Menu::Off && group != row.menu) {
+            auto *separator = new QAction(&window);
+            separator->setSeparator(true);
+            window.FOND->addAction(separator);
+        }
+        group = row.menu;
         action->setShortcutVisibleInContextMenu(true);
-        QObject::connect(action, &QAction::triggered, &window, [&window, run = row.run] { run(window); });
         window.FOND->addAction(action);
     }
+    window.FOND->setContextMenuPolicy(Qt::ActionsContextMenu);
 }

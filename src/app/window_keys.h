@@ -1,6 +1,7 @@
 #pragma once
-// The window's keys beside playback's: F1 opens the help, Ctrl+P prints as the print button
-// does, Ctrl+Q quits. They are on the drawing area's menu too, with their keys.
+// The window's actions, every one made from the key table (key_table.h): their keys, the drawing
+// area's menu, and what each does.
 class TPLL;
 
+// Makes the actions, sets the window's members that name them, and gives the drawing area its menu.
 void addWindowKeys(TPLL &window);

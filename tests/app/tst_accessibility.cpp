@@ -154,8 +154,8 @@ private slots:
         QTRY_VERIFY(helps.first()->isVisible());
         QCOMPARE(helps.first()->windowTitle(), QStringLiteral("Aide — PLL"));
         const QString help = helps.first()->findChild<QTextBrowser *>()->toPlainText();
-        for (const CommandLine::Entry &key : CommandLine::WindowKeys)
-            QVERIFY2(help.contains(QString::fromUtf8(key.name)), key.name);
+        for (const CommandLine::Line &key : CommandLine::windowKeys())
+            QVERIFY2(help.contains(QString::fromStdString(key.name)), key.name.c_str());
         for (int i = 0; i < w->ListBox1->count(); ++i)
             QVERIFY(help.contains(w->ListBox1->item(i)->text()));
         QVERIFY(help.contains(w->Label2->text()));

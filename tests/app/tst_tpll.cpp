@@ -1,5 +1,7 @@
 // The window driven headlessly: its controls, the commands, the tick's dispatch and the menu page.
 #include "app/application.h"
+#include "app/command_line.h"
+#include "app/key_table.h"
 #include "pages/page_state.h"
 #include "app/tpll.h"
 #include "pixel_probe.h"
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 #include <memory>
 
@@ -316,21 +319,66 @@ private slots:
         QCOMPARE(PageStep, 8);
     }
 
-    void statusLineAndMenuStayOutOfTheWay()
+    void statusLineStaysOutOfTheWay()
     {
         const QRect status = w->StatusLine->geometry();
         QVERIFY(!status.intersects(w->FOND->geometry()));
         for (const QWidget *control : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             QVERIFY2(control == w->StatusLine || control == w->FOND || !status.intersects(control->geometry()),
                      qPrintable(control->objectName()));
-        QStringList menu;
-        for (const QAction *action : w->FOND->actions())
-            if (!action->isSeparator())
-                menu << action->text() + QLatin1Char(' ') + action->shortcut().toString();
-        QCOMPARE(menu, QStringList({"Pause P", "Image suivante .", "Image précédente ,", "Copier l'image Ctrl+C",
-                                    "Enregistrer l'image… Ctrl+S", "Agrandir Ctrl++", "Réduire Ctrl+-",
-                                    "Taille d'origine Ctrl+0", "Plein écran F11", "Imprimer Ctrl+P", "Aide F1",
-                                    "Quitter Ctrl+Q"}));
+    }
+
+    void menuAndHelpFollowTheKeyTable()
+    {
+        // Each entry as its text and its keys in Qt's portable form: a key the table misspells
+        // comes back otherwise. Separators as "—"; the keys off the menu are the window's own.
+        const auto entry = [](const QString &text, const QStringList &keys) {
+            return text + QLatin1Char('\t') + keys.join(QLatin1Char(' '));
+        };
+        const auto shown = [&](const QList<QAction *> &actions) {
+            QStringList entries;
+            for (const QAction *action : actions) {
+                QStringList keys;
+                for (const QKeySequence &key : action->shortcuts())
+                    keys << key.toString(QKeySequence::PortableText);
+                entries << (action->isSeparator() ? QStringLiteral("—") : entry(action->text(), keys));
+            }
+            return entries;
+        };
+        QStringList menu, alone;
+        Keys::Menu group = Keys::Menu::Off;
+        for (const Keys::Row &row : Keys::Actions) {
+            QStringList keys;
+            for (const char *key : row.keyList())
+                keys << QString::fromUtf8(key);
+            if (row.menu == Keys::Menu::Off) {
+                alone << entry(QString::fromUtf8(row.text), keys);
+                continue;
+            }
+            if (group != Keys::Menu::Off && group != row.menu)
+                menu << QStringLiteral("—");
+            group = row.menu;
+            menu << entry(QString::fromUtf8(row.text), keys);
+        }
+        QCOMPARE(shown(w->FOND->actions()), menu);
+        QCOMPARE(shown(w->actions()), alone);
+
+        // --help gives each row a line with its keys as the menu names them in French.
+        QTranslator french;
+        QVERIFY2(french.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)),
+                 "qtbase_fr.qm missing: install the Debian package qt6-translations-l10n");
+        QCoreApplication::installTranslator(&french);
+        const QStringList help = QString::fromStdString(CommandLine::helpText()).split(QLatin1Char('\n'));
+        for (const Keys::Row &row : Keys::Actions) {
+            QStringList keys;
+            for (const char *key : row.keyList())
+                keys << QKeySequence::fromString(QString::fromUtf8(key), QKeySequence::PortableText).toString(QKeySequence::NativeText);
+            const QString meaning = QStringLiteral("  ") + QString::fromUtf8(row.meaning);
+            const QStringList lines = help.filter(QRegularExpression(QRegularExpression::escape(meaning) + QLatin1Char('$')));
+            QCOMPARE(lines.size(), 1);
+            QCOMPARE(lines.first().chopped(meaning.size()).trimmed(), keys.join(QStringLiteral(", ")));
+        }
+        QCoreApplication::removeTranslator(&french);
     }
 
     void printingWithoutAPrinterSaysSo()
