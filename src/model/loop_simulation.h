@@ -89,9 +89,9 @@ public:
     void keepEdges(double seconds);
     static constexpr std::size_t MaxKeptEdges = 8192;
     const std::deque<EdgeRecord> &recentEdges() const { return kept; }
-    // The comparator output's exact mean over the last `span` seconds (0 or more), cut down to
-    // what is known: since time 0, and since the oldest kept edge (the last edge if none is
-    // kept). With nothing left to average, the output now.
+    // The comparator output's exact mean over the last `span` seconds (0 or more, else
+    // std::invalid_argument), cut down to what is known: since time 0, and since the oldest kept
+    // edge (the last edge if none is kept). With nothing left to average, the output now.
     double comparatorMean(double span) const;
 
 private:

@@ -49,6 +49,18 @@ bool finite(const LoopSimulation &loop)
 }
 
 bool near(double value, double expected, double tolerance) { return std::abs(value - expected) <= tolerance; }
+
+// Whole cycles of a setpoint running linearly between points, steps as two points at one instant.
+double cyclesRun(const QList<QPointF> &frequencies, double t)
+{
+    double cycles = 0;
+    for (qsizetype i = 1; i < frequencies.size() && frequencies[i - 1].x() < t; ++i) {
+        const QPointF a = frequencies[i - 1], b = frequencies[i];
+        const double end = std::min(t, b.x()), along = b.x() > a.x() ? (end - a.x()) / (b.x() - a.x()) : 0;
+        cycles += (a.y() + 0.5 * (b.y() - a.y()) * along) * (end - a.x());
+    }
+    return cycles;
+}
 }
 
 class TestLoopModel : public QObject
@@ -277,6 +289,191 @@ private slots:
         QVERIFY(near(m.speed, 2500.0 / 300, 1e-5));  // a lock: the ripple's share, as at 1 kHz
     }
 
+    // Without the regulator the motor's lag is all: from 2 turns/s under a held comparator the
+    // speed heads for motorGain (U - load), U the amplified comparator output from the start.
+    void withoutRegulatorTheMotorIsOneLag()
+    {
+        LoopParameters p;
+        p.phaseAdvance = false;
+        p.motorLoad = 1;
+        p.amplifierGain = 2;  // tells the motor's input from the comparator's
+        const LoopDynamics dynamics(p);
+        QCOMPARE(dynamics.modeCount(), 1);
+        const Motion motion = dynamics.motion(dynamics.withSpeed(2, 0), 5);
+        const double T = p.motorTimeConstant, final = p.motorGain * (2 * 5 - 1);
+        for (double t : {0.0, 0.01, 1.7}) {
+            const double decay = std::exp(-t / T);
+            QVERIFY(near(motion.speed(t), final + (2 - final) * decay, 1e-12 * 20));
+            QVERIFY(near(motion.edges(t), 200 * (final * t + (2 - final) * T * (1 - decay)), 1e-12 * 1e3));
+            QVERIFY(motion.command(t) == 10 && motion.commandIntegral(t) == 10 * t);
+        }
+    }
+
+    // A load taken on live, the regulator switched out (U is the comparator output at once) and
+    // back in on a high level (0 V would hide a wrong start): the speed carries on, U too, the
+    // motor's law holds at once (its hidden state was read back right) and the lock holds, on
+    // the operating point of a load changed once more.
+    void loadAndRegulatorSwitchWithoutJolts()
+    {
+        LoopSimulation loop = LoopSimulation::locked(SetpointProfile::constant(1000));
+        loop.advanceTo(1.00037);
+        loop.setLoad(0.5);
+        double speed = loop.speed();
+        loop.setPhaseAdvance(false);
+        QCOMPARE(loop.speed(), speed);
+        for (int i = 1; i <= 1000 || (loop.comparatorOutput() == 0 && i < 1100); ++i) {
+            loop.advanceTo(1.00037 + 4.3e-4 * i);  // off the 0.5 ms beat, to see both levels
+            QCOMPARE(loop.command(), loop.comparatorOutput());
+        }
+        QVERIFY(loop.comparatorOutput() > 0);
+        speed = loop.speed();
+        const double command = loop.command();
+        loop.setPhaseAdvance(true);
+        QVERIFY(near(loop.speed(), speed, 1e-12 * speed) && near(loop.command(), command, 1e-12 * 5));
+        loop.advanceTo(loop.time() + 1e-8);  // U moves 0.6 mV at most
+        const double slope = (loop.speed() - speed) / 1e-8;
+        QVERIFY(near(slope, (Radar.motorGain * (command - 0.5) - speed) / Radar.motorTimeConstant, 0.01));
+        loop.advanceTo(1.6);  // the switch's transient gone
+        loop.setLoad(1.5);
+        const Means m = measure(loop, 2, 2.5);
+        QVERIFY(loop.cycleSlips() == 0 && near(m.speed, 10, 1e-6));
+        QVERIFY(near(m.comparator, operatingPoint(1000).comparatorMean + 1.5, 1e-3));
+    }
+
+    // Changes between 1 ms ticks: each setpoint edge falls where the phase, integrated in closed
+    // form, crosses a half cycle; none is lost or added at a change, none comes while stopped.
+    void setpointChangesKeepThePhase_data()
+    {
+        QTest::addColumn<double>("first");  // Hz at 0.2 s, the ramp's end if it has a rate
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<QList<QPointF>>("frequencies");  // (s, Hz); stepped to the last at 0.5 s
+        QTest::addRow("stopped, restarted") << 0.0 << 0.0
+            << QList<QPointF>{{0, 1000}, {0.2, 1000}, {0.2, 0}, {0.5, 0}, {0.5, 1050}, {0.9, 1050}};
+        QTest::addRow("ramped, stepped during the ramp") << 1200.0 << 157.0
+            << QList<QPointF>{{0, 1000}, {0.2, 1000}, {0.5, 1047.1}, {0.5, 900}, {0.9, 900}};
+        QTest::addRow("ramped down to rest") << 0.0 << 4000.0
+            << QList<QPointF>{{0, 1000}, {0.2, 1000}, {0.45, 0}, {0.5, 0}, {0.5, 500}, {0.9, 500}};
+    }
+    void setpointChangesKeepThePhase()
+    {
+        QFETCH(double, first);
+        QFETCH(double, rate);
+        QFETCH(QList<QPointF>, frequencies);
+        LoopSimulation loop(SetpointProfile::constant(1000));
+        loop.keepEdges(1);
+        for (int tick = 1; tick <= 900; ++tick) {
+            loop.advanceTo(tick * 1e-3);
+            if (tick == 200)
+                rate > 0 ? loop.rampSetpoint(first, rate) : loop.stepSetpoint(first);
+            if (tick == 500)
+                loop.stepSetpoint(frequencies.back().y());
+        }
+        long long count = 0;
+        for (const EdgeRecord &edge : loop.recentEdges())
+            if (edge.setpoint) {
+                QCOMPARE(edge.high, ++count % 2 == 1);
+                // 1e-9 cycles: rounding is 1e-13; one edge out of place is half a cycle.
+                QVERIFY(near(cyclesRun(frequencies, edge.time), 0.5 * count, 1e-9));
+            }
+        QCOMPARE(count, static_cast<long long>(std::floor(2 * cyclesRun(frequencies, 0.9))));
+    }
+
+    // A lock at 1 kHz, under a load or not, or rest; then a setpoint change at 1 s. Where the
+    // loop locks: no slip over [2.5, 3] s, the exact speed, the (loaded) operating point. Where
+    // it slips on: each slip a setpoint cycle gained or lost. A slipping beat averages 2.5 V at
+    // the comparator, keeping the speed near 10 turns/s: a 200 Hz step is never pulled in (some
+    // 213 slips a second) while the same change as a ramp is tracked throughout.
+    void locksOrSlips_data()
+    {
+        QTest::addColumn<bool>("fromRest");
+        QTest::addColumn<double>("load");  // V, from the start
+        QTest::addColumn<double>("frequency");
+        QTest::addColumn<double>("rate");   // 0: a step
+        QTest::addColumn<bool>("locks");
+        QTest::addRow("from rest at 1 kHz") << true << 0.0 << 1000.0 << 0.0 << true;
+        QTest::addRow("from rest at 2,5 kHz") << true << 0.0 << 2500.0 << 0.0 << false;
+        QTest::addRow("resisting 1 V") << false << 1.0 << 1000.0 << 0.0 << true;
+        QTest::addRow("driving 1 V, 50 Hz step") << false << -1.0 << 1050.0 << 0.0 << true;
+        QTest::addRow("200 Hz step") << false << 0.0 << 1200.0 << 0.0 << false;
+        QTest::addRow("150 Hz step down") << false << 0.0 << 850.0 << 0.0 << false;  // slips backwards
+        QTest::addRow("200 Hz ramp at 157 Hz/s") << false << 0.0 << 1200.0 << 157.0 << true;
+    }
+    void locksOrSlips()
+    {
+        QFETCH(bool, fromRest);
+        QFETCH(double, load);
+        QFETCH(double, frequency);
+        QFETCH(double, rate);
+        QFETCH(bool, locks);
+        LoopParameters p;
+        p.motorLoad = load;
+        QCOMPARE(lockRange(p).lowest == 0, load >= 0);  // driven, the motor turns at 0 V: 398 Hz
+        const SetpointProfile start = SetpointProfile::constant(fromRest ? frequency : 1000);
+        LoopSimulation loop = fromRest ? LoopSimulation(start, p) : LoopSimulation::locked(start, p);
+        loop.advanceTo(1);
+        rate > 0 ? loop.rampSetpoint(frequency, rate) : loop.stepSetpoint(frequency);
+        loop.advanceTo(2.5);
+        const long long slips = loop.cycleSlips();
+        const double phase = loop.phaseError();
+        const Means m = measure(loop, 2.5, 3);
+        const double turns = std::abs(loop.phaseError() - phase) / (2 * pi);
+        if (locks) {
+            const OperatingPoint op = operatingPoint(frequency, p);
+            QVERIFY(loop.lastSlipTime() < 2.5 && (loop.cycleSlips() > 0) == fromRest);
+            QVERIFY(near(m.speed, op.speed, 1e-6));
+            QVERIFY(near(m.comparator, op.comparatorMean, 1e-3) && near(m.lag, op.phaseError, 1e-3));
+        } else {
+            QVERIFY(turns > 50 && loop.lastSlipTime() > 2.99);
+            QVERIFY(near(static_cast<double>(loop.cycleSlips() - slips), turns, 1));
+        }
+    }
+
+    // Over a whole period a locked loop's comparator averages to the operating point exactly (it
+    // repeats itself; 1e-9 V is the integrals' rounding); over any span, to the integral's
+    // difference as a run stopped at the span's start, cut to the kept edges, reads it.
+    void comparatorMeanIsExact()
+    {
+        const SetpointProfile setpoint = SetpointProfile::constant(1000);
+        LoopSimulation loop = LoopSimulation::locked(setpoint);
+        loop.keepEdges(0.01);
+        const double now = 1.00037;
+        loop.advanceTo(now);
+        QVERIFY(near(loop.comparatorMean(1e-3), operatingPoint(1000).comparatorMean, 1e-9));
+        const std::deque<EdgeRecord> &edges = loop.recentEdges();
+        QVERIFY(edges[0].time <= now - 0.01 && edges[1].time > now - 0.01);  // the window's start known
+        for (double span : {1e-5, 3.7e-4, 6.3e-3, 0.5}) {
+            const double from = std::max(now - span, edges[0].time);
+            LoopSimulation stopped = LoopSimulation::locked(setpoint);
+            stopped.advanceTo(from);
+            const double mean = (loop.comparatorIntegral() - stopped.comparatorIntegral()) / (now - from);
+            QVERIFY(near(loop.comparatorMean(span), mean, 1e-9));
+        }
+    }
+
+    // An hour of a live page: still locked on the exact speed, the edges kept few. A motor driven
+    // fast (4000 feedback edges a second) under a slow setpoint fills the store to its cap only.
+    void runsAnHourLive()
+    {
+        LoopSimulation loop = LoopSimulation::locked(SetpointProfile::constant(1000));
+        loop.keepEdges(0.002);
+        for (int tick = 1; tick <= 36000; ++tick)
+            loop.advanceTo(0.1 * tick);
+        const Means m = measure(loop, 3600, 3601);
+        QVERIFY(loop.cycleSlips() == 0 && loop.leadSpread() == 1 && near(m.speed, 10, 1e-6));
+        // Integrals of 9000 V s keep 2e-12 V s, 1e-9 V over 2 ms.
+        QVERIFY(near(loop.comparatorMean(0.002), operatingPoint(1000).comparatorMean, 1e-8));
+        QVERIFY(loop.recentEdges().size() >= 8 && loop.recentEdges().size() <= 10);
+        LoopParameters driven;
+        driven.motorLoad = -5;
+        LoopSimulation fast(SetpointProfile::constant(0.1), driven);
+        fast.keepEdges(10);
+        fast.advanceTo(4.9);  // before the setpoint's first edge
+        QCOMPARE(fast.recentEdges().size(), LoopSimulation::MaxKeptEdges);
+        QVERIFY(fast.recentEdges().front().time > 2.5);  // the oldest went first
+        // A stopped setpoint makes no edge: the feedback's alone tell every backward slip.
+        QVERIFY(near(static_cast<double>(fast.cycleSlips()), -fast.phaseError() / (2 * pi), 1));
+    }
+
     void noSetpointLeavesTheMotorAtRest()
     {
         LoopSimulation loop(SetpointProfile::constant(0));
@@ -298,7 +495,14 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.advanceTo(0.005));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.advanceTo(nan));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.advanceTo(INFINITY));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.stepSetpoint(-1));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.rampSetpoint(1500, 0));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.setLoad(INFINITY));
+        LoopParameters leadOnMotor;  // the motor's lag cancelled: its speed cannot be read back
+        leadOnMotor.regulatorLead = leadOnMotor.motorTimeConstant;
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, LoopDynamics{leadOnMotor});
         QVERIFY(finite(loop));
+        QVERIFY(loop.setpointFrequency() == 1000 && loop.loopParameters().motorLoad == 0);
     }
 };
 
