@@ -393,7 +393,8 @@ private slots:
         QTest::addRow("from rest at 1 kHz") << true << 0.0 << 1000.0 << 0.0 << true;
         QTest::addRow("from rest at 2,5 kHz") << true << 0.0 << 2500.0 << 0.0 << false;
         QTest::addRow("resisting 1 V") << false << 1.0 << 1000.0 << 0.0 << true;
-        QTest::addRow("driving 1 V, 50 Hz step") << false << -1.0 << 1050.0 << 0.0 << true;
+        QTest::addRow("driving 1 V") << false << -1.0 << 1000.0 << 0.0 << true;
+        QTest::addRow("50 Hz step") << false << 0.0 << 1050.0 << 0.0 << true;
         QTest::addRow("200 Hz step") << false << 0.0 << 1200.0 << 0.0 << false;
         QTest::addRow("150 Hz step down") << false << 0.0 << 850.0 << 0.0 << false;  // slips backwards
         QTest::addRow("200 Hz ramp at 157 Hz/s") << false << 0.0 << 1200.0 << 157.0 << true;
