@@ -20,6 +20,8 @@ const char *const TopicSummaries[] = {
     "le modèle de la boucle et l'analyse de sa stabilité, sans puis avec le régulateur, en images.",
     "la boucle verrouillée à 1 kHz : ses signaux, l'antenne qui tourne et les rampes de phase.",
     "la même boucle pendant que la fréquence de consigne passe de 500 Hz à 1,5 kHz.",
+    "la boucle simulée en direct : changer la consigne (en échelon ou en rampe), la charge du "
+    "moteur, le correcteur, le ralenti, et voir la boucle verrouiller ou décrocher.",
 };
 
 const char *const HowTo =

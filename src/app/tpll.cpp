@@ -1,6 +1,7 @@
 #include "app/tpll.h"
 
 #include "app/accessibility.h"
+#include "app/lab_controls.h"
 #include "app/print_job.h"
 #include "app/window_keys.h"
 #include "drawing/fonts.h"
@@ -79,6 +80,7 @@ const char *const Topics[] = {
     "Modélisation de la boucle",
     "Comportement en boucle fermée en un point de fonctionnement",
     "Modification de la vitesse",
+    "Laboratoire : la boucle en direct",
 };
 
 QIcon printerIcon(int factor)
@@ -197,9 +199,15 @@ TPLL::TPLL(QWidget *parent)
     StatusLine = new QLabel(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
 
+    LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); });
+
     setTabOrder(Button1, ScrollBar1);
     setTabOrder(ScrollBar1, ListBox1);
     QWidget *previous = ListBox1;
+    for (QWidget *control : LabPanel->tabOrder()) {
+        setTabOrder(previous, control);
+        previous = control;
+    }
     for (const ButtonRow &row : ButtonRows) {
         if (this->*row.button != Button1) {
             setTabOrder(previous, this->*row.button);
@@ -255,6 +263,7 @@ void TPLL::placeControls()
         label->setGeometry(QRect(place.topLeft(), QSize(std::max(place.width(), label->sizeHint().width()), place.height())));
     }
     StatusLine->setGeometry(m_layout.place(StatusPlace));
+    LabPanel->place(m_layout);
     // An enlargement the screen cannot hold shows part of the layout, in a window no larger.
     setMinimumSize(leastSize().boundedTo(screen()->availableSize()));
     update();
@@ -266,6 +275,8 @@ void TPLL::showStage()
     matchCanvasScale();
     for (const ButtonRow &row : ButtonRows)
         (this->*row.button)->setVisible(m_stage.controls.isShown(row.control));
+    LabPanel->setVisible(m_stage.controls.isShown(Control::LabPanel));
+    LabPanel->show(m_stage.lab.settings());
     FOND->showDrawing();
 
     PauseAction->setChecked(m_playback.isPaused());
@@ -284,7 +295,21 @@ void TPLL::Timer1Timer()
 {
     if (Timer1->interval() != ScrollBar1->value())
         Timer1->setInterval(ScrollBar1->value());
+    if (!m_playback.isPaused())
+        takeLabTickPeriod();
     m_playback.tick();
+    showStage();
+}
+
+void TPLL::takeLabTickPeriod()
+{
+    if (PageStep == LabPageStep && m_stage.lab.settings().tickMs != ScrollBar1->value())
+        m_playback.labSetting({LabCommand::Kind::TickPeriod, ScrollBar1->value()});
+}
+
+void TPLL::labAction(const LabCommand &command)
+{
+    m_playback.labAction(command);
     showStage();
 }
 
@@ -314,6 +339,7 @@ void TPLL::stepForward()
 {
     // A step while running pauses first, as video players do.
     m_playback.setPaused(true);
+    takeLabTickPeriod();
     m_playback.stepForward();
     showStage();
 }

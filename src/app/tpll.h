@@ -13,6 +13,7 @@
 
 #include <QWidget>
 
+class LabControls;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -57,6 +58,8 @@ public:
     void Timer1Timer();
     // Runs a button's command on the stage, then shows what it did.
     void command(Command command);
+    // A student's action on the lab, kept by the playback; shows what it did.
+    void labAction(const LabCommand &command);
 
     void togglePause();
     void stepForward();
@@ -85,6 +88,8 @@ public:
     QListWidget *ListBox1;
     QLabel *Label4, *Label2, *Label3;
     QTimer *Timer1;
+    // The lab's controls, over the drawing area while the lab's page shows.
+    LabControls *LabPanel;
     // "Pause — image 120 / 250" while paused, empty while running.
     QLabel *StatusLine;
     QAction *PauseAction, *StepForwardAction, *StepBackAction;
@@ -98,6 +103,8 @@ protected:
 private:
     // Every control, and the drawing area, where the layout puts them.
     void placeControls();
+    // On the lab, a new scroll-bar position sets the loop time of the ticks from the next on.
+    void takeLabTickPeriod();
     // The canvas drawn at the layout's factor times the screen's pixel ratio.
     void matchCanvasScale();
     // The least size that shows every control when the window is restored.

@@ -62,6 +62,7 @@ public:
     bool setpointHigh() const;
     bool feedbackHigh() const;
     double shaftTurns() const;
+    double radarTurns() const { return shaftTurns() * parameters.reducerRatio; }
     // Setpoint phase less feedback phase, in radians, counted on from time 0 without wrapping:
     // a slipped cycle adds 2 pi.
     double phaseError() const;

@@ -12,7 +12,7 @@ namespace {
 using enum Control;
 
 // The first PageStep of each topic, by list entry.
-constexpr int TopicStart[] = {-1, -2, 1, 251};
+constexpr int TopicStart[] = {-1, -2, 1, 251, LabPageStep};
 constexpr int TopicCount = int(std::size(TopicStart));
 
 struct ControlCommand { Control control; Command command; };
@@ -41,7 +41,7 @@ void Choix(Stage &stage, int entry)
     ChoiceIndex = entry;
     stage.controls.hide(ElementButtons);
     stage.controls.show(Button1);
-    stage.controls.hide({Button2, ButtonBOnc, ButtonBOc, Buttonregul, ButtonPP});
+    stage.controls.hide({Button2, ButtonBOnc, ButtonBOc, Buttonregul, ButtonPP, LabPanel});
     ElementActive = 0;
     ElementStep = 0;
     PageStep = 0;
@@ -58,4 +58,8 @@ void Button1Click(Stage &stage)
     PageStep = TopicStart[ChoiceIndex];
     if (PageStep == -1)
         PresentationWelcome(stage);
+    if (PageStep == LabPageStep) {
+        stage.lab.reset();
+        LabStep = 0;
+    }
 }

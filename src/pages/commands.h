@@ -5,7 +5,7 @@
 class Stage;
 enum class Control;
 
-// A click in the topic list, with `entry` the entry then selected (0 to 3; -1: none).
+// A click in the topic list, with `entry` the entry then selected (0 to 4; -1: none).
 void Choix(Stage &stage, int entry);
 void Button1Click(Stage &stage);
 void ButtonAClick(Stage &stage);

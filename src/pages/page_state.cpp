@@ -8,9 +8,10 @@ std::int32_t LocalStep = 0;
 std::int32_t PhaseSweepStep = 0;
 std::int32_t SensorStep = 0;
 std::int32_t ShowModelButton = 0;
+std::int32_t LabStep = 0;
 
 namespace {
-constexpr PageState AtStart{0, -1, 0, 0, 0, 0, 0, 0};
+constexpr PageState AtStart{0, -1, 0, 0, 0, 0, 0, 0, 0};
 }
 
 void resetPageState()
@@ -20,7 +21,8 @@ void resetPageState()
 
 PageState PageState::current()
 {
-    return {PageStep, ChoiceIndex, ElementActive, ElementStep, LocalStep, PhaseSweepStep, SensorStep, ShowModelButton};
+    return {PageStep, ChoiceIndex, ElementActive, ElementStep, LocalStep, PhaseSweepStep, SensorStep, ShowModelButton,
+            LabStep};
 }
 
 void PageState::restore() const
@@ -33,4 +35,5 @@ void PageState::restore() const
     PhaseSweepStep = phaseSweepStep;
     SensorStep = sensorStep;
     ShowModelButton = showModelButton;
+    LabStep = labStep;
 }

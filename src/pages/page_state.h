@@ -10,15 +10,19 @@ extern std::int32_t LocalStep;       // step within the current element section
 extern std::int32_t PhaseSweepStep;  // the comparator's phase-variation demonstration
 extern std::int32_t SensorStep;      // the sensor rotation observation
 extern std::int32_t ShowModelButton; // 1: the modelling page shows its "Visualiser" button
+extern std::int32_t LabStep;         // the lab's frames since it started
+
+// The lab's page: it runs until another topic is chosen.
+inline constexpr std::int32_t LabPageStep = -4;
 
 // Puts every integer back to its value at start-up.
 void resetPageState();
 
-// The eight integers at one moment, to be put back later (going back a frame).
+// The integers at one moment, to be put back later (going back a frame).
 struct PageState
 {
     std::int32_t pageStep, choiceIndex, elementActive, elementStep, localStep, phaseSweepStep,
-        sensorStep, showModelButton;
+        sensorStep, showModelButton, labStep;
 
     static PageState current();
     void restore() const;

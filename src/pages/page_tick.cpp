@@ -2,6 +2,7 @@
 
 #include "pages/closedloop/operating_point_page.h"
 #include "pages/closedloop/speed_change_page.h"
+#include "pages/lab/lab_page.h"
 #include "pages/menu_page.h"
 #include "pages/modelling/modelling_page.h"
 #include "pages/page_state.h"
@@ -31,6 +32,10 @@ void PageTick(Stage &stage)
         ElementStep = PageStep - OperatingPointEnd;
         SpeedChangePage(stage);
     }
+    if (PageStep == LabPageStep) {
+        ++LabStep;
+        LabPage(stage);
+    }
 }
 
 std::optional<AnimationProgress> animationProgress()
@@ -54,5 +59,7 @@ std::optional<int> topicShown()
         return 2;
     if (PageStep > OperatingPointEnd && PageStep <= SpeedChangeEnd)
         return 3;
+    if (PageStep == LabPageStep)
+        return 4;
     return std::nullopt;
 }

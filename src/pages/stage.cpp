@@ -8,7 +8,7 @@ constexpr int ClearRight = 793, ClearBottom = 473;
 // In the order of the Control enumeration.
 const char *const ControlNames[ControlCount] = {
     "Button1", "ButtonA", "ButtonB", "ButtonC", "Button2", "ButtonPD", "ButtonD", "ButtonE", "ButtonF", "ButtonG",
-    "Button3", "ButtonMod", "ButtonBOnc", "ButtonBOc", "ButtonPP", "Buttonregul",
+    "Button3", "ButtonMod", "ButtonBOnc", "ButtonBOc", "ButtonPP", "Buttonregul", "LabPanel",
 };
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // What the pages draw through: the drawing area's canvas, the set of the window's small buttons
-// to show, and the pictures the program carries. Nothing here is a widget: the window puts the
+// to show, the pictures the program carries, and the lab's running loop. Nothing here is a widget: the window puts the
 // set on its buttons after each command and tick, and the same pages run without any window
 // for the tests, the benchmarks and the replay that steps back a frame.
 #include "drawing/canvas.h"
 #include "drawing/picture.h"
+#include "pages/lab/lab.h"
 
 #include <bitset>
 #include <initializer_list>
@@ -14,8 +15,9 @@
 enum class Control {
     Button1, ButtonA, ButtonB, ButtonC, Button2, ButtonPD, ButtonD, ButtonE, ButtonF, ButtonG,
     Button3, ButtonMod, ButtonBOnc, ButtonBOc, ButtonPP, Buttonregul,
+    LabPanel, // the lab's controls, shown and hidden together
 };
-inline constexpr int ControlCount = int(Control::Buttonregul) + 1;
+inline constexpr int ControlCount = int(Control::LabPanel) + 1;
 
 // The control's name, as the window's button is named: "Button1", "ButtonA", ...
 const char *controlName(Control control);
@@ -51,6 +53,8 @@ class Stage
 public:
     Canvas canvas;
     Controls controls = Controls::atStart();
+    // The lab's loop and settings.
+    Lab lab;
 
     // One object per carried picture, loaded when first shown.
     Picture PdFiltreBitmap, SchemaPdBitmap, PllModelBitmap, PllBoncBitmap, PllBocBitmap, RegulBitmap;

@@ -7,9 +7,32 @@
 void Playback::commandDone()
 {
     m_ticks = 0;
+    m_frameCount = 0;
     m_frames.clear();
     m_kept.clear();
+    m_actions.clear();
+    m_nextAction = 0;
     keep();
+    if (m_paused)
+        runTick();
+}
+
+void Playback::record(const LabCommand &command)
+{
+    m_actions.resize(m_nextAction);
+    m_actions.push_back({m_ticks, command});
+    m_nextAction = m_actions.size();
+    m_stage.lab.apply(command);
+}
+
+void Playback::labSetting(const LabCommand &command)
+{
+    record(command);
+}
+
+void Playback::labAction(const LabCommand &command)
+{
+    record(command);
     if (m_paused)
         runTick();
 }
@@ -22,19 +45,33 @@ void Playback::tick()
 
 void Playback::runTick()
 {
+    // Going forward again over a frame after which the student acted plays the action again.
+    for (; m_nextAction < m_actions.size() && m_actions[m_nextAction].tick == m_ticks; ++m_nextAction)
+        m_stage.lab.apply(m_actions[m_nextAction].command);
     const PageState before = PageState::current();
     PageTick(m_stage);
     ++m_ticks;
     if (m_ticks == 1 || PageState::current() != before) {
         m_frames.push_back(m_ticks);
-        if (m_frames.size() % KeepEvery == 0)
+        if (++m_frameCount % KeepEvery == 0)
             keep();
     }
 }
 
 void Playback::keep()
 {
-    m_kept.push_back({m_ticks, PageState::current(), m_stage.controls, m_stage.canvas.snapshot()});
+    m_kept.push_back({m_ticks, m_frameCount, PageState::current(), m_stage.controls, m_stage.canvas.snapshot(), m_stage.lab});
+    if (m_kept.size() <= MaxKept)
+        return;
+    // The oldest kept frame goes, and the frames only it could bring back.
+    m_kept.pop_front();
+    const std::int64_t first = m_kept.front().tick;
+    while (!m_frames.empty() && m_frames.front() < first)
+        m_frames.pop_front();
+    const auto played = m_actions.begin() + std::ptrdiff_t(m_nextAction);
+    const auto stale = std::find_if(m_actions.begin(), played, [&](const KeptAction &a) { return a.tick >= first; });
+    m_nextAction -= std::size_t(stale - m_actions.begin());
+    m_actions.erase(m_actions.begin(), stale);
 }
 
 bool Playback::stepBack()
@@ -42,15 +79,22 @@ bool Playback::stepBack()
     if (!canStepBack())
         return false;
     const std::int64_t target = m_frames[m_frames.size() - 2];
-    // The last kept frame at or before the target; what the command left is always there.
+    // The last kept frame at or before the target; the oldest reachable frame is always kept.
     auto kept = std::find_if(m_kept.rbegin(), m_kept.rend(), [&](const Kept &k) { return k.tick <= target; });
     m_kept.erase(kept.base(), m_kept.end());
     const Kept &from = m_kept.back();
     from.state.restore();
     m_stage.controls = from.controls;
     m_stage.canvas.restore(from.canvas);
+    m_stage.lab = from.lab;
     m_ticks = from.tick;
-    std::erase_if(m_frames, [&](std::int64_t t) { return t > from.tick; });
+    m_frameCount = from.frames;
+    while (!m_frames.empty() && m_frames.back() > from.tick)
+        m_frames.pop_back();
+    // The actions after that frame are played again on the way forward.
+    m_nextAction = std::size_t(std::find_if(m_actions.begin(), m_actions.end(),
+                                            [&](const KeptAction &a) { return a.tick >= from.tick; })
+                               - m_actions.begin());
     while (m_ticks < target)
         runTick();
     return true;

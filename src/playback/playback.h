@@ -4,10 +4,16 @@
 // first tick after a command); the ticks of a page held still add none. Going back puts the
 // stage and the page state back as a kept frame left them and replays the ticks from there with
 // the pages' own tick, so the picture is exactly the one drawn then.
+//
+// The lab never ends: only its last frames are kept, enough to go back at least MinFramesBack.
+// A student's action on the lab does not start a new history: it is kept with the frame it came
+// after, and going forward over that frame again plays it again.
+#include "pages/lab/lab_command.h"
 #include "pages/page_state.h"
 #include "pages/stage.h"
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class Playback
@@ -18,6 +24,11 @@ public:
     // A command has just run: what it left is where going back stops. While paused, its page's
     // first frame is drawn at once, so the picture shows what the command chose.
     void commandDone();
+    // A student's action on the lab: applied now and kept with the current frame; while paused,
+    // the frame it leads to is drawn at once, as after a command.
+    void labAction(const LabCommand &command);
+    // The same, without drawing a frame: a setting that only matters from the next tick on.
+    void labSetting(const LabCommand &command);
     // The timer's tick: the next frame, unless paused.
     void tick();
 
@@ -25,28 +36,42 @@ public:
     void setPaused(bool paused) { m_paused = paused; }
     // Draws the frame the timer would have drawn next.
     void stepForward() { runTick(); }
-    // Back to the frame before this one; false, changing nothing, at the first frame after the
-    // command.
+    // Back to the frame before this one; false, changing nothing, at the first frame kept.
     bool stepBack();
     bool canStepBack() const { return m_frames.size() > 1; }
+
+    // One kept frame in so many bounds the replay of a step back; a frame at 1x is 1.4 MB.
+    static constexpr std::size_t KeepEvery = 16;
+    // The frames kept at most: every classic animation whole, the lab's latest.
+    static constexpr std::size_t MaxKept = 24;
+    static constexpr std::size_t MinFramesBack = (MaxKept - 1) * KeepEvery;
 
 private:
     struct Kept
     {
         std::int64_t tick;
+        std::int64_t frames;  // drawn since the command
         PageState state;
         Controls controls;
         Canvas::Snapshot canvas;
+        Lab lab;
+    };
+    struct KeptAction
+    {
+        std::int64_t tick;  // applied after the tick that drew this frame
+        LabCommand command;
     };
     void runTick();
     void keep();
-
-    // One kept frame in so many bounds the replay of a step back; a frame at 1x is 1.4 MB.
-    static constexpr std::size_t KeepEvery = 16;
+    // The actions kept after the current frame belong to a history the new one replaces.
+    void record(const LabCommand &command);
 
     Stage &m_stage;
     bool m_paused = false;
     std::int64_t m_ticks = 0;          // ticks since the command
-    std::vector<std::int64_t> m_frames; // the tick that drew each frame since the command
-    std::vector<Kept> m_kept;          // what the command left, then every KeepEvery-th frame
+    std::int64_t m_frameCount = 0;     // frames since the command
+    std::deque<std::int64_t> m_frames; // the tick that drew each frame still reachable
+    std::deque<Kept> m_kept;           // what the command left, then every KeepEvery-th frame
+    std::vector<KeptAction> m_actions; // the lab's actions since the command, in order
+    std::size_t m_nextAction = 0;      // the first not yet played in this history
 };
