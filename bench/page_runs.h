@@ -52,6 +52,8 @@ inline const std::vector<PageRun> &pageRuns()
         {"sensor rotation", 0, {{{}, 1, false}, {ButtonG, 60, false}, {Button3, 75}}},
         {"operating point restarted", 2, {{{}, 120}, {Button1, 260}}},
         {"speed change restarted", 3, {{{}, 160}, {Button1, 330}}},
+        // From rest at 1 kHz to the lock, 20 ms of loop time a tick.
+        {"lab", 4, {{{}, 300}}},
     };
     return runs;
 }

@@ -95,7 +95,8 @@ private slots:
         QCOMPARE(w->ScrollBar1->geometry(), QRect(664, 504, 121, 16));
         QCOMPARE(w->ScrollBar1->value(), 20);
         QCOMPARE(w->Timer1->interval(), 20);
-        QCOMPARE(w->ListBox1->count(), 4);
+        QCOMPARE(w->ListBox1->count(), 5);
+        QCOMPARE(w->ListBox1->item(4)->text(), QStringLiteral("Laboratoire : la boucle en direct"));
         QCOMPARE(w->ListBox1->item(2)->text(), QStringLiteral("Comportement en boucle fermée en un point de fonctionnement"));
         // The labels write in maroon as painted, not only in their palette.
         for (QLabel *label : {w->Label4, w->Label2, w->Label3}) {

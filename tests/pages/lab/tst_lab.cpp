@@ -1,0 +1,211 @@
+// The lab on a bare stage, no window: what its readouts say after the student's actions, that
+// they are the model's own numbers, that going back a frame gives back exactly what was drawn
+// and replays the actions, and that hours of loop time lose nothing and keep memory flat.
+#include <QtTest>
+// moc cannot read the standard library's <numbers>, which the model's headers use, and needs none
+// of it.
+#ifndef Q_MOC_RUN
+#include "pages/commands.h"
+#include "pages/lab/lab.h"
+#include "pages/page_state.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
+#include "playback/playback.h"
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#endif
+
+namespace {
+using Kind = LabCommand::Kind;
+
+// The lab's page opened as the user opens it: the list entry, then the start button.
+std::unique_ptr<Stage> openLab()
+{
+    resetPageState();
+    auto stage = std::make_unique<Stage>();
+    Choix(*stage, 4);
+    Button1Click(*stage);
+    return stage;
+}
+
+// Ticks until the loop has run `seconds` since it started.
+void runFor(Stage &stage, double seconds)
+{
+    while (stage.lab.loop().time() < seconds - 1e-9)
+        PageTick(stage);
+}
+
+QStringList readoutLines(const LabReadouts &r)
+{
+    return {r.lock, r.slips, r.setpoint, r.speed, r.phase, r.comparator, r.command, r.time};
+}
+
+struct Frame
+{
+    QImage picture;
+    QStringList readouts;
+    bool operator==(const Frame &) const = default;
+};
+Frame frameOf(Stage &stage)
+{
+    return {stage.canvas.image().copy(), readoutLines(stage.lab.readouts())};
+}
+}
+
+class TestLab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsAtRestAndLocksAsTheModelAloneDoes()
+    {
+        auto stage = openLab();
+        QCOMPARE(PageStep, LabPageStep);
+        PageTick(*stage);
+        QVERIFY(stage->controls.isShown(Control::LabPanel));
+        QCOMPARE(stage->lab.readouts().lock, QStringLiteral("Boucle décrochée"));
+        runFor(*stage, 3);
+        const LabReadouts r = stage->lab.readouts();
+        QCOMPARE(r.lock, QStringLiteral("Boucle verrouillée"));
+        QCOMPARE(r.speed, QStringLiteral("Vitesse moteur : 10,00 tr/s"));
+        QCOMPARE(r.setpoint, QStringLiteral("Consigne : 1000 Hz"));
+        QCOMPARE(r.time, QStringLiteral("Temps : 3,000 s"));
+
+        // The same scenario, the model alone: the lab shows its numbers, nothing of its own.
+        pllmodel::LoopSimulation alone(pllmodel::SetpointProfile::constant(1000));
+        alone.keepEdges(Lab::LongestScope);
+        alone.advanceTo(stage->lab.loop().time());
+        const pllmodel::LoopSimulation &lab = stage->lab.loop();
+        QCOMPARE(lab.cycleSlips(), alone.cycleSlips());
+        QVERIFY(std::abs(lab.speed() - alone.speed()) < 1e-9);
+        QVERIFY(std::abs(lab.phaseError() - alone.phaseError()) < 1e-9);
+        QCOMPARE(r.slips, QStringLiteral("Glissements de cycle : %1").arg(alone.cycleSlips()));
+        QCOMPARE(r.phase, QStringLiteral("Erreur de phase : %1 rad")
+                              .arg(frenchDecimal(std::fmod(alone.phaseError(), 2 * std::numbers::pi), 2)));
+        QCOMPARE(r.comparator,
+                 QStringLiteral("Sortie comparateur (moyenne) : %1 V").arg(frenchDecimal(alone.comparatorMean(1e-3), 2)));
+
+        // Choosing another topic puts the lab's controls away.
+        Choix(*stage, 2);
+        QVERIFY(!stage->controls.isShown(Control::LabPanel));
+    }
+
+    void answersTheStudentsActions_data()
+    {
+        QTest::addColumn<QList<LabCommand>>("commands");
+        QTest::addColumn<QString>("lock");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<bool>("slipped");
+        QTest::addColumn<bool>("refused");
+        const LabCommand locked{Kind::StartLocked};
+        QTest::addRow("a 50 Hz step is caught") << QList<LabCommand>{locked, {Kind::Setpoint, 1050}}
+            << "Boucle verrouillée" << "Vitesse moteur : 10,50 tr/s" << false << false;
+        // The motor stays near 10 tr/s: a slipping comparator averages half its swing.
+        QTest::addRow("a 200 Hz step makes it slip") << QList<LabCommand>{locked, {Kind::Setpoint, 1200}}
+            << "Boucle décrochée" << "Vitesse moteur : 9,8" << true << false;
+        QTest::addRow("the same change as a ramp keeps the lock")
+            << QList<LabCommand>{locked, {Kind::Ramp, 1}, {Kind::Setpoint, 1200}}
+            << "Boucle verrouillée" << "Vitesse moteur : 12,00 tr/s" << false << false;
+        QTest::addRow("2500 Hz cannot be held") << QList<LabCommand>{{Kind::Setpoint, 2500}, locked}
+            << "Boucle décrochée" << "Vitesse moteur : 8,3" << true << true;
+        QTest::addRow("a load is taken up") << QList<LabCommand>{locked, {Kind::Load, 10}}
+            << "Boucle verrouillée" << "Vitesse moteur : 10,00 tr/s" << false << false;
+        // Its phase then rings for seconds: the margin is a degree or so.
+        QTest::addRow("without the corrector it locks too") << QList<LabCommand>{{Kind::Corrector, 0}}
+            << "Boucle verrouillée" << "Vitesse moteur : " << true << false;
+    }
+    // Each scenario's actions at loop time 0, then 3 s of loop time.
+    void answersTheStudentsActions()
+    {
+        QFETCH(QList<LabCommand>, commands);
+        QFETCH(QString, lock);
+        QFETCH(QString, speed);
+        QFETCH(bool, slipped);
+        QFETCH(bool, refused);
+        auto stage = openLab();
+        for (const LabCommand &c : commands)
+            stage->lab.apply(c);
+        QCOMPARE(!stage->lab.message().isEmpty(), refused);
+        runFor(*stage, 3);
+        const LabReadouts r = stage->lab.readouts();
+        QCOMPARE(r.lock, lock);
+        QVERIFY2(r.speed.startsWith(speed), qPrintable(r.speed));
+        QCOMPARE(stage->lab.loop().cycleSlips() > 0, slipped);
+        for (const QString &line : readoutLines(r))
+            QVERIFY2(!line.contains(QLatin1String("nan"), Qt::CaseInsensitive)
+                         && !line.contains(QLatin1String("inf"), Qt::CaseInsensitive), qPrintable(line));
+    }
+
+    void outOfRangeSettingsStayInTheControlsRanges()
+    {
+        Lab lab;
+        for (const LabCommand &c : {LabCommand{Kind::Setpoint, 99999}, {Kind::Load, -4}, {Kind::SlowMotion, 9},
+                                    {Kind::Slope, 0}, {Kind::TickPeriod, 500}})
+            lab.apply(c);
+        const LabSettings &s = lab.settings();
+        QCOMPARE(s.setpoint, Lab::MaxSetpoint);
+        QCOMPARE(s.loadTenths, 0);
+        QCOMPARE(s.slowMotion, 3);
+        QCOMPARE(s.slope, Lab::MinSlope);
+        QCOMPARE(s.tickMs, Lab::MaxTickMs);
+        lab.apply({Kind::Setpoint, 1004});
+        QCOMPARE(lab.settings().setpoint, 1000);
+    }
+
+    // Going back gives each frame and its readouts exactly as first drawn, as far back as the
+    // playback keeps and no further; going forward again plays the student's action again.
+    void backAndForwardOverAnAction()
+    {
+        auto stage = openLab();
+        Playback playback(*stage);
+        QList<Frame> frames;
+        constexpr int Ticks = 450, ActionAt = 300;
+        for (int i = 1; i <= Ticks; ++i) {
+            playback.tick();
+            frames.append(frameOf(*stage));
+            if (i == ActionAt)
+                playback.labAction({Kind::Setpoint, 1100});
+        }
+        playback.setPaused(true);
+        qsizetype at = frames.size() - 1;
+        while (playback.stepBack()) {
+            --at;
+            QVERIFY2(frameOf(*stage) == frames[at], qPrintable(QStringLiteral("back at frame %1").arg(at + 1)));
+        }
+        const qsizetype back = frames.size() - 1 - at;
+        QVERIFY2(back >= qsizetype(Playback::MinFramesBack) && back < Ticks - 1, qPrintable(QString::number(back)));
+        QVERIFY(at < ActionAt - 1);
+        for (++at; at < frames.size(); ++at) {
+            playback.stepForward();
+            QVERIFY2(frameOf(*stage) == frames[at], qPrintable(QStringLiteral("forward to frame %1").arg(at + 1)));
+        }
+        QCOMPARE(stage->lab.settings().setpoint, 1100);
+    }
+
+    // An hour of loop time (PLL_LAB_HOURS sets another length) at the longest tick: still locked
+    // and exact, and what the lab keeps has not grown.
+    void hoursOfLoopTimeLoseNothing()
+    {
+        const double hours = qEnvironmentVariableIsSet("PLL_LAB_HOURS") ? qEnvironmentVariable("PLL_LAB_HOURS").toDouble() : 1;
+        Lab lab;
+        lab.apply({Kind::TickPeriod, Lab::MaxTickMs});
+        const double end = hours * 3600;
+        while (lab.loop().time() < end - 1e-6) {
+            lab.advance();
+            QVERIFY(lab.loop().recentEdges().size() <= pllmodel::LoopSimulation::MaxKeptEdges);
+        }
+        const LabReadouts r = lab.readouts();
+        QCOMPARE(r.lock, QStringLiteral("Boucle verrouillée"));
+        QCOMPARE(r.speed, QStringLiteral("Vitesse moteur : 10,00 tr/s"));
+        QCOMPARE(r.setpoint, QStringLiteral("Consigne : 1000 Hz"));
+        QCOMPARE(r.comparator, QStringLiteral("Sortie comparateur (moyenne) : 2,51 V"));
+        QCOMPARE(lab.recorder().size(), Recorder::Columns);
+        // The last slip is from the pull-in: not one in all the hours since.
+        QVERIFY(lab.loop().lastSlipTime() < 3);
+    }
+};
+
+QTEST_MAIN(TestLab)
+#include "tst_lab.moc"
