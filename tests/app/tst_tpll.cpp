@@ -2,12 +2,18 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/key_table.h"
+#include "app/lab_controls.h"
 #include "pages/page_state.h"
 #include "app/tpll.h"
 #include "pixel_probe.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSlider>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -380,6 +386,55 @@ private slots:
             QCOMPARE(lines.first().chopped(meaning.size()).trimmed(), keys.join(QStringLiteral(", ")));
         }
         QCoreApplication::removeTranslator(&french);
+    }
+
+    // The lab's controls: shown on its page only, named for the screen reader, in the tab chain
+    // after the list; a value applies at once, also paused, and going back shows the settings of
+    // the frame gone back to; a typed value applies on Enter, and a decimal comma is typed, not
+    // taken for the key that goes back a frame.
+    void labControlsActOnTheLab()
+    {
+        LabControls &lab = *w->LabPanel;
+        QVERIFY(!lab.Setpoint->isVisible());
+        choose(4);
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        tick(3);
+        QVERIFY(lab.Setpoint->isVisible() && lab.SlowMotion->isVisible());
+        QCOMPARE(lab.Setpoint->accessibleName(), QStringLiteral("Consigne (Hz)"));
+        QCOMPARE(lab.Load->accessibleName(), QStringLiteral("Couple résistant (V)"));
+        QApplication::setActiveWindow(w.get());
+        w->ListBox1->setFocus();
+        for (QWidget *next : lab.tabOrder()) {
+            // Of the two radio buttons, Tab takes the one checked; the arrows move between them.
+            if (next == lab.Ramp)
+                continue;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
+        }
+        for (qsizetype i = 1; i < lab.tabOrder().size(); ++i)
+            QVERIFY(lab.tabOrder()[i - 1]->y() <= lab.tabOrder()[i]->y());
+
+        QTest::keyClick(w.get(), Qt::Key_P);
+        const int frame = LabStep;
+        lab.Setpoint->setValue(1100);
+        QCOMPARE(w->stage().lab.settings().setpoint, 1100);
+        QCOMPARE(LabStep, frame + 1);
+        QCOMPARE(lab.SetpointSlider->value(), 110);
+        QTest::keyClick(w.get(), Qt::Key_Comma);
+        QCOMPARE(w->stage().lab.settings().setpoint, 1000);
+        QCOMPARE(lab.Setpoint->value(), 1000);
+
+        lab.Load->setFocus();
+        lab.Load->selectAll();
+        QTest::keyClicks(lab.Load, QStringLiteral("1,5"));
+        QCOMPARE(w->stage().lab.settings().loadTenths, 0);
+        QCOMPARE(LabStep, frame);
+        QTest::keyClick(lab.Load, Qt::Key_Return);
+        QCOMPARE(w->stage().lab.settings().loadTenths, 15);
+
+        choose(1);
+        tick();
+        QVERIFY(!lab.Setpoint->isVisible());
     }
 
     void printingWithoutAPrinterSaysSo()

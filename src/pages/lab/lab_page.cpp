@@ -61,7 +61,7 @@ void trace(Canvas &canvas, const std::vector<TracePoint> &points)
 struct LinkValue { int x, y; TColor colour; };
 constexpr LinkValue SetpointValue{20, 101, Green};
 constexpr LinkValue SensorValue{290, 15, Black};
-constexpr LinkValue ComparatorValue{212, 38, Blue};
+constexpr LinkValue ComparatorValue{216, 32, Blue};
 constexpr LinkValue CommandValue{423, 42, Black};
 constexpr LinkValue MotorSpeedValue{562, 102, Navy};
 constexpr LinkValue RadarSpeedValue{664, 102, Navy};
@@ -244,7 +244,8 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
         lowest = std::min({i ? lowest : s.speed, s.speed, s.setpointSpeed});
         highest = std::max({i ? highest : s.speed, s.speed, s.setpointSpeed});
     }
-    lowest = std::floor(lowest - SpeedMargin);
+    // A motor that never turned backwards is drawn from 0 up.
+    lowest = lowest >= 0 ? std::max(0.0, std::floor(lowest - SpeedMargin)) : std::floor(lowest - SpeedMargin);
     highest = std::max(std::ceil(highest + SpeedMargin), lowest + LeastSpeedRange);
     const auto speedY = [&](double v) { return SpeedTop + SpeedHeight - int((v - lowest) / (highest - lowest) * SpeedHeight); };
     const auto phaseY = [](double phase) { return PhaseTop + PhaseHeight - int(phase / Turn * PhaseHeight); };
