@@ -6,7 +6,8 @@
 #   make test-package  as root: lintian, install that package, check it and the installed program
 #                      (on Xvfb and on a headless Wayland compositor), remove it
 #   make test-print    as root: print for real on a PDF printer, through a print service of its own
-#   make test-long      100000 random user actions on the window (make test runs 10000)
+#   make test-long      100000 random user actions on the window (make test runs 10000), and a day
+#                       of the lab's loop time (make test runs an hour)
 #   make test-sanitize  every test again, built with AddressSanitizer and UBSan, in build-sanitize/
 #   make test-memcheck  a short tour of every page under valgrind's memcheck
 #   make clean  remove build/
@@ -95,6 +96,7 @@ test-print: build
 # Qt Test stops a test function after 5 minutes unless told otherwise; this one takes longer.
 test-long: test-deps build
 	QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=3600000 PLL_RANDOM_EVENTS=100000 $(BUILD)/tests/tst_random_use
+	QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=3600000 PLL_LAB_HOURS=24 $(BUILD)/tests/tst_lab hoursOfLoopTimeLoseNothing
 
 # Any sanitizer report ends the test that made it, leaks included.
 SANITIZE_BUILD ?= build-sanitize

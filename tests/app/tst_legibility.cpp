@@ -76,8 +76,10 @@ QList<DrawnText> shownTexts(const QList<DrawnText> &drawn, const QImage &image)
     QList<DrawnText> shown;
     QSet<QString> seen;
     for (auto it = drawn.rbegin(); it != drawn.rend(); ++it) {
-        const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6").arg(it->fontName).arg(it->points).arg(it->cell.x())
-                                .arg(it->cell.y()).arg(it->colour).arg(it->text);
+        // A text written where the same face and colour wrote before is what shows there now:
+        // a live value's earlier readings are gone.
+        const QString key = QStringLiteral("%1|%2|%3|%4|%5").arg(it->fontName).arg(it->points).arg(it->cell.x())
+                                .arg(it->cell.y()).arg(it->colour);
         if (!seen.contains(key) && stillShown(*it, image))
             shown.prepend(*it);
         seen.insert(key);
