@@ -8,6 +8,8 @@
 #include "pages/page_state.h"
 #include "pages/presentation/presentation_page.h"
 
+#include <limits>
+
 namespace {
 // The operating-point animation runs PageStep up to its last frame; the speed-change one follows
 // it, its own step being PageStep less the operating point's.
@@ -33,7 +35,8 @@ void PageTick(Stage &stage)
         SpeedChangePage(stage);
     }
     if (PageStep == LabPageStep) {
-        ++LabStep;
+        // The lab never ends: after weeks at a millisecond a tick the count starts again.
+        LabStep = LabStep % std::numeric_limits<std::int32_t>::max() + 1;
         LabPage(stage);
     }
 }
