@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QAbstractItemView>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
@@ -102,6 +103,8 @@ LabControls::LabControls(QWidget &window, Act act)
     for (const char *choice : SlowMotionChoices)
         SlowMotion->addItem(QString::fromUtf8(choice));
     label("Ralenti", SlowMotionLabelPlace, SlowMotion);
+    // Its drop-down list, which a screen reader meets on its own.
+    SlowMotion->view()->setAccessibleName(SlowMotion->accessibleName());
     add(SlowMotion, SlowMotionPlace, "LabSlowMotion");
 
     connect(Setpoint, &QSpinBox::valueChanged, this, [act](int hz) { act({Kind::Setpoint, hz}); });
