@@ -41,6 +41,12 @@ constexpr int LoadDecimals = 1;
 LabControls::LabControls(QWidget &window, Act act)
     : QObject(&window)
 {
+    // A value the lab brings into its steps (999 Hz to 1000) may leave its settings as they were:
+    // the control acted on must still be set back to them.
+    act = [this, acted = std::move(act)](const LabCommand &c) {
+        m_shown.reset();
+        acted(c);
+    };
     const auto add = [&](QWidget *widget, const QRect &place, const char *name) {
         widget->setObjectName(QLatin1String(name));
         widget->setVisible(false);
