@@ -5,20 +5,36 @@
 // uninterrupted run must look exactly as it does when reached from a fresh start, drawn at the
 // window's enlargement, and a frame back must give the state and picture of the frame before.
 // After a zoom key the layout and the picture are those of the new factor, and a copy holds the
-// picture shown.
+// picture shown. On the lab its controls get random values, set, slid, clicked and typed (text
+// the spin boxes refuse included): they must show the lab's settings, be shown on its page alone,
+// its readouts and the drawing area's text must never hold "nan" or "inf", and a frame back must
+// give the lab's settings and loop time of that frame besides its state and picture.
 //
 //   PLL_RANDOM_SEED=n    replays a run (the seed is printed at the start of every run)
 //   PLL_RANDOM_EVENTS=n  number of actions (10000 unless given)
 #include "window_fixture.h"
 
+#include "app/lab_controls.h"
+
+#include <QAccessible>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
 #include <QScreen>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <deque>
 #include <map>
 #include <optional>
@@ -28,14 +44,15 @@ struct Range { const char *name; const std::int32_t *value; int low, high; };
 
 // Every value the commands and the pages can leave in the state.
 const Range Ranges[] = {
-    {"PageStep", &PageStep, -3, 570},
-    {"ChoiceIndex", &ChoiceIndex, -1, 3},
+    {"PageStep", &PageStep, LabPageStep, 570},
+    {"ChoiceIndex", &ChoiceIndex, -1, 4},
     {"ElementActive", &ElementActive, 0, 1},
     {"ElementStep", &ElementStep, -1, 380},
     {"LocalStep", &LocalStep, 0, 60},
     {"PhaseSweepStep", &PhaseSweepStep, 0, 60},
     {"SensorStep", &SensorStep, 0, 68},
     {"ShowModelButton", &ShowModelButton, 0, 1},
+    {"LabStep", &LabStep, 0, std::numeric_limits<int>::max()},
 };
 
 // The buttons a user can click, by name; the element buttons start the presentation's sections.
@@ -74,6 +91,28 @@ QString nameOf(TPLL &w, const QPushButton *button)
     return QStringLiteral("?");
 }
 
+// The lab's controls and their labels, every one shown with its page and hidden with it.
+QList<QWidget *> labWidgets(TPLL &w)
+{
+    const LabControls &c = *w.LabPanel;
+    QList<QWidget *> all = {c.Setpoint, c.SetpointSlider, c.Step, c.Ramp, c.Slope,
+                            c.Corrector, c.Load, c.StartAtRest, c.StartLocked, c.SlowMotion};
+    for (QLabel *label : w.findChildren<QLabel *>(QStringLiteral("LabLabel"), Qt::FindDirectChildrenOnly))
+        all << label;
+    return all;
+}
+
+// A number printed from NaN or infinity, as a word of its own ("maintenant" holds "nan").
+bool holdsNotANumber(const QString &text)
+{
+    static const QRegularExpression word(QStringLiteral("\\b(nan|inf)\\b"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return text.contains(word);
+}
+
+// What a user may type in a spin box: numbers in and out of its range, and text it refuses.
+const char *const TypedJunk[] = {"abc", "-5", "99999", "1,2,3", "", " ", "1.5", "0,05", "2,5", "+7", "e3", "1e3"};
+
 std::int32_t envNumber(const char *name, std::int32_t fallback)
 {
     bool ok = false;
@@ -99,6 +138,10 @@ private:
     QString checkPicture();
     QString changeDisplay(int kind);
     QString checkLayout() const;
+    QString actOnLab();
+    QString typeInto(QAbstractSpinBox *box, const QString &text, int low, int high, double unit);
+    QString checkLab() const;
+    QString checkLabText(bool justDrawn);
     // The frames since the last command, as the playback counts them.
     void commandDone();
     void frameDrawn(const PageState &before, bool keepPicture);
@@ -115,9 +158,23 @@ private:
     QString lastCompared;                   // the landmark compared since the last action but ticks
     QString run;                            // the run in progress, empty once interrupted
     bool recording = false;
-    struct Frame { PageState state; std::optional<size_t> picture; int scale = 1; };
+    struct Frame
+    {
+        PageState state;
+        std::optional<size_t> picture;
+        int scale = 1;
+        std::optional<LabSettings> lab;
+        double labTime = 0;
+    };
     std::vector<Frame> frames;
+    // A frame as now drawn, with the lab's settings and loop time on its page.
+    Frame frameNow(bool keepPicture) const;
+    // The lab keeps its latest frames only: the first ones noted may be out of reach.
+    bool framesDropped = false;
     int picturesBack = 0;                   // frames back whose picture was compared
+    int labFramesBack = 0;                  // frames back compared on the lab
+    std::map<QString, int> labActions;      // by control
+    int labTextsRead = 0;
 };
 
 namespace {
@@ -132,12 +189,25 @@ size_t pictureHash(TPLL &w)
 }
 }
 
+RandomUse::Frame RandomUse::frameNow(bool keepPicture) const
+{
+    Frame frame{PageState::current(), {}, w->canvas().scale()};
+    if (keepPicture)
+        frame.picture = pictureHash(*w);
+    if (PageStep == LabPageStep) {
+        frame.lab = w->stage().lab.settings();
+        frame.labTime = w->stage().lab.loop().time();
+    }
+    return frame;
+}
+
 void RandomUse::commandDone()
 {
     frames.clear();
+    framesDropped = false;
     // Paused, a command's page shows its first frame at once.
     if (w->playback().isPaused())
-        frames.push_back({PageState::current(), pictureHash(*w), w->canvas().scale()});
+        frames.push_back(frameNow(true));
 }
 
 // After a tick or a step forward: a frame when the state moved on, or the first one.
@@ -145,22 +215,39 @@ void RandomUse::frameDrawn(const PageState &before, bool keepPicture)
 {
     if (!frames.empty() && PageState::current() == before)
         return;
-    frames.push_back({PageState::current(), {}, w->canvas().scale()});
-    if (keepPicture)
-        frames.back().picture = pictureHash(*w);
+    frames.push_back(frameNow(keepPicture));
+    if (PageStep == LabPageStep && frames.size() > Playback::MinFramesBack + 1) {
+        frames.erase(frames.begin());
+        framesDropped = true;
+    }
 }
 
 QString RandomUse::stepBack()
 {
     const PageState before = PageState::current();
     QTest::keyClick(w.get(), Qt::Key_Comma);
-    if (frames.size() < 2)
+    if (frames.size() < 2) {
+        if (framesDropped) {
+            // Back among frames the lab may still keep: from here on, this is the first one noted.
+            frames.assign(1, frameNow(true));
+            return {};
+        }
         return PageState::current() == before ? QString() : QStringLiteral("went back past the first frame");
+    }
     frames.pop_back();
     const Frame &earlier = frames.back();
     if (!(PageState::current() == earlier.state))
-        return QStringLiteral("back to PageStep %1 ElementStep %2, not %3 %4")
-            .arg(PageStep).arg(ElementStep).arg(earlier.state.pageStep).arg(earlier.state.elementStep);
+        return QStringLiteral("back to PageStep %1 ElementStep %2 LabStep %3, not %4 %5 %6")
+            .arg(PageStep).arg(ElementStep).arg(LabStep)
+            .arg(earlier.state.pageStep).arg(earlier.state.elementStep).arg(earlier.state.labStep);
+    if (earlier.lab) {
+        const Lab &lab = w->stage().lab;
+        ++labFramesBack;
+        if (!(lab.settings() == *earlier.lab) || lab.loop().time() != earlier.labTime)
+            return QStringLiteral("back at LabStep %1: loop time %2 s, setpoint %3 Hz; %4 s, %5 Hz then")
+                .arg(LabStep).arg(lab.loop().time(), 0, 'g', 17).arg(lab.settings().setpoint)
+                .arg(earlier.labTime, 0, 'g', 17).arg(earlier.lab->setpoint);
+    }
     if (!earlier.picture)
         return {};
     ++picturesBack;
@@ -274,12 +361,17 @@ QString RandomUse::act()
                 fault = checkControlsAfterTick(pageBefore);
             if (fault.isEmpty() && drawn)
                 fault = checkPicture();
+            if (fault.isEmpty() && drawn && i == n - 1)
+                fault = checkLabText(true);
             if (!fault.isEmpty())
                 return QStringLiteral("tick %1 of %2 from PageStep %3: FAULT %4").arg(i + 1).arg(n).arg(before).arg(fault);
         }
         return QStringLiteral("%1 ticks").arg(n);
     }
     if (kind < 70) {
+        // On the lab, its controls take four clicks in five; the restart button the others.
+        if (PageStep == LabPageStep && w->LabPanel->Setpoint->isVisible() && random.bounded(5) != 0)
+            return actOnLab();
         QList<const NamedButton *> shown;
         for (const NamedButton &b : Buttons)
             if ((w.get()->*b.button)->isVisible())
@@ -296,7 +388,7 @@ QString RandomUse::act()
         return QStringLiteral("click %1").arg(b.name);
     }
     if (kind < 80) {
-        const int entry = random.bounded(4);
+        const int entry = random.bounded(5);
         chooseTopic(entry);
         commandDone();
         run.clear();
@@ -315,6 +407,202 @@ QString RandomUse::act()
     return QStringLiteral("scroll bar to %1").arg(w->ScrollBar1->value());
 }
 
+// One action on the lab's controls: a value set (out of range too), slid, clicked, chosen or
+// typed; a typed value applies on Enter.
+QString RandomUse::actOnLab()
+{
+    LabControls &c = *w->LabPanel;
+    const PageState before = PageState::current();
+    const auto typed = [&](int low, int high, bool tenths) {
+        if (random.bounded(3) == 0)
+            return QString::fromLatin1(TypedJunk[random.bounded(int(std::size(TypedJunk)))]);
+        const int n = low + random.bounded(high - low + 1);
+        return tenths ? QString::number(n / 10) + u',' + QString::number(n % 10) : QString::number(n);
+    };
+    QString done;
+    const char *control = nullptr;
+    switch (random.bounded(11)) {
+    case 0:
+    case 1:
+        control = "setpoint";
+        if (random.bounded(2)) {
+            c.Setpoint->setValue(-300 + random.bounded(3700));
+            done = QStringLiteral("setpoint set to %1").arg(c.Setpoint->value());
+        } else {
+            done = typeInto(c.Setpoint, typed(0, 3100, false), 0, Lab::MaxSetpoint, Lab::SetpointStep);
+        }
+        break;
+    case 2: {
+        control = "slider";
+        const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+        if (const int k = random.bounded(8); k < 6)
+            QTest::keyClick(c.SetpointSlider, keys[k]);
+        else
+            c.SetpointSlider->setValue(-5 + random.bounded(Lab::MaxSetpoint / Lab::SetpointStep + 10));
+        done = QStringLiteral("slider to %1").arg(c.SetpointSlider->value());
+        break;
+    }
+    case 3: {
+        control = "step or ramp";
+        QRadioButton *button = random.bounded(2) ? c.Ramp : c.Step;
+        QTest::mouseClick(button, Qt::LeftButton);
+        done = QStringLiteral("click %1").arg(button->text());
+        break;
+    }
+    case 4:
+        control = "slope";
+        if (random.bounded(2)) {
+            c.Slope->setValue(-50 + random.bounded(12000));
+            done = QStringLiteral("slope set to %1").arg(c.Slope->value());
+        } else {
+            done = typeInto(c.Slope, typed(0, 11000, false), Lab::MinSlope, Lab::MaxSlope, 1);
+        }
+        break;
+    case 5:
+        control = "corrector";
+        QTest::mouseClick(c.Corrector, Qt::LeftButton);
+        done = QStringLiteral("corrector %1").arg(c.Corrector->isChecked() ? "on" : "off");
+        break;
+    case 6:
+        control = "load";
+        if (random.bounded(2)) {
+            c.Load->setValue((-30 + random.bounded(280)) / 100.0);
+            done = QStringLiteral("load set to %1").arg(c.Load->value());
+        } else {
+            done = typeInto(c.Load, typed(0, 25, true), 0, Lab::MaxLoadTenths, 0.1);
+        }
+        break;
+    case 7:
+        control = "start at rest";
+        QTest::mouseClick(c.StartAtRest, Qt::LeftButton);
+        done = QStringLiteral("click Départ arrêté");
+        break;
+    case 8:
+        control = "start locked";
+        QTest::mouseClick(c.StartLocked, Qt::LeftButton);
+        done = QStringLiteral("click Départ verrouillé");
+        break;
+    default:
+        control = "slow motion";
+        if (random.bounded(2))
+            QTest::keyClick(c.SlowMotion, random.bounded(2) ? Qt::Key_Down : Qt::Key_Up);
+        else
+            c.SlowMotion->setCurrentIndex(random.bounded(c.SlowMotion->count()));
+        done = QStringLiteral("slow motion %1").arg(c.SlowMotion->currentText());
+        break;
+    }
+    ++labActions[QString::fromLatin1(control)];
+    // Paused, an action that changed a setting draws the frame it leads to.
+    const bool drawn = !(PageState::current() == before);
+    if (drawn)
+        frameDrawn(before, true);
+    if (done.contains(QStringLiteral("FAULT")))
+        return done;
+    QString fault = checkLab();
+    if (fault.isEmpty())
+        fault = checkLabText(drawn);
+    return fault.isEmpty() ? done : done + QStringLiteral(": FAULT ") + fault;
+}
+
+// Types into a spin box as a user does: the focus by Tab, which selects the text, the cursor
+// sometimes moved to its end, the text (keys the box refuses are lost), Enter, then Tab on, so
+// that the window's keys are the window's again. The value the box held at Enter must be the
+// lab's, brought to a multiple of `unit` within low..high; text it does not accept, nothing.
+QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low, int high, double unit)
+{
+    const auto setting = [&] {
+        const LabSettings &s = w->stage().lab.settings();
+        return box == w->LabPanel->Setpoint ? s.setpoint : box == w->LabPanel->Slope ? s.slope : s.loadTenths;
+    };
+    const int was = setting();
+    box->setFocus(Qt::TabFocusReason);
+    box->selectAll();
+    if (random.bounded(3) == 0)
+        QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClicks(box, text);
+    QString atEnter = box->text();
+    int pos = 0;
+    const bool acceptable = box->validate(atEnter, pos) == QValidator::Acceptable;
+    bool ok = false;
+    const double value = box->locale().toDouble(atEnter.trimmed(), &ok);
+    QTest::keyClick(box, random.bounded(2) ? Qt::Key_Return : Qt::Key_Enter);
+    QTest::keyClick(box, Qt::Key_Tab);
+    const QString done = QStringLiteral("typed '%1' in %2, '%3' at Enter").arg(text, box->accessibleName(), atEnter);
+    if (qobject_cast<QAbstractSpinBox *>(w->focusWidget()))
+        return done + QStringLiteral(": FAULT Tab left the focus in a spin box");
+    // In the lab's steps, half a step up: whole tens of hertz, tenths of a volt (counted in tenths).
+    const int expected = !acceptable ? was
+        : std::clamp(int(std::lround(value / unit) * std::max(1.0, unit)), low, high);
+    if (acceptable && !ok)
+        return done;
+    if (setting() != expected)
+        return done + QStringLiteral(": FAULT the lab holds %1, not %2").arg(setting()).arg(expected);
+    return done;
+}
+
+// The lab's controls shown with its page alone, showing its settings; no NaN nor infinity read.
+QString RandomUse::checkLab() const
+{
+    const bool onLab = PageStep == LabPageStep;
+    for (QWidget *widget : labWidgets(*w)) {
+        if (!onLab && widget->isVisible())
+            return QStringLiteral("%1 shown at PageStep %2").arg(widget->objectName()).arg(PageStep);
+        // Drawn once, the page shows them.
+        if (onLab && LabStep > 0 && !widget->isVisible())
+            return QStringLiteral("%1 hidden on the lab at LabStep %2").arg(widget->objectName()).arg(LabStep);
+    }
+    const Lab &lab = w->stage().lab;
+    const LabSettings &s = lab.settings();
+    const LabControls &c = *w->LabPanel;
+    const struct { const char *name; long shown, held; } values[] = {
+        {"LabSetpoint", c.Setpoint->value(), s.setpoint},
+        {"LabSetpointSlider", c.SetpointSlider->value() * Lab::SetpointStep, s.setpoint},
+        {"LabStep", c.Step->isChecked(), !s.ramp},
+        {"LabRamp", c.Ramp->isChecked(), s.ramp},
+        {"LabSlope", c.Slope->value(), s.slope},
+        {"LabCorrector", c.Corrector->isChecked(), s.corrector},
+        {"LabLoad (tenths)", std::lround(c.Load->value() * 10), s.loadTenths},
+        {"LabSlowMotion", c.SlowMotion->currentIndex(), s.slowMotion},
+    };
+    for (const auto &v : values)
+        if (v.shown != v.held)
+            return QStringLiteral("%1 shows %2, the lab holds %3").arg(v.name).arg(v.shown).arg(v.held);
+    if (!onLab)
+        return {};
+    const LabReadouts r = lab.readouts();
+    for (const QString *line : {&r.lock, &r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time})
+        if (line->contains(QStringLiteral("nan"), Qt::CaseInsensitive) || line->contains(QStringLiteral("inf"), Qt::CaseInsensitive))
+            return QStringLiteral("the lab reads '%1'").arg(*line);
+    return {};
+}
+
+// The drawing area as a screen reader reads it on the lab: never a NaN or an infinity, and
+// the picture just drawn reads each of the lab's status lines once, as the lab gives it (not
+// beside the values of earlier frames).
+QString RandomUse::checkLabText(bool justDrawn)
+{
+    if (PageStep != LabPageStep || LabStep == 0)
+        return {};
+    // The reader reads the area again once it is painted.
+    w->FOND->repaint();
+    const QString text = QAccessible::queryAccessibleInterface(w->FOND)->text(QAccessible::Description);
+    ++labTextsRead;
+    if (holdsNotANumber(text))
+        return QStringLiteral("the drawing area reads: %1").arg(text);
+    if (!justDrawn)
+        return {};
+    const LabReadouts r = w->stage().lab.readouts();
+    if (!text.contains(r.lock))
+        return QStringLiteral("the drawing area does not read '%1': %2").arg(r.lock, text);
+    for (const QString *line : {&r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time}) {
+        const QString label = line->left(line->indexOf(QStringLiteral(" : ")) + 3);
+        if (!text.contains(*line) || text.count(label) != 1)
+            return QStringLiteral("the drawing area reads '%1' %2 times, not once '%3': %4")
+                .arg(label).arg(text.count(label)).arg(*line, text);
+    }
+    return {};
+}
+
 QString RandomUse::checkState() const
 {
     for (const Range &r : Ranges)
@@ -324,6 +612,8 @@ QString RandomUse::checkState() const
         return QStringLiteral("a section is active but none is chosen");
     if (!w->ListBox1->isVisible() || !w->ScrollBar1->isVisible() || !w->BitBtn1->isVisible())
         return QStringLiteral("the list, the scroll bar or the print button is hidden");
+    if (const QString fault = checkLab(); !fault.isEmpty())
+        return fault;
     return checkLayout();
 }
 
@@ -385,6 +675,12 @@ QString RandomUse::checkControlsAfterTick(int pageBefore) const
         mustShow = {w->Button1};
         mustHide = elements + QList<QPushButton *>{w->Button2};
         (ShowModelButton == 1 ? mustShow : mustHide) << w->ButtonMod;
+    } else if (PageStep == LabPageStep) {
+        // The restart button alone; the tick took the scroll bar's period.
+        mustShow = {w->Button1};
+        mustHide = elements + QList<QPushButton *>{w->ButtonPD, w->Button2, w->Button3, w->ButtonMod, w->ButtonPP};
+        if (w->stage().lab.settings().tickMs != w->ScrollBar1->value())
+            return QStringLiteral("the lab ticks %1 ms, the scroll bar is at %2").arg(w->stage().lab.settings().tickMs).arg(w->ScrollBar1->value());
     } else if (PageStep > 1 && PageStep != 251 && pageBefore != PageStep) {
         mustShow = {w->Button1};
         mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};
@@ -479,9 +775,16 @@ void RandomUse::randomUse()
     constexpr int ReachesEveryFactor = 5000;
     for (int scale = 1; scale <= WindowLayout::MaxFactor && events >= ReachesEveryFactor; ++scale)
         QVERIFY2(comparedAtScale[scale] > events / 2000, qPrintable(QStringLiteral("landmarks seldom compared at x%1").arg(scale)));
+    QStringList onLab;
+    for (const auto &[control, n] : labActions)
+        onLab << QStringLiteral("%1: %2").arg(control).arg(n);
+    qInfo("lab actions: %s; lab frames back compared: %d; lab texts read: %d",
+          qPrintable(onLab.join(QStringLiteral(", "))), labFramesBack, labTextsRead);
     // A run that never left the menu would prove little.
-    for (int page : {0, -1, -3, 1, 2})
+    for (int page : {0, -1, -3, 1, 2, LabPageStep})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
+    QVERIFY2(labActions.size() == 9 || events < ReachesEveryFactor, "a lab control was never used");
+    QVERIFY2(labFramesBack > events / 500, "too few frames back compared on the lab");
 }
 
 QTEST_MAIN(RandomUse)
