@@ -676,9 +676,10 @@ QString RandomUse::checkControlsAfterTick(int pageBefore) const
         mustHide = elements + QList<QPushButton *>{w->Button2};
         (ShowModelButton == 1 ? mustShow : mustHide) << w->ButtonMod;
     } else if (PageStep == LabPageStep) {
-        // The restart button alone; the tick took the scroll bar's period.
+        // The restart button, as on the animations (a presentation button left by a start before
+        // the menu's first tick may stay); the tick took the scroll bar's period.
         mustShow = {w->Button1};
-        mustHide = elements + QList<QPushButton *>{w->ButtonPD, w->Button2, w->Button3, w->ButtonMod, w->ButtonPP};
+        mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};
         if (w->stage().lab.settings().tickMs != w->ScrollBar1->value())
             return QStringLiteral("the lab ticks %1 ms, the scroll bar is at %2").arg(w->stage().lab.settings().tickMs).arg(w->ScrollBar1->value());
     } else if (PageStep > 1 && PageStep != 251 && pageBefore != PageStep) {
