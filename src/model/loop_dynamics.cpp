@@ -3,6 +3,7 @@
 #include "model/bracketed_root.h"
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
@@ -79,6 +80,11 @@ double LoopDynamics::command(const ModalState &state, double comparator) const
     return sum;
 }
 
+double LoopDynamics::holdingComparator(const ModalState &state) const
+{
+    return state[motorMode] + motorShift;
+}
+
 ModalState LoopDynamics::rest(double comparator) const
 {
     ModalState state{};
@@ -118,7 +124,8 @@ ModalState offsetsFrom(const ModalState &state, const ModalState &target, int mo
 
 Motion::Motion(const LoopDynamics &d, const ModalState &state, double u)
     : dynamics(d), comparator(u), target(d.rest(u)), offset(offsetsFrom(state, target, d.modes)),
-      finalSpeed(d.speed(target)), speedShape(finalSpeed, speedCoefficients(), d.rate, d.modes)
+      finalSpeed(d.speed(target)), startSpeed(d.speed(state)),
+      speedShape(finalSpeed, speedCoefficients(), d.rate, d.modes)
 {
 }
 
@@ -177,13 +184,38 @@ ModalState Motion::state(double t) const
 std::optional<Crossing> Motion::crossingAtStart(double behind, double ahead) const
 {
     double direction = speedShape(0);
-    if (direction == 0)
+    if (startSpeed == 0)
+        direction = wayFromStandstill();
+    else if (direction == 0)
         direction = speedShape.slope(0);
     if (ahead == 0 && direction > 0)
         return Crossing{0, true};
     if (behind == 0 && direction < 0)
         return Crossing{0, false};
     return std::nullopt;
+}
+
+// The speed's first derivative at the start that is more than the rounding of its terms: a
+// shaft standing still goes the way it says. (From the shape, the final speed and the terms' sum
+// may leave a rounding remainder where the state says the shaft stands still, and with the
+// regulator the slope at a switching is such a remainder.)
+double Motion::wayFromStandstill() const
+{
+    constexpr double Rounding = 64 * std::numeric_limits<double>::epsilon();
+    const ExpSum::Terms c = speedCoefficients();
+    double power[Modes];
+    std::fill(power, power + Modes, 1.0);
+    for (int order = 1; order <= dynamics.modes; ++order) {
+        double sum = 0, size = 0;
+        for (int i = 0; i < dynamics.modes; ++i) {
+            power[i] *= -dynamics.rate[i];
+            sum += c[i] * power[i];
+            size += std::abs(c[i] * power[i]);
+        }
+        if (std::abs(sum) > Rounding * size)
+            return sum;
+    }
+    return 0;
 }
 
 // On a stretch where the shaft turns one way only.

@@ -45,6 +45,11 @@ public:
     // The regulator settled with `regulatorInput` volts long at its input, the motor turning at
     // `speed` turns per second: how the loop stands when the regulator is switched in.
     ModalState withSpeed(double speed, double regulatorInput) const;
+    // The comparator voltage that holds the motor's lag where it is. Without the regulator a
+    // shaft at rest on a feedback edge can chatter there, the comparator switching ever faster
+    // (the speed's slope then follows the comparator at once); the motor then turns as under this
+    // steady voltage. With the regulator the slope does not jump at a switching: no chatter.
+    double holdingComparator(const ModalState &state) const;
     // From `state` on, with the comparator output held at `comparator` volts.
     Motion motion(const ModalState &state, double comparator) const;
 
@@ -81,6 +86,7 @@ public:
 private:
     double edgeRate(double t) const;  // d edges / dt
     std::optional<Crossing> crossingAtStart(double behind, double ahead) const;
+    double wayFromStandstill() const;
     std::optional<Crossing> crossingWithin(double start, double end, double behind, double ahead) const;
 
     ExpSum::Terms speedCoefficients() const;
@@ -90,6 +96,7 @@ private:
     ModalState target;  // each lag's final value: the comparator output, the motor's less the load
     ModalState offset;  // each lag's distance from its final value
     double finalSpeed;
+    double startSpeed;
     ExpSum speedShape;  // speed(t): the final speed plus decaying terms
 };
 

@@ -11,6 +11,8 @@ namespace pllmodel {
 
 namespace {
 bool odd(long long n) { return (n & 1) != 0; }
+// Past so many feedback edges at one instant the shaft is chattering on one.
+constexpr int ChatterCrossings = 4;
 }
 
 LoopSimulation::LoopSimulation(SetpointProfile profile, const LoopParameters &p)
@@ -221,12 +223,29 @@ void LoopSimulation::advanceTo(double t)
 {
     if (!(t >= now) || !std::isfinite(t))
         throw std::invalid_argument("Instant de simulation invalide : un instant fini, à venir, est attendu.");
+    int crossingsNow = 0;  // feedback edges passed back and forth without time going on
     while (now < t) {
         const bool setpointEdgeFirst = nextSetpointEdge <= t;
         const double horizon = setpointEdgeFirst ? nextSetpointEdge : t;
         const double length = std::max(0.0, horizon - now);
+        if (crossingsNow > ChatterCrossings) {
+            // The shaft chatters on an edge: it stays there, the comparator holding the motor
+            // still on average, until the setpoint's next edge changes what the comparator says.
+            const double holding = std::clamp(dynamics.holdingComparator(state), parameters.comparatorLow,
+                                              parameters.comparatorHigh);
+            const Motion held = dynamics.motion(state, holding);
+            comparatorSum += holding * length;
+            commandSum += held.commandIntegral(length);
+            state = held.state(length);
+            now = horizon;
+            crossingsNow = 0;
+            if (setpointEdgeFirst)
+                passSetpointEdge();
+            continue;
+        }
         const Motion motion = dynamics.motion(state, comparatorOutput());
         const auto crossing = motion.firstCrossing(length, -pastEdge, 1 - pastEdge);
+        crossingsNow = crossing && crossing->time == 0 ? crossingsNow + 1 : 0;
         if (crossing && crossing->time < length) {
             follow(motion, crossing->time);
             now = std::min(now + crossing->time, horizon);

@@ -475,6 +475,33 @@ private slots:
         QVERIFY(near(static_cast<double>(fast.cycleSlips()), -fast.phaseError() / (2 * pi), 1));
     }
 
+    // From rest on a feedback edge, a load turns the shaft back over it at once and the
+    // comparator answers: the run must go on. Without the regulator and with no setpoint edges
+    // the shaft chatters on the edge for good, held there by the comparator's mean, the load.
+    void aLoadAtRestRunsOn_data()
+    {
+        QTest::addColumn<bool>("corrector");
+        QTest::addColumn<double>("frequency");
+        for (bool corrector : {true, false})
+            for (double frequency : {0.0, 1000.0})
+                QTest::addRow("%s corrector, %g Hz", corrector ? "with" : "without", frequency) << corrector << frequency;
+    }
+    void aLoadAtRestRunsOn()
+    {
+        QFETCH(bool, corrector);
+        QFETCH(double, frequency);
+        LoopParameters p = Radar;
+        p.motorLoad = 1;
+        p.phaseAdvance = corrector;
+        LoopSimulation loop(SetpointProfile::constant(frequency), p);
+        loop.advanceTo(1);
+        QVERIFY(finite(loop));
+        if (!corrector && frequency == 0) {
+            QCOMPARE(loop.speed(), 0.0);
+            QVERIFY(near(loop.comparatorIntegral(), p.motorLoad, 1e-12));
+        }
+    }
+
     void noSetpointLeavesTheMotorAtRest()
     {
         LoopSimulation loop(SetpointProfile::constant(0));
