@@ -18,7 +18,9 @@ QList<QPoint> inkOf(const DrawnText &text);
 bool stillShown(const DrawnText &text, const QImage &picture);
 
 // Told of every text a canvas draws (Canvas::setTextListener), keeps the latest one drawn at
-// each place and reads them back.
+// each place and reads them back. A text drawn where the same face, size and colour wrote before
+// is what shows there now: a live value's earlier readings, drawn over a cleared area, are gone
+// even where their ink and the new one's mostly coincide.
 class PageReader : public TextListener
 {
 public:
@@ -39,11 +41,11 @@ private:
         QPoint at;
         QString font;
         int points;
-        QString text;
+        TColor colour;
         bool operator==(const Key &) const = default;
     };
-    static Key keyOf(const DrawnText &text) { return {text.cell.topLeft(), text.fontName, text.points, text.text}; }
-    friend size_t qHash(const Key &key, size_t seed) { return qHashMulti(seed, key.at.x(), key.at.y(), key.font, key.points, key.text); }
+    static Key keyOf(const DrawnText &text) { return {text.cell.topLeft(), text.fontName, text.points, text.colour}; }
+    friend size_t qHash(const Key &key, size_t seed) { return qHashMulti(seed, key.at.x(), key.at.y(), key.font, key.points, key.colour); }
     struct Kept
     {
         DrawnText text;

@@ -80,6 +80,15 @@ private slots:
         value.canvas.SetBkMode(BkMode::Opaque);
         drawText(value.canvas, {363, 280, Sans, 8, Red, "3.75"});
         QCOMPARE(value.read(), QStringLiteral("3.75"));
+
+        // A live value drawn again over a cleared area, transparently, its ink mostly where the
+        // last one's was.
+        Page live({{5, 366, Sans, 8, Black, "Glissements de cycle : 453"}});
+        live.canvas.setPenAndBrush(BtnFace);
+        live.canvas.Rectangle(0, 0, 793, 473);
+        live.canvas.SetBkMode(BkMode::Transparent);
+        drawText(live.canvas, {5, 366, Sans, 8, Black, "Glissements de cycle : 454"});
+        QCOMPARE(live.read(), QStringLiteral("Glissements de cycle : 454"));
     }
 
     void keepsABoundedNumberOfTexts()
