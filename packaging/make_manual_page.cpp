@@ -10,10 +10,12 @@
 namespace {
 // What only the manual page tells.
 const char *const Description[] = {
-    "PLL ouvre une fenêtre où l'élève choisit l'un des quatre sujets :",
+    "PLL ouvre une fenêtre où l'élève choisit l'un des cinq sujets :",
     "la présentation de chaque élément de la boucle, sa modélisation et sa stabilité,",
     "le comportement en boucle fermée en un point de fonctionnement,",
-    "et la modification de la vitesse ; le sujet est dessiné et animé dans la fenêtre.",
+    "la modification de la vitesse, et le laboratoire, où la boucle simulée en direct",
+    "répond à la consigne, à la charge et au correcteur choisis ;",
+    "le sujet est dessiné et animé dans la fenêtre.",
 };
 
 const CommandLine::Entry Environment[] = {
