@@ -31,26 +31,43 @@ LoopDynamics::LoopDynamics(const LoopParameters &p)
     : edgesPerTurn(p.edgesPerTurn())
 {
     std::vector<double> regulatorLags, lags{p.motorTimeConstant};
-    if (p.phaseAdvance) {
+    if (p.phaseAdvance)
         regulatorLags = {p.regulatorLag, p.regulatorFilter};
-        lags.insert(lags.end(), regulatorLags.begin(), regulatorLags.end());
+    if (!std::all_of(regulatorLags.begin(), regulatorLags.end(), [](double T) { return std::isfinite(T); })
+        || !(p.motorTimeConstant > 0) || !std::isfinite(p.motorTimeConstant))
+        throw std::invalid_argument("Constantes de temps de la boucle invalides : des durées finies sont attendues.");
+    // Equal lags make a double pole, which has no modal form: a lag meeting another is moved
+    // off it by two parts in a thousand, which no picture or measure of the loop shows, and the
+    // modes' weights, which grow as the lags meet, keep their digits.
+    for (double &T : regulatorLags) {
+        while (std::any_of(lags.begin(), lags.end(), [T](double other) { return std::abs(T - other) <= LagSeparation * other; }))
+            T *= 1 + 2 * LagSeparation;
+        lags.push_back(T);
     }
     std::sort(lags.begin(), lags.end(), std::greater<>());
-    if (lags.back() <= 0 || std::adjacent_find(lags.begin(), lags.end()) != lags.end())
+    if (lags.back() <= 0)
         throw std::invalid_argument(
-            "Constantes de temps de la boucle invalides : elles doivent être positives et distinctes.");
+            "Constantes de temps de la boucle invalides : elles doivent être positives.");
     if (!std::isfinite(p.motorLoad))
         throw std::invalid_argument("Charge du moteur invalide : un nombre fini de volts est attendu.");
+    const double regulatorGain = p.phaseAdvance ? p.regulatorGain : 1;
+    if (!(regulatorGain > 0) || !std::isfinite(regulatorGain))
+        throw std::invalid_argument("Gain du régulateur invalide : un nombre fini, positif, est attendu.");
     modes = static_cast<int>(lags.size());
-    // A plain gain of 1 has no lead: the motor's lag then carries the whole speed.
-    const double lead = p.phaseAdvance ? p.regulatorLead : 0;
-    const double gain = p.amplifierGain * p.motorGain;
+    // A plain gain of 1 has no lead: the motor's lag then carries the whole speed. A lead on the
+    // motor's lag would cancel it, leaving the motor's state unseen in the speed: it is moved
+    // off it like a lag.
+    double lead = p.phaseAdvance ? p.regulatorLead : 0;
+    if (std::abs(lead - p.motorTimeConstant) <= LagSeparation * p.motorTimeConstant)
+        lead = p.motorTimeConstant * (1 + 2 * LagSeparation);
+    const double command = p.amplifierGain * regulatorGain;
+    const double gain = command * p.motorGain;
     for (int i = 0; i < modes; ++i) {
         const double T = lags[i];
         rate[i] = 1 / T;
         speedWeight[i] = gain * lagWeight(T, lead, lags);
         const bool inRegulator = T != p.motorTimeConstant;
-        commandWeight[i] = inRegulator ? p.amplifierGain * lagWeight(T, lead, regulatorLags) : 0;
+        commandWeight[i] = inRegulator ? command * lagWeight(T, lead, regulatorLags) : 0;
         if (!inRegulator)
             motorMode = i;
     }

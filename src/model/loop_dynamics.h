@@ -31,8 +31,10 @@ class Motion;
 class LoopDynamics
 {
 public:
-    // Throws std::invalid_argument unless the time constants in use are positive and distinct,
-    // the load finite and the motor's lag weighs on the speed.
+    // Throws std::invalid_argument unless the time constants in use are positive, the gains and
+    // the load finite and the motor's lag weighs on the speed. Lags closer than LagSeparation
+    // (relative) are moved apart, as is a lead on the motor's lag.
+    static constexpr double LagSeparation = 1e-3;
     explicit LoopDynamics(const LoopParameters &parameters);
 
     int modeCount() const { return modes; }

@@ -15,12 +15,13 @@ struct LoopParameters
     double comparatorLow = 0;   // V
     double comparatorHigh = 5;  // V
 
-    // Phase-advance regulator (1 + lead p) / ((1 + lag p)(1 + filter p)), unit static gain.
+    // Phase-advance regulator gain (1 + lead p) / ((1 + lag p)(1 + filter p)), of gain 1 in the course.
     // Without it the comparator drives the amplifier straight: the loop "sans régulateur PD".
     bool phaseAdvance = true;
     double regulatorLead = 0.025;    // s
     double regulatorLag = 0.0025;    // s
     double regulatorFilter = 8e-4;   // s
+    double regulatorGain = 1;        // the regulator's static gain
 
     double amplifierGain = 1;
 
@@ -40,6 +41,9 @@ struct LoopParameters
     double reducerRatio = 1.0 / 60;
 
     double setpointFrequency() const { return quartzFrequency / dividerRatio; }
+    // Volts of U per comparator volt once everything has settled: the regulator's gain counts
+    // only while it is in the loop.
+    double settledCommandGain() const { return amplifierGain * (phaseAdvance ? regulatorGain : 1); }
     // Comparator volts per radian of phase shift: the full swing over half a turn of phase.
     double comparatorGain() const { return (comparatorHigh - comparatorLow) / std::numbers::pi; }
     // Feedback square edges per motor turn: two per encoder step.

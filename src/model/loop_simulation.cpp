@@ -211,10 +211,34 @@ void LoopSimulation::setPhaseAdvance(bool on)
         return;
     LoopParameters next = parameters;
     next.phaseAdvance = on;
+    // Switched out, the regulator leaves no state behind.
+    changeRegulator(next);
+}
+
+void LoopSimulation::setRegulator(double lead, double lag, double filter, double gain)
+{
+    if (!(lead >= 0 && lag > 0 && filter > 0 && gain > 0) || !std::isfinite(lead) || !std::isfinite(lag)
+        || !std::isfinite(filter) || !std::isfinite(gain))
+        throw std::invalid_argument("Régulateur invalide : des constantes de temps et un gain finis, positifs, "
+                                    "sont attendus.");
+    LoopParameters next = parameters;
+    next.regulatorLead = lead;
+    next.regulatorLag = lag;
+    next.regulatorFilter = filter;
+    next.regulatorGain = gain;
+    if (!parameters.phaseAdvance) {
+        // Out of the loop, it is only kept for when it is switched in.
+        parameters = next;
+        return;
+    }
+    changeRegulator(next);
+}
+
+void LoopSimulation::changeRegulator(const LoopParameters &next)
+{
     const LoopDynamics nextDynamics(next);
-    // Without the regulator U is the comparator output amplified: settled on that output, the
-    // regulator gives the same U. Switched out, it leaves no state behind.
-    state = nextDynamics.withSpeed(speed(), comparatorOutput());
+    // The new regulator starts settled where it gives the U of now: U and the speed carry on.
+    state = nextDynamics.withSpeed(speed(), command() / next.settledCommandGain());
     dynamics = nextDynamics;
     parameters = next;
 }

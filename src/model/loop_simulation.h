@@ -49,6 +49,10 @@ public:
     // starts settled on the comparator output, so U carries on too; switched out, U becomes the
     // amplified comparator output at once.
     void setPhaseAdvance(bool on);
+    // The regulator's lead, lag and filter time constants (s) and static gain: lead 0 or more,
+    // the others above 0, all finite. In the loop, it starts settled where it gives the U of now,
+    // so U and the speed carry on; out of it, it is kept for when it is switched in.
+    void setRegulator(double lead, double lag, double filter, double gain);
     const LoopParameters &loopParameters() const { return parameters; }
 
     double time() const { return now; }
@@ -106,6 +110,7 @@ private:
     void watchSlips();
     void dropOldEdges();
     void changeSetpoint(std::vector<SetpointProfile::Point> points);
+    void changeRegulator(const LoopParameters &next);
     double comparatorIntegralAt(double t) const;
 
     LoopParameters parameters;

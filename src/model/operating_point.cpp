@@ -9,7 +9,7 @@ namespace {
 // Setpoint frequency whose operating point asks the comparator for `mean` volts.
 double frequencyFor(double mean, const LoopParameters &p)
 {
-    return (mean * p.amplifierGain - p.motorLoad) * p.motorGain * p.sensorSteps;
+    return (mean * p.settledCommandGain() - p.motorLoad) * p.motorGain * p.sensorSteps;
 }
 }
 
@@ -22,7 +22,7 @@ OperatingPoint operatingPoint(double frequency, const LoopParameters &p)
 {
     const double speed = frequency / p.sensorSteps;
     // The load takes its volts from U before the motor turns: U's mean covers both.
-    const double mean = (speed + p.motorGain * p.motorLoad) / (p.amplifierGain * p.motorGain);
+    const double mean = (speed + p.motorGain * p.motorLoad) / (p.settledCommandGain() * p.motorGain);
     return {speed, mean, (mean - p.comparatorLow) / p.comparatorGain()};
 }
 
@@ -31,9 +31,9 @@ OperatingPoint operatingPoint(double frequency, const LoopParameters &p)
 // bracket's first-order term, times the acceleration, over K.
 double rampLag(double rate, const LoopParameters &p)
 {
-    const double k = velocityGain(p);
-    const double lags = p.motorTimeConstant + p.regulatorLag + p.regulatorFilter;
-    return 2 * std::numbers::pi * rate * (lags - p.regulatorLead - 1 / k) / k;
+    const double k = velocityGain(p) * (p.phaseAdvance ? p.regulatorGain : 1);
+    const double lags = p.motorTimeConstant + (p.phaseAdvance ? p.regulatorLag + p.regulatorFilter - p.regulatorLead : 0);
+    return 2 * std::numbers::pi * rate * (lags - 1 / k) / k;
 }
 
 FrequencyRange lockRange(const LoopParameters &p)

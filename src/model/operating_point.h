@@ -8,7 +8,7 @@ namespace pllmodel {
 struct OperatingPoint
 {
     double speed;           // motor shaft, turns per second
-    // V; times the amplifier's gain, the mean motor voltage, the regulator passing DC at gain 1
+    // V; times the settled command gain, the mean motor voltage
     double comparatorMean;
     double phaseError;      // setpoint phase less feedback phase, rad
 };

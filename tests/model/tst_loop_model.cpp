@@ -340,6 +340,60 @@ private slots:
         QVERIFY(near(m.comparator, operatingPoint(1000).comparatorMean + 1.5, 1e-3));
     }
 
+    // A regulator the student tunes live: U and the speed carry on at the change, a double pole
+    // or a lead on the motor's lag still runs, and the new regulator's gain sets the lock's mean.
+    void aRegulatorTunedLiveCarriesOn_data()
+    {
+        QTest::addColumn<double>("lead");
+        QTest::addColumn<double>("lag");
+        QTest::addColumn<double>("filter");
+        QTest::addColumn<double>("gain");
+        QTest::addColumn<bool>("holds");  // settles on the lock within 6 s
+        QTest::addRow("twice the gain") << 0.025 << 0.0025 << 0.0008 << 2.0 << true;
+        QTest::addRow("less gain, more lead") << 0.05 << 0.0025 << 0.0008 << 0.8 << true;
+        QTest::addRow("lag on the filter") << 0.025 << 0.0008 << 0.0008 << 1.0 << true;
+        // The motor's pole cancelled leaves the lags alone at the crossover: unstable, and so run.
+        QTest::addRow("lead on the motor") << 0.5 << 0.0025 << 0.0008 << 1.0 << false;
+        QTest::addRow("lag on the motor") << 0.025 << 0.5 << 0.0008 << 1.0 << false;
+    }
+    void aRegulatorTunedLiveCarriesOn()
+    {
+        QFETCH(double, lead);
+        QFETCH(double, lag);
+        QFETCH(double, filter);
+        QFETCH(double, gain);
+        QFETCH(bool, holds);
+        LoopSimulation loop = LoopSimulation::locked(SetpointProfile::constant(1000));
+        loop.advanceTo(1.00037);
+        const double speed = loop.speed(), command = loop.command();
+        loop.setRegulator(lead, lag, filter, gain);
+        QVERIFY(near(loop.speed(), speed, 1e-9 * speed) && near(loop.command(), command, 1e-9 * 5));
+        loop.advanceTo(6);
+        QVERIFY(finite(loop));
+        if (holds) {
+            const Means m = measure(loop, 6, 6.5);
+            QVERIFY(near(m.speed, 10, 1e-4));
+            QVERIFY(near(m.comparator, operatingPoint(1000).comparatorMean / gain, 2e-3));
+        }
+        LoopParameters tuned;
+        tuned.regulatorLead = lead, tuned.regulatorLag = lag, tuned.regulatorFilter = filter, tuned.regulatorGain = gain;
+        QCOMPARE(operatingPoint(1000, tuned).comparatorMean * gain, operatingPoint(1000).comparatorMean);
+    }
+
+    // Out of the loop a regulator is kept, not run; switched in, it gives the U of now.
+    void aRegulatorOutOfTheLoopWaitsForItsTurn()
+    {
+        LoopSimulation loop = LoopSimulation::locked(SetpointProfile::constant(1000));
+        loop.setPhaseAdvance(false);
+        loop.advanceTo(0.50037);
+        loop.setRegulator(0.05, 0.005, 0.001, 3);
+        QCOMPARE(loop.command(), loop.comparatorOutput());
+        const double command = loop.command();
+        loop.setPhaseAdvance(true);
+        QVERIFY(near(loop.command(), command, 1e-9 * 5));
+        QCOMPARE(loop.loopParameters().regulatorGain, 3.0);
+    }
+
     // Changes between 1 ms ticks: each setpoint edge falls where the phase, integrated in closed
     // form, crosses a half cycle; none is lost or added at a change, none comes while stopped.
     void setpointChangesKeepThePhase_data()
@@ -526,9 +580,11 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.stepSetpoint(-1));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.rampSetpoint(1500, 0));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.setLoad(INFINITY));
-        LoopParameters leadOnMotor;  // the motor's lag cancelled: its speed cannot be read back
-        leadOnMotor.regulatorLead = leadOnMotor.motorTimeConstant;
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, LoopDynamics{leadOnMotor});
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.setRegulator(0.025, 0, 0.0008, 1));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.setRegulator(nan, 0.0025, 0.0008, 1));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.setRegulator(0.025, 0.0025, 0.0008, 0));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, loop.setRegulator(0.025, 0.0025, INFINITY, 1));
+        QCOMPARE(loop.loopParameters().regulatorLag, Radar.regulatorLag);
         QVERIFY(finite(loop));
         QVERIFY(loop.setpointFrequency() == 1000 && loop.loopParameters().motorLoad == 0);
     }
