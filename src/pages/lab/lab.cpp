@@ -10,6 +10,20 @@
 namespace {
 constexpr double Turn = 2 * std::numbers::pi;
 constexpr double VoltsPerTenth = 0.1;
+const QString Unknown = QStringLiteral("—");
+
+// Actions that change the loop, which a run again must make too.
+bool changesTheLoop(LabCommand::Kind kind)
+{
+    using enum LabCommand::Kind;
+    switch (kind) {
+    case Setpoint: case Ramp: case Slope: case Corrector: case Load:
+    case Lead: case Lag: case Filter: case Gain: case CourseValues:
+        return true;
+    default:
+        return false;
+    }
+}
 }
 
 QString frenchDecimal(double value, int places)
@@ -27,8 +41,19 @@ Lab::Lab()
 
 void Lab::reset()
 {
-    m_settings = {};
-    start(false);
+    m_kept.clear();
+    startWith({}, false);
+}
+
+void Lab::startWith(const LabSettings &settings, bool locked)
+{
+    m_settings = settings;
+    start(locked);
+}
+
+void Lab::runLoopTo(double t)
+{
+    m_loop.advanceTo(std::max(m_loop.time(), t));
 }
 
 pllmodel::LoopParameters Lab::parameters() const
@@ -36,6 +61,10 @@ pllmodel::LoopParameters Lab::parameters() const
     pllmodel::LoopParameters p = pllmodel::Radar;
     p.phaseAdvance = m_settings.corrector;
     p.motorLoad = m_settings.loadTenths * VoltsPerTenth;
+    p.regulatorLead = m_settings.lead * TimeConstantUnit;
+    p.regulatorLag = m_settings.lag * TimeConstantUnit;
+    p.regulatorFilter = m_settings.filter * TimeConstantUnit;
+    p.regulatorGain = m_settings.gain * GainUnit;
     return p;
 }
 
@@ -59,6 +88,38 @@ void Lab::start(bool locked)
     m_recorder.restart(RecorderSpan * slowMotion(), 0);
     m_trailSize = 0;
     m_commandMarks = {{0, 0}};
+    m_startLocked = locked;
+    m_startSettings = m_settings;
+    m_log = std::make_shared<std::vector<TimedCommand>>();
+    m_logSize = 0;
+    m_nextMeasure = 0;
+    beginResponse(pllmodel::operatingPoint(m_settings.setpoint, parameters()).speed);
+}
+
+void Lab::beginResponse(double target)
+{
+    m_response.begin(m_loop.time(), m_loop.speed(), target);
+    m_nextMeasure = m_loop.time();
+}
+
+void Lab::changeRegulator()
+{
+    const pllmodel::LoopParameters p = parameters();
+    m_loop.setRegulator(p.regulatorLead, p.regulatorLag, p.regulatorFilter, p.regulatorGain);
+}
+
+void Lab::log(const LabCommand &command)
+{
+    // Another copy wrote past this one's actions: this one goes on with its own.
+    if (m_log.use_count() > 1 && m_log->size() != m_logSize)
+        m_log = std::make_shared<std::vector<TimedCommand>>(m_log->begin(), m_log->begin() + std::ptrdiff_t(m_logSize));
+    m_log->push_back({m_loop.time(), command});
+    m_logSize = m_log->size();
+}
+
+LabScenario Lab::scenario() const
+{
+    return {m_startSettings, m_startLocked, {m_log->begin(), m_log->begin() + std::ptrdiff_t(m_logSize)}};
 }
 
 void Lab::changeSetpoint()
@@ -74,11 +135,16 @@ void Lab::apply(const LabCommand &command)
     using enum LabCommand::Kind;
     LabSettings &s = m_settings;
     const int v = command.value;
+    const auto timeConstant = [v] { return std::clamp(v, MinTimeConstant, MaxTimeConstant); };
     switch (command.kind) {
-    case Setpoint:
+    case Setpoint: {
+        const int before = s.setpoint;
         s.setpoint = std::clamp((v + SetpointStep / 2) / SetpointStep * SetpointStep, 0, MaxSetpoint);
         changeSetpoint();
+        if (s.setpoint != before)
+            beginResponse(pllmodel::operatingPoint(s.setpoint, parameters()).speed);
         break;
+    }
     case Ramp:
         s.ramp = v != 0;
         break;
@@ -92,16 +158,52 @@ void Lab::apply(const LabCommand &command)
         s.corrector = v != 0;
         m_loop.setPhaseAdvance(s.corrector);
         break;
-    case Load:
+    case Load: {
+        const int before = s.loadTenths;
         s.loadTenths = std::clamp(v, 0, MaxLoadTenths);
         m_loop.setLoad(s.loadTenths * VoltsPerTenth);
+        // The speed asked for stays: the response is a disturbance's.
+        if (s.loadTenths != before)
+            beginResponse(pllmodel::operatingPoint(m_loop.setpointFrequency(), parameters()).speed);
+        break;
+    }
+    case Lead:
+        s.lead = timeConstant();
+        changeRegulator();
+        break;
+    case Lag:
+        s.lag = timeConstant();
+        changeRegulator();
+        break;
+    case Filter:
+        s.filter = timeConstant();
+        changeRegulator();
+        break;
+    case Gain:
+        s.gain = std::clamp(v, MinGain, MaxGain);
+        changeRegulator();
+        break;
+    case CourseValues: {
+        const LabSettings course;
+        s.lead = course.lead, s.lag = course.lag, s.filter = course.filter, s.gain = course.gain;
+        changeRegulator();
+        break;
+    }
+    case FrequencyView:
+        s.frequencyView = v != 0;
+        break;
+    case KeepResponse:
+        keepResponse();
+        break;
+    case ClearResponses:
+        m_kept.clear();
         break;
     case StartAtRest:
         start(false);
-        break;
+        return;
     case StartLocked:
         start(true);
-        break;
+        return;
     case SlowMotion: {
         const int index = std::clamp(v, 0, int(SlowMotionFactors.size()) - 1);
         if (index != s.slowMotion) {
@@ -115,6 +217,28 @@ void Lab::apply(const LabCommand &command)
         s.tickMs = std::clamp(v, MinTickMs, MaxTickMs);
         break;
     }
+    if (changesTheLoop(command.kind))
+        log(command);
+}
+
+void Lab::keepResponse()
+{
+    if (m_response.curve().empty())
+        return;
+    if (int(m_kept.size()) == MaxKeptResponses)
+        m_kept.erase(m_kept.begin());
+    m_kept.push_back({m_response.curve(), m_response.curveOffset(), m_recorder.span() / Recorder::Columns,
+                      regulatorLabel()});
+}
+
+QString Lab::regulatorLabel() const
+{
+    const LabSettings &s = m_settings;
+    if (!s.corrector)
+        return QStringLiteral("sans correcteur");
+    const auto seconds = [](int units) { return QString::number(units * TimeConstantUnit, 'g', 4).replace(QLatin1Char('.'), QLatin1Char(',')); };
+    return QStringLiteral("τ1 %1 s, τ2 %2 s, τ3 %3 s, gain %4")
+        .arg(seconds(s.lead), seconds(s.lag), seconds(s.filter), QString::number(s.gain * GainUnit, 'g', 3).replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 
 void Lab::advance()
@@ -128,7 +252,7 @@ void Lab::advance()
             advanceAndMark(periodBefore);
             marked = true;
         }
-        m_loop.advanceTo(next);
+        advanceMeasuring(next);
         sample();
     }
     if (!marked)
@@ -137,9 +261,18 @@ void Lab::advance()
     remember();
 }
 
+void Lab::advanceMeasuring(double t)
+{
+    for (; m_nextMeasure <= t; m_nextMeasure += MeasureSpacing) {
+        m_loop.advanceTo(std::max(m_loop.time(), m_nextMeasure));
+        m_response.add(m_loop.time(), m_loop.speed(), m_loop.cycleSlips());
+    }
+    m_loop.advanceTo(std::max(m_loop.time(), t));
+}
+
 void Lab::advanceAndMark(double t)
 {
-    m_loop.advanceTo(std::max(m_loop.time(), t));
+    advanceMeasuring(t);
     m_commandMarks.push_back({m_loop.time(), m_loop.commandIntegral()});
     // Enough to reach a period back, and never more than MaxMarks.
     const double oldestNeeded = m_loop.time() - meanSpan();
@@ -163,6 +296,7 @@ void Lab::sample()
 {
     const double setpointSpeed = pllmodel::operatingPoint(m_loop.setpointFrequency(), parameters()).speed;
     m_recorder.add({m_loop.speed(), setpointSpeed, foldedPhaseError()});
+    m_response.addCurvePoint(m_loop.time(), m_loop.speed());
 }
 
 void Lab::remember()
@@ -202,6 +336,7 @@ double Lab::comparatorMean() const
 LabReadouts Lab::readouts() const
 {
     const bool locked = isLocked();
+    const std::optional<double> overshoot = m_response.overshootPercent(), settling = m_response.settlingTime();
     return {
         locked,
         locked ? QStringLiteral("Boucle verrouillée") : QStringLiteral("Boucle décrochée"),
@@ -212,5 +347,7 @@ LabReadouts Lab::readouts() const
         QStringLiteral("Sortie comparateur (moyenne) : %1 V").arg(frenchDecimal(comparatorMean(), 2)),
         QStringLiteral("Tension moteur : %1 V").arg(frenchDecimal(commandMean(), 2)),
         QStringLiteral("Temps : %1 s").arg(frenchDecimal(m_loop.time(), 3)),
+        QStringLiteral("Dépassement : %1").arg(overshoot ? frenchDecimal(*overshoot, 0) + QStringLiteral(" %") : Unknown),
+        QStringLiteral("Temps de réponse à 5 % : %1").arg(settling ? frenchDecimal(*settling, 2) + QStringLiteral(" s") : Unknown),
     };
 }

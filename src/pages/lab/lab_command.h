@@ -15,6 +15,14 @@ struct LabCommand
         StartLocked,
         SlowMotion,  // index of the factor
         TickPeriod,  // ms, the scroll bar's
+        Lead,        // the regulator's time constants, in Lab::TimeConstantUnit
+        Lag,
+        Filter,
+        Gain,        // the regulator's gain, in hundredths
+        CourseValues,  // the course's regulator back
+        FrequencyView, // 1: the open loop's frequency response, 0: the signals
+        KeepResponse,  // the response since the last action kept in grey
+        ClearResponses,
     };
     Kind kind;
     int value = 0;
