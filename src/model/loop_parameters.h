@@ -21,6 +21,7 @@ struct LoopParameters
     double regulatorLead = 0.025;    // s
     double regulatorLag = 0.0025;    // s
     double regulatorFilter = 8e-4;   // s
+    double regulatorGain = 1;        // the regulator's static gain
 
     double amplifierGain = 1;
 
