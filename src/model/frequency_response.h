@@ -1,15 +1,17 @@
 #pragma once
 // The loop's frequency responses in closed form, p = j omega: each element's, and the open loop's
 // (setpoint phase to feedback phase) with or without the regulator, with the gain crossover and
-// phase margin the stability pictures read off them.
+// phase margin the stability pictures read off them, and its phase crossover and gain margin.
 #include "model/loop_parameters.h"
 
 #include <complex>
+#include <optional>
 
 namespace pllmodel {
 
 using Response = std::complex<double>;
 
+// K (1 + lead p) / ((1 + lag p)(1 + filter p)), K the regulator's gain.
 Response regulatorResponse(double omega, const LoopParameters &p = Radar);
 Response motorResponse(double omega, const LoopParameters &p = Radar);  // turns per second per volt
 // The motor's gain at omega relative to its static gain, in dB.
@@ -25,9 +27,16 @@ public:
     Response at(double omega) const;
     // Continuous in omega, from -90 degrees at low pulsations.
     double phaseDegrees(double omega) const;
-    // The pulsation (rad/s) at which the gain falls through 1.
+    // The pulsation (rad/s) at which the gain falls through 1: the gain falls all the way, so
+    // there is one.
     double gainCrossover() const;
     double phaseMarginDegrees() const;
+    // The pulsation (rad/s) at which the phase passes -180 degrees: one with the regulator (its
+    // phase runs from -90 to -270 degrees and the response is real at one pulsation only), none
+    // without it (the phase stays above -180 degrees).
+    std::optional<double> phaseCrossover() const;
+    // How far the gain lies under 0 dB at the phase crossover, in dB; +infinity without one.
+    double gainMarginDb() const;
 
 private:
     LoopParameters parameters;

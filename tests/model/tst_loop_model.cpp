@@ -13,6 +13,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 #endif
 
@@ -232,6 +233,90 @@ private slots:
             QVERIFY(decibels(160) > 1);  // there; its own asymptotes cross at 199 rad/s.
         else  // "63 dB" at the 2 rad/s corner, in whole decibels
             QVERIFY(near(decibels(2), 63, 0.5));
+    }
+
+    // Both margins as the lab shows them, for regulators of the student's whole range: each
+    // crossover checked against the response itself, and a scan of the response finding no other
+    // pulsation where it turns negative real.
+    void marginsOfAnyRegulator_data()
+    {
+        QTest::addColumn<bool>("regulated");
+        QTest::addColumn<double>("gain");
+        QTest::addColumn<double>("lead");
+        QTest::addColumn<double>("lag");
+        QTest::addColumn<double>("filter");
+        // The figures expected, rad/s and dB; NaN: only checked against the response.
+        QTest::addColumn<double>("phaseCrossover");
+        QTest::addColumn<double>("gainMargin");
+        const double unchecked = std::nan("");
+        QTest::addRow("course") << true << 1.0 << 0.025 << 0.0025 << 8e-4 << 661.30 << 17.21;
+        QTest::addRow("sans correcteur") << false << 1.0 << 0.025 << 0.0025 << 8e-4 << unchecked << unchecked;
+        // Without the corrector the loop is a gain of 1, whatever the regulator holds.
+        QTest::addRow("sans correcteur, gain 10 unused") << false << 10.0 << 1.0 << 1e-4 << 1e-4 << unchecked << unchecked;
+        // The gain shifts the gain curve only: 20 dB less margin for ten times the gain.
+        QTest::addRow("course, gain 10") << true << 10.0 << 0.025 << 0.0025 << 8e-4 << 661.30 << 17.21 - 20;
+        QTest::addRow("course, gain 0,1") << true << 0.1 << 0.025 << 0.0025 << 8e-4 << 661.30 << 17.21 + 20;
+        // The widest crossovers the controls reach, both ends of the bracket's range.
+        QTest::addRow("gain 10, all lead") << true << 10.0 << 1.0 << 1e-4 << 1e-4 << unchecked << unchecked;
+        QTest::addRow("gain 0,1, all lag") << true << 0.1 << 1e-4 << 1.0 << 1.0 << unchecked << unchecked;
+        QTest::addRow("equal time constants") << true << 1.0 << 0.01 << 0.01 << 0.01 << unchecked << unchecked;
+        QTest::addRow("all at 1 s") << true << 1.0 << 1.0 << 1.0 << 1.0 << unchecked << unchecked;
+    }
+    void marginsOfAnyRegulator()
+    {
+        QFETCH(bool, regulated);
+        QFETCH(double, gain);
+        QFETCH(double, lead);
+        QFETCH(double, lag);
+        QFETCH(double, filter);
+        QFETCH(double, phaseCrossover);
+        QFETCH(double, gainMargin);
+        LoopParameters p;
+        p.phaseAdvance = regulated;
+        p.regulatorGain = gain;
+        p.regulatorLead = lead;
+        p.regulatorLag = lag;
+        p.regulatorFilter = filter;
+        const OpenLoop loop(regulated, p);
+        constexpr double Degrees = 180 / pi;
+
+        const double wc = loop.gainCrossover();
+        QVERIFY(near(std::abs(loop.at(wc)), 1, 1e-9));
+        if (!regulated)
+            QCOMPARE(wc, OpenLoop(false).gainCrossover());
+        // The margin from the response's own angle, folded into a turn.
+        QVERIFY(near(std::remainder(loop.phaseMarginDegrees() - 180 - std::arg(loop.at(wc)) * Degrees, 360), 0, 1e-9));
+
+        const std::optional<double> wp = loop.phaseCrossover();
+        QCOMPARE(wp.has_value(), regulated);
+        if (wp) {
+            const Response g = loop.at(*wp);
+            QVERIFY(g.real() < 0 && std::abs(g.imag()) <= 1e-12 * std::abs(g));
+            QVERIFY(near(loop.phaseDegrees(*wp), -180, 1e-9));
+            QVERIFY(near(loop.gainMarginDb(), -20 * std::log10(std::abs(g)), 1e-9));
+        } else {
+            QVERIFY(std::isinf(loop.gainMarginDb()) && loop.gainMarginDb() > 0);
+        }
+        if (!std::isnan(phaseCrossover)) {
+            QVERIFY(wp);
+            QVERIFY(near(*wp, phaseCrossover, 0.01));  // to the figures' last digit
+            QVERIFY(near(loop.gainMarginDb(), gainMargin, 0.01));
+        }
+
+        // The response crosses the negative real axis nowhere else from 1e-3 to 1e8 rad/s.
+        int crossings = 0;
+        constexpr int Steps = 200000;
+        Response before = loop.at(1e-3);
+        for (int i = 1; i <= Steps; ++i) {
+            const double omega = 1e-3 * std::pow(1e11, double(i) / Steps);
+            const Response now = loop.at(omega);
+            if ((before.imag() < 0) != (now.imag() < 0) && now.real() < 0) {
+                ++crossings;
+                QVERIFY(wp && *wp > omega / std::pow(1e11, 1.0 / Steps) && *wp <= omega);
+            }
+            before = now;
+        }
+        QCOMPARE(crossings, regulated ? 1 : 0);
     }
 
     // The setpoint moved slowly away from a lock until the first cycle slips.

@@ -1,0 +1,27 @@
+#pragma once
+// The lab's frequency view: the open loop's Bode diagram for the student's settings, exact
+// curves over their asymptotes, with the stability margins read off them.
+#include "model/frequency_response.h"
+
+#include <QRect>
+#include <QString>
+
+class Canvas;
+
+// "Marge de phase : 45,4° à 183 rad/s": the margin to a tenth of a degree, the gain crossover
+// to the whole rad/s.
+QString phaseMarginText(const pllmodel::OpenLoop &loop);
+// "Marge de gain : 17,2 dB à 661 rad/s", at the phase crossover; "Marge de gain : infinie"
+// when the phase never reaches -180°.
+QString gainMarginText(const pllmodel::OpenLoop &loop);
+
+// Gain (left) and phase (right) from 0.1 to 1e5 rad/s under a line with both margins, all
+// inside `area`, its top-right corner (105 x 23 pixels) left free for the page's toggle. The
+// loop is taken with its regulator when p.phaseAdvance is set. What the drawing needs is worked
+// out once per settings and area; drawn again unchanged, it only replays the canvas calls.
+void drawFrequencyResponse(Canvas &canvas, const pllmodel::LoopParameters &p, const QRect &area);
+
+namespace FrequencyView {
+// The corner the drawing leaves free, at the area's top right.
+constexpr int FreeCornerWidth = 105, FreeCornerHeight = 23;
+}
