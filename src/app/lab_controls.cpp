@@ -13,25 +13,50 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
+#include <cmath>
 
 namespace {
 using Kind = LabCommand::Kind;
 
-// Window coordinates of the classic layout: the left of the drawing area, under the loop's blocks.
-const QRect SetpointLabelPlace(14, 146, 120, 14);
-const QRect SetpointPlace(14, 162, 62, 22);
-const QRect SliderPlace(82, 164, 136, 20);
-const QRect StepPlace(14, 188, 80, 18);
-const QRect RampPlace(96, 188, 80, 18);
-const QRect SlopeLabelPlace(14, 212, 120, 14);
-const QRect SlopePlace(140, 208, 78, 22);
-const QRect CorrectorPlace(14, 234, 204, 18);
+// Window coordinates of the classic layout. The left of the drawing area, under the loop's
+// blocks: two tabs, the run's controls and the regulator's.
+const QRect TabsPlace(12, 144, 208, 22);
+enum Group { Always = -1, Run, Regulator };
+const char *const GroupNames[] = {"Conduite", "Correcteur"};
+const QRect SetpointLabelPlace(14, 170, 120, 14);
+const QRect SetpointPlace(14, 186, 62, 22);
+const QRect SliderPlace(82, 188, 136, 20);
+const QRect StepPlace(14, 212, 80, 18);
+const QRect RampPlace(96, 212, 80, 18);
+const QRect SlopeLabelPlace(14, 236, 120, 14);
+const QRect SlopePlace(140, 232, 78, 22);
 const QRect LoadLabelPlace(14, 260, 124, 14);
 const QRect LoadPlace(140, 256, 78, 22);
-const QRect StartAtRestPlace(14, 284, 100, 25);
-const QRect StartLockedPlace(118, 284, 100, 25);
-const QRect SlowMotionLabelPlace(14, 320, 120, 14);
-const QRect SlowMotionPlace(140, 316, 78, 22);
+const QRect StartAtRestPlace(14, 282, 100, 25);
+const QRect StartLockedPlace(118, 282, 100, 25);
+const QRect SlowMotionLabelPlace(14, 316, 120, 14);
+const QRect SlowMotionPlace(140, 312, 78, 22);
+
+const QRect CorrectorPlace(14, 172, 204, 18);
+const QRect LeadLabelPlace(14, 200, 120, 14);
+const QRect LeadPlace(140, 196, 78, 22);
+const QRect LagLabelPlace(14, 226, 120, 14);
+const QRect LagPlace(140, 222, 78, 22);
+const QRect FilterLabelPlace(14, 252, 120, 14);
+const QRect FilterPlace(140, 248, 78, 22);
+const QRect GainLabelPlace(14, 278, 120, 14);
+const QRect GainPlace(140, 274, 78, 22);
+const QRect CourseValuesPlace(14, 304, 204, 25);
+
+// Over the displays: the view's switch in the middle row's free corner, the responses' buttons
+// at the right of the recorder's title.
+const QRect ViewPlace(662, 146, 120, 22);
+const QRect KeepPlace(572, 321, 98, 18);
+const QRect ClearPlace(672, 321, 110, 18);
+
+constexpr int TimeConstantDecimals = 4;
+constexpr int GainDecimals = 2;
 
 const char *const SlowMotionChoices[] = {"×1", "×1/10", "×1/100", "×1/1000"};
 constexpr double VoltsPerTenth = 0.1;
@@ -47,11 +72,13 @@ LabControls::LabControls(QWidget &window, Act act)
         m_shown.reset();
         acted(c);
     };
+    Group group = Always;
     const auto add = [&](QWidget *widget, const QRect &place, const char *name) {
         widget->setObjectName(QLatin1String(name));
         widget->setVisible(false);
         m_widgets << widget;
         m_places << place;
+        m_groups << group;
         if (widget->focusPolicy() != Qt::NoFocus)
             m_tabOrder << widget;
     };
@@ -64,6 +91,14 @@ LabControls::LabControls(QWidget &window, Act act)
         m_labels << l;
     };
 
+    Tabs = new QTabBar(&window);
+    for (const char *name : GroupNames)
+        Tabs->addTab(QString::fromUtf8(name));
+    Tabs->setAccessibleName(QStringLiteral("Réglages du laboratoire"));
+    Tabs->setDrawBase(false);
+    add(Tabs, TabsPlace, "LabTabs");
+
+    group = Run;
     Setpoint = new QSpinBox(&window);
     Setpoint->setRange(0, Lab::MaxSetpoint);
     Setpoint->setSingleStep(Lab::SetpointStep);
@@ -88,9 +123,6 @@ LabControls::LabControls(QWidget &window, Act act)
     label("Pente (Hz/s)", SlopeLabelPlace, Slope);
     add(Slope, SlopePlace, "LabSlope");
 
-    Corrector = new QCheckBox(QStringLiteral("Correcteur à avance de phase"), &window);
-    add(Corrector, CorrectorPlace, "LabCorrector");
-
     Load = new QDoubleSpinBox(&window);
     Load->setLocale(QLocale(QLocale::French, QLocale::France));
     Load->setRange(0, Lab::MaxLoadTenths * VoltsPerTenth);
@@ -113,6 +145,42 @@ LabControls::LabControls(QWidget &window, Act act)
     SlowMotion->view()->setAccessibleName(SlowMotion->accessibleName());
     add(SlowMotion, SlowMotionPlace, "LabSlowMotion");
 
+    group = Regulator;
+    Corrector = new QCheckBox(QStringLiteral("Correcteur à avance de phase"), &window);
+    add(Corrector, CorrectorPlace, "LabCorrector");
+    const auto timeConstant = [&](const char *text, const QRect &labelPlace, const QRect &place, const char *name) {
+        auto *box = new QDoubleSpinBox(&window);
+        box->setLocale(QLocale(QLocale::French, QLocale::France));
+        box->setDecimals(TimeConstantDecimals);
+        box->setRange(Lab::MinTimeConstant * Lab::TimeConstantUnit, Lab::MaxTimeConstant * Lab::TimeConstantUnit);
+        box->setSingleStep(Lab::TimeConstantUnit);
+        box->setKeyboardTracking(false);
+        label(text, labelPlace, box);
+        add(box, place, name);
+        return box;
+    };
+    Lead = timeConstant("τ1 avance (s)", LeadLabelPlace, LeadPlace, "LabLead");
+    Lag = timeConstant("τ2 (s)", LagLabelPlace, LagPlace, "LabLag");
+    Filter = timeConstant("τ3 filtre (s)", FilterLabelPlace, FilterPlace, "LabFilter");
+    Gain = new QDoubleSpinBox(&window);
+    Gain->setLocale(QLocale(QLocale::French, QLocale::France));
+    Gain->setDecimals(GainDecimals);
+    Gain->setRange(Lab::MinGain * Lab::GainUnit, Lab::MaxGain * Lab::GainUnit);
+    Gain->setSingleStep(0.1);
+    Gain->setKeyboardTracking(false);
+    label("Gain du correcteur", GainLabelPlace, Gain);
+    add(Gain, GainPlace, "LabGain");
+    CourseValues = new QPushButton(QStringLiteral("Valeurs du cours"), &window);
+    add(CourseValues, CourseValuesPlace, "LabCourseValues");
+
+    group = Always;
+    View = new QPushButton(&window);
+    add(View, ViewPlace, "LabView");
+    Keep = new QPushButton(QStringLiteral("Garder la réponse"), &window);
+    add(Keep, KeepPlace, "LabKeep");
+    Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &window);
+    add(Clear, ClearPlace, "LabClear");
+
     connect(Setpoint, &QSpinBox::valueChanged, this, [act](int hz) { act({Kind::Setpoint, hz}); });
     connect(SetpointSlider, &QSlider::valueChanged, this,
             [act](int notch) { act({Kind::Setpoint, notch * Lab::SetpointStep}); });
@@ -125,6 +193,16 @@ LabControls::LabControls(QWidget &window, Act act)
     connect(StartAtRest, &QPushButton::clicked, this, [act] { act({Kind::StartAtRest}); });
     connect(StartLocked, &QPushButton::clicked, this, [act] { act({Kind::StartLocked}); });
     connect(SlowMotion, &QComboBox::currentIndexChanged, this, [act](int index) { act({Kind::SlowMotion, index}); });
+    const auto inUnits = [](double value, double unit) { return int(std::lround(value / unit)); };
+    connect(Lead, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lead, inUnits(s, Lab::TimeConstantUnit)}); });
+    connect(Lag, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lag, inUnits(s, Lab::TimeConstantUnit)}); });
+    connect(Filter, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Filter, inUnits(s, Lab::TimeConstantUnit)}); });
+    connect(Gain, &QDoubleSpinBox::valueChanged, this, [=](double k) { act({Kind::Gain, inUnits(k, Lab::GainUnit)}); });
+    connect(CourseValues, &QPushButton::clicked, this, [act] { act({Kind::CourseValues}); });
+    connect(View, &QPushButton::clicked, this, [this, act] { act({Kind::FrequencyView, m_shown ? !m_shown->frequencyView : 1}); });
+    connect(Keep, &QPushButton::clicked, this, [act] { act({Kind::KeepResponse}); });
+    connect(Clear, &QPushButton::clicked, this, [act] { act({Kind::ClearResponses}); });
+    connect(Tabs, &QTabBar::currentChanged, this, [this] { showGroups(); });
     show(LabSettings{});
 }
 
@@ -136,10 +214,16 @@ void LabControls::place(const WindowLayout &layout)
 
 void LabControls::setVisible(bool visible)
 {
-    if (m_widgets.first()->isVisible() == visible)
+    if (m_visible == visible)
         return;
-    for (QWidget *widget : m_widgets)
-        widget->setVisible(visible);
+    m_visible = visible;
+    showGroups();
+}
+
+void LabControls::showGroups()
+{
+    for (qsizetype i = 0; i < m_widgets.size(); ++i)
+        m_widgets[i]->setVisible(m_visible && (m_groups[i] == Always || m_groups[i] == Tabs->currentIndex()));
 }
 
 void LabControls::show(const LabSettings &s)
@@ -162,4 +246,11 @@ void LabControls::show(const LabSettings &s)
     set(Corrector, s.corrector, &QCheckBox::isChecked, &QCheckBox::setChecked);
     set(Load, s.loadTenths * VoltsPerTenth, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
     set(SlowMotion, s.slowMotion, &QComboBox::currentIndex, &QComboBox::setCurrentIndex);
+    set(Lead, s.lead * Lab::TimeConstantUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(Lag, s.lag * Lab::TimeConstantUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(Filter, s.filter * Lab::TimeConstantUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(Gain, s.gain * Lab::GainUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    const QString view = s.frequencyView ? QStringLiteral("Signaux") : QStringLiteral("Réponse en fréquence");
+    View->setText(view);
+    View->setAccessibleName(view);
 }

@@ -18,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
+class QTabBar;
 class QWidget;
 class WindowLayout;
 
@@ -42,11 +43,22 @@ public:
     QDoubleSpinBox *Load;
     QPushButton *StartAtRest, *StartLocked;
     QComboBox *SlowMotion;
+    // The regulator's tab.
+    QDoubleSpinBox *Lead, *Lag, *Filter, *Gain;
+    QPushButton *CourseValues;
+    // Over the displays.
+    QPushButton *View, *Keep, *Clear;
+    // Which of the two groups of settings shows: the run's or the regulator's.
+    QTabBar *Tabs;
 
 private:
+    void showGroups();
+
     QList<QWidget *> m_widgets;  // every widget, labels included
+    QList<int> m_groups;         // the tab each belongs to, or -1 for none
     QList<QWidget *> m_tabOrder;
     QList<QRect> m_places;       // in the classic layout, one per widget
     QList<QLabel *> m_labels;
     std::optional<LabSettings> m_shown;
+    bool m_visible = false;
 };

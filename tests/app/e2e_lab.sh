@@ -123,10 +123,11 @@ wait_reading('started', 20, LOCKED, AT_1000, 'Consigne : 1000 Hz')
 if 'showing' not in states(setpoint):
     fail('the "Consigne (Hz)" spin box is not shown on the lab: %s' % sorted(states(setpoint)))
 
-# The keyboard alone: Tab on to the first spin box; it must be the setpoint's. A list item may
-# keep a stale focused state on the bus: the control focused is the one that is not a list item.
+# The keyboard alone: Tab on to the first spin box; it must be the setpoint's. A list item or a
+# tab of the settings may keep a stale focused state on the bus: the control focused is the one
+# that is neither.
 def focused_control():
-    return next((n for n in nodes if n.getRoleName() != 'list item' and 'focused' in states(n)), None)
+    return next((n for n in nodes if n.getRoleName() not in ('list item', 'page tab') and 'focused' in states(n)), None)
 
 
 focused = None

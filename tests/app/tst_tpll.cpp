@@ -404,15 +404,29 @@ private slots:
         QCOMPARE(lab.Load->accessibleName(), QStringLiteral("Couple résistant (V)"));
         QApplication::setActiveWindow(w.get());
         w->ListBox1->setFocus();
-        for (QWidget *next : lab.tabOrder()) {
-            // Of the two radio buttons, Tab takes the one checked; the arrows move between them.
-            if (next == lab.Ramp)
-                continue;
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
-        }
-        for (qsizetype i = 1; i < lab.tabOrder().size(); ++i)
-            QVERIFY(lab.tabOrder()[i - 1]->y() <= lab.tabOrder()[i]->y());
+        // The tab shown, then the buttons over the displays; the other tab's controls are hidden.
+        const auto walk = [&] {
+            QWidget *above = nullptr;
+            for (QWidget *next : lab.tabOrder()) {
+                // Of the two radio buttons, Tab takes the one checked; the arrows move between them.
+                if (next == lab.Ramp || !next->isVisible())
+                    continue;
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
+                // Down the left column, then the displays.
+                if (above && above->x() / 200 == next->x() / 200)
+                    QVERIFY(above->y() <= next->y());
+                above = next;
+            }
+        };
+        walk();
+        QVERIFY(!lab.Lead->isVisible());
+        lab.Tabs->setCurrentIndex(1);
+        QVERIFY(lab.Lead->isVisible() && !lab.Setpoint->isVisible());
+        QCOMPARE(lab.Lead->accessibleName(), QStringLiteral("τ1 avance (s)"));
+        w->ListBox1->setFocus();
+        walk();
+        lab.Tabs->setCurrentIndex(0);
 
         QTest::keyClick(w.get(), Qt::Key_P);
         const int frame = LabStep;

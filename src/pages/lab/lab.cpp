@@ -237,7 +237,7 @@ QString Lab::regulatorLabel() const
     if (!s.corrector)
         return QStringLiteral("sans correcteur");
     const auto seconds = [](int units) { return QString::number(units * TimeConstantUnit, 'g', 4).replace(QLatin1Char('.'), QLatin1Char(',')); };
-    return QStringLiteral("τ1 %1 s, τ2 %2 s, τ3 %3 s, gain %4")
+    return QStringLiteral("avance %1 s, retard %2 s, filtre %3 s, gain %4")
         .arg(seconds(s.lead), seconds(s.lag), seconds(s.filter), QString::number(s.gain * GainUnit, 'g', 3).replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 

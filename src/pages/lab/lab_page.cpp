@@ -5,6 +5,7 @@
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
 #include "pages/closedloop/closed_loop_page.h"
+#include "pages/lab/frequency_view.h"
 #include "pages/lab/lab.h"
 #include "pages/stage.h"
 
@@ -186,8 +187,8 @@ void drawCharacteristic(Canvas &canvas, const Lab &lab)
 {
     panel(canvas, CharacteristicPanel);
     const int top = CharacteristicPanel.top();
-    write(canvas, 512, top + 2, Navy, QStringLiteral("Comparateur : sortie moyenne (V)"));
-    write(canvas, 512, top + 16, Navy, QStringLiteral("selon l'erreur de phase (rad)"));
+    write(canvas, 512, top + 2, Navy, QStringLiteral("Comparateur : sortie (V)"));
+    write(canvas, 512, top + 16, Navy, QStringLiteral("moyenne selon l'erreur de phase (rad)"));
     const double low = pllmodel::Radar.comparatorLow, high = pllmodel::Radar.comparatorHigh;
     canvas.setPenColor(Black);
     canvas.MoveTo(CharLeft, CharBottom - CharHeight - 8);
@@ -227,6 +228,40 @@ constexpr int SpeedTop = 322, SpeedHeight = 48;
 constexpr int PhaseTop = 392, PhaseHeight = 48;
 constexpr int NowLabelX = 700;
 constexpr double SpeedMargin = 0.25, LeastSpeedRange = 2;  // tr/s
+constexpr int LegendLine = 12;
+constexpr int OvershootX = 330, SettlingX = 440;
+constexpr TColor KeptGrey = 0x808080;
+
+// The responses kept, in grey under the live traces: each starts at the last action's instant,
+// so the response under way draws over them. Each is numbered at its end and in the legend.
+template <typename SpeedY>
+void drawKeptResponses(Canvas &canvas, const Lab &lab, SpeedY speedY)
+{
+    const Recorder &paper = lab.recorder();
+    const auto &kept = lab.keptResponses();
+    const double column = paper.span() / Recorder::Columns;
+    // The paper's right edge is its newest sample; the last action sits that much before it.
+    const double actionX = PlotLeft + Recorder::Columns - 1 - (lab.loop().time() - lab.response().start()) / column;
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        const KeptResponse &response = kept[k];
+        const QString number = QString::number(k + 1);
+        write(canvas, PlotLeft + 4, SpeedTop + 1 + int(k) * LegendLine, KeptGrey,
+              number + QStringLiteral(" : ") + response.label);
+        std::vector<TracePoint> curve;
+        int lastX = 0, lastY = 0;
+        for (std::size_t i = 0; i < response.curve.size(); ++i) {
+            const double x = actionX + (response.offset + double(i) * response.spacing) / column;
+            if (x < PlotLeft || x >= PlotLeft + Recorder::Columns)
+                continue;
+            lastX = int(x), lastY = std::clamp(speedY(response.curve[i]), SpeedTop, SpeedTop + SpeedHeight);
+            curve.push_back({lastX, lastY, curve.empty()});
+        }
+        canvas.setPenColor(KeptGrey);
+        trace(canvas, curve);
+        if (!curve.empty())
+            write(canvas, std::min(lastX + 2, PlotLeft + Recorder::Columns - 6), lastY - 12, KeptGrey, number);
+    }
+}
 
 void drawRecorder(Canvas &canvas, const Lab &lab)
 {
@@ -278,6 +313,7 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
         const bool wrapped = i > 0 && std::abs(s.phase - paper.at(i - 1).phase) > Turn / 2;
         phase.push_back({x, phaseY(s.phase), wrapped});
     }
+    drawKeptResponses(canvas, lab, speedY);
     canvas.setPenColor(Green);
     trace(canvas, asked);
     canvas.setPenColor(Red);
@@ -291,7 +327,13 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
           QStringLiteral("-%1 %2").arg(frenchDecimal(milliseconds ? window * 1000 : window, 0),
                                         milliseconds ? QStringLiteral("ms") : QStringLiteral("s")));
     write(canvas, NowLabelX, PhaseTop + PhaseHeight + 4, Black, QStringLiteral("maintenant"));
+    const LabReadouts r = lab.readouts();
+    write(canvas, OvershootX, PhaseTop + PhaseHeight + 4, Navy, r.overshoot);
+    write(canvas, SettlingX, PhaseTop + PhaseHeight + 4, Navy, r.settling);
 }
+
+// Where the frequency response replaces the oscilloscope and the characteristic.
+const QRect FrequencyArea = ScopePanel | CharacteristicPanel;
 
 // ---- The status, in words the screen reader and the tests read.
 
@@ -319,8 +361,12 @@ void drawLabPage(Stage &stage)
     stage.ClearDrawingArea();
     Canvas &canvas = stage.canvas;
     drawBlocks(canvas, stage.lab);
-    drawScope(canvas, stage.lab);
-    drawCharacteristic(canvas, stage.lab);
+    if (stage.lab.settings().frequencyView) {
+        drawFrequencyResponse(canvas, stage.lab.parameters(), FrequencyArea);
+    } else {
+        drawScope(canvas, stage.lab);
+        drawCharacteristic(canvas, stage.lab);
+    }
     drawRecorder(canvas, stage.lab);
     drawStatus(canvas, stage.lab);
 }

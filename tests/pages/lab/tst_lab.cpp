@@ -154,6 +154,130 @@ private slots:
         QCOMPARE(lab.settings().setpoint, 1000);
     }
 
+    // The response to each action, measured on the speed from the action's instant: "—" until
+    // the loop has held the band for a while, and while it slips.
+    void measuresTheResponseToEachAction_data()
+    {
+        QTest::addColumn<QList<LabCommand>>("atOneSecond");
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<double>("longestSettling");  // s
+        QTest::addRow("the start from rest") << QList<LabCommand>{} << true << 2.5;
+        QTest::addRow("a 50 Hz step") << QList<LabCommand>{{Kind::Setpoint, 1050}} << true << 1.0;
+        QTest::addRow("a load step") << QList<LabCommand>{{Kind::Load, 10}} << true << 1.0;
+        QTest::addRow("a 200 Hz step slips") << QList<LabCommand>{{Kind::Setpoint, 1200}} << false << 0.0;
+    }
+    void measuresTheResponseToEachAction()
+    {
+        QFETCH(QList<LabCommand>, atOneSecond);
+        QFETCH(bool, known);
+        QFETCH(double, longestSettling);
+        auto stage = openLab();
+        if (!atOneSecond.isEmpty()) {
+            stage->lab.apply({Kind::StartLocked});
+            runFor(*stage, 1);
+            for (const LabCommand &c : atOneSecond)
+                stage->lab.apply(c);
+            PageTick(*stage);
+            QCOMPARE(stage->lab.readouts().settling, QStringLiteral("Temps de réponse à 5 % : —"));
+        }
+        runFor(*stage, 3.5);
+        const LabReadouts r = stage->lab.readouts();
+        const std::optional<double> settling = stage->lab.response().settlingTime();
+        const std::optional<double> overshoot = stage->lab.response().overshootPercent();
+        QCOMPARE(settling.has_value(), known);
+        QCOMPARE(overshoot.has_value(), known);
+        if (!known) {
+            QCOMPARE(r.overshoot, QStringLiteral("Dépassement : —"));
+            return;
+        }
+        QVERIFY2(*settling > 0.01 && *settling < longestSettling, qPrintable(r.settling));
+        QVERIFY2(*overshoot >= 0 && *overshoot < 100, qPrintable(r.overshoot));
+        QCOMPARE(r.settling, QStringLiteral("Temps de réponse à 5 % : %1 s").arg(frenchDecimal(*settling, 2)));
+        QCOMPARE(r.overshoot, QStringLiteral("Dépassement : %1 %").arg(frenchDecimal(*overshoot, 0)));
+    }
+
+    // The regulator's settings reach the live loop, within the controls' ranges; the course's
+    // values come back at once; without the corrector they wait for it.
+    void theRegulatorIsTunedLive()
+    {
+        Lab lab;
+        for (const LabCommand &c : {LabCommand{Kind::Lead, 99999}, {Kind::Lag, 0}, {Kind::Filter, 30}, {Kind::Gain, 5}})
+            lab.apply(c);
+        const pllmodel::LoopParameters &live = lab.loop().loopParameters();
+        QCOMPARE(live.regulatorLead, 1.0);
+        QCOMPARE(live.regulatorLag, 1e-4);
+        QCOMPARE(live.regulatorFilter, 3e-3);
+        QCOMPARE(live.regulatorGain, 0.1);
+        lab.apply({Kind::Corrector, 0});
+        lab.apply({Kind::Gain, 250});
+        QVERIFY(!lab.loop().loopParameters().phaseAdvance);
+        QCOMPARE(lab.loop().loopParameters().regulatorGain, 2.5);
+        lab.apply({Kind::CourseValues});
+        const LabSettings course;
+        QVERIFY(lab.settings().lead == course.lead && lab.settings().lag == course.lag
+                && lab.settings().filter == course.filter && lab.settings().gain == course.gain);
+        QCOMPARE(lab.loop().loopParameters().regulatorLead, pllmodel::Radar.regulatorLead);
+        QCOMPARE(lab.loop().loopParameters().regulatorGain, 1.0);
+    }
+
+    // Up to three responses are kept, the oldest giving way, each under its settings.
+    void keepsUpToThreeResponses()
+    {
+        auto stage = openLab();
+        runFor(*stage, 1);
+        stage->lab.apply({Kind::KeepResponse});
+        QCOMPARE(stage->lab.keptResponses().size(), std::size_t(1));
+        QCOMPARE(stage->lab.keptResponses().front().label, QStringLiteral("avance 0,025 s, retard 0,0025 s, filtre 0,0008 s, gain 1"));
+        stage->lab.apply({Kind::Corrector, 0});
+        for (int hz : {1010, 1020, 1030}) {
+            stage->lab.apply({Kind::Setpoint, hz});
+            runFor(*stage, stage->lab.loop().time() + 0.2);
+            stage->lab.apply({Kind::KeepResponse});
+        }
+        const auto &kept = stage->lab.keptResponses();
+        QCOMPARE(kept.size(), std::size_t(Lab::MaxKeptResponses));
+        QCOMPARE(kept.front().label, QStringLiteral("sans correcteur"));
+        // 0,2 s of curve at the recorder's column, 10 ms at the real time.
+        QVERIFY(std::abs(int(kept.back().curve.size()) - 20) <= 1);
+        QVERIFY(kept.back().offset >= 0 && kept.back().offset < kept.back().spacing);
+        stage->lab.apply({Kind::ClearResponses});
+        QVERIFY(stage->lab.keptResponses().empty());
+    }
+
+    // The run since the last start, run again from its actions, gives the same loop; a copy that
+    // acts after another keeps its own actions.
+    void aRunAgainGivesTheSameLoop()
+    {
+        auto stage = openLab();
+        Lab &lab = stage->lab;
+        lab.apply({Kind::StartLocked});
+        runFor(*stage, 0.5);
+        Lab before = lab;
+        for (const LabCommand &c : {LabCommand{Kind::Ramp, 1}, {Kind::Setpoint, 1100}, {Kind::Lead, 300}})
+            lab.apply(c);
+        runFor(*stage, 1.2);
+        lab.apply({Kind::Load, 5});
+        runFor(*stage, 2);
+        const LabScenario scenario = lab.scenario();
+        QCOMPARE(scenario.commands.size(), std::size_t(4));
+        QVERIFY(scenario.locked);
+        Lab again;
+        again.startWith(scenario.settings, scenario.locked);
+        for (const TimedCommand &c : scenario.commands) {
+            again.runLoopTo(c.time);
+            again.apply(c.command);
+        }
+        again.runLoopTo(lab.loop().time());
+        QVERIFY(std::abs(again.loop().speed() - lab.loop().speed()) < 1e-9);
+        QVERIFY(std::abs(again.loop().phaseError() - lab.loop().phaseError()) < 1e-9);
+        QCOMPARE(again.loop().cycleSlips(), lab.loop().cycleSlips());
+
+        before.apply({Kind::Gain, 200});
+        QCOMPARE(before.scenario().commands.size(), std::size_t(1));
+        QCOMPARE(before.scenario().commands.front().command, (LabCommand{Kind::Gain, 200}));
+        QCOMPARE(lab.scenario().commands.size(), std::size_t(4));
+    }
+
     // Going back gives each frame and its readouts exactly as first drawn, as far back as the
     // playback keeps and no further; going forward again plays the student's action again.
     void backAndForwardOverAnAction()
