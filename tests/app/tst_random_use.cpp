@@ -91,12 +91,19 @@ QString nameOf(TPLL &w, const QPushButton *button)
     return QStringLiteral("?");
 }
 
-// The lab's controls and their labels, every one shown with its page and hidden with it.
+// The lab's controls, every one hidden off its page; on it, shown with its tab (or always).
+QList<QWidget *> runTab(const LabControls &c)
+{
+    return {c.Setpoint, c.SetpointSlider, c.Step, c.Ramp, c.Slope, c.Load, c.StartAtRest, c.StartLocked, c.SlowMotion};
+}
+QList<QWidget *> regulatorTab(const LabControls &c)
+{
+    return {c.Corrector, c.Lead, c.Lag, c.Filter, c.Gain, c.CourseValues};
+}
 QList<QWidget *> labWidgets(TPLL &w)
 {
     const LabControls &c = *w.LabPanel;
-    QList<QWidget *> all = {c.Setpoint, c.SetpointSlider, c.Step, c.Ramp, c.Slope,
-                            c.Corrector, c.Load, c.StartAtRest, c.StartLocked, c.SlowMotion};
+    QList<QWidget *> all = runTab(c) + regulatorTab(c) + QList<QWidget *>{c.Tabs, c.View, c.Keep, c.Clear};
     for (QLabel *label : w.findChildren<QLabel *>(QStringLiteral("LabLabel"), Qt::FindDirectChildrenOnly))
         all << label;
     return all;
@@ -370,7 +377,7 @@ QString RandomUse::act()
     }
     if (kind < 70) {
         // On the lab, its controls take four clicks in five; the restart button the others.
-        if (PageStep == LabPageStep && w->LabPanel->Setpoint->isVisible() && random.bounded(5) != 0)
+        if (PageStep == LabPageStep && w->LabPanel->View->isVisible() && random.bounded(5) != 0)
             return actOnLab();
         QList<const NamedButton *> shown;
         for (const NamedButton &b : Buttons)
@@ -421,7 +428,21 @@ QString RandomUse::actOnLab()
     };
     QString done;
     const char *control = nullptr;
-    switch (random.bounded(11)) {
+    // The regulator's controls are reached through their tab, as a user reaches them.
+    const auto onRegulatorTab = [&] {
+        if (c.Tabs->currentIndex() != 1)
+            c.Tabs->setCurrentIndex(1);
+    };
+    const auto regulatorBox = [&](QDoubleSpinBox *box, const char *name, int low, int high, double unit) {
+        control = name;
+        onRegulatorTab();
+        if (random.bounded(2)) {
+            box->setValue(box->minimum() - unit * 50 + random.bounded(int((box->maximum() - box->minimum()) / unit) + 100) * unit);
+            return QStringLiteral("%1 set to %2").arg(QString::fromLatin1(name)).arg(box->value());
+        }
+        return typeInto(box, typed(0, 12, random.bounded(2) == 0), low, high, unit);
+    };
+    switch (random.bounded(20)) {
     case 0:
     case 1:
         control = "setpoint";
@@ -482,6 +503,44 @@ QString RandomUse::actOnLab()
         QTest::mouseClick(c.StartLocked, Qt::LeftButton);
         done = QStringLiteral("click Départ verrouillé");
         break;
+    case 11:
+        control = "tabs";
+        c.Tabs->setCurrentIndex(random.bounded(c.Tabs->count()));
+        done = QStringLiteral("tab %1").arg(c.Tabs->tabText(c.Tabs->currentIndex()));
+        break;
+    case 12:
+        done = regulatorBox(c.Lead, "lead", Lab::MinTimeConstant, Lab::MaxTimeConstant, Lab::TimeConstantUnit);
+        break;
+    case 13:
+        done = regulatorBox(c.Lag, "lag", Lab::MinTimeConstant, Lab::MaxTimeConstant, Lab::TimeConstantUnit);
+        break;
+    case 14:
+        done = regulatorBox(c.Filter, "filter", Lab::MinTimeConstant, Lab::MaxTimeConstant, Lab::TimeConstantUnit);
+        break;
+    case 15:
+        done = regulatorBox(c.Gain, "gain", Lab::MinGain, Lab::MaxGain, Lab::GainUnit);
+        break;
+    case 16:
+        control = "course values";
+        onRegulatorTab();
+        QTest::mouseClick(c.CourseValues, Qt::LeftButton);
+        done = QStringLiteral("click Valeurs du cours");
+        break;
+    case 17:
+        control = "view";
+        QTest::mouseClick(c.View, Qt::LeftButton);
+        done = QStringLiteral("click view, now %1").arg(c.View->text());
+        break;
+    case 18:
+        control = "keep";
+        QTest::mouseClick(c.Keep, Qt::LeftButton);
+        done = QStringLiteral("click Garder la réponse");
+        break;
+    case 19:
+        control = "clear";
+        QTest::mouseClick(c.Clear, Qt::LeftButton);
+        done = QStringLiteral("click Effacer les réponses");
+        break;
     default:
         control = "slow motion";
         if (random.bounded(2))
@@ -505,14 +564,17 @@ QString RandomUse::actOnLab()
 }
 
 // Types into a spin box as a user does: the focus by Tab, which selects the text, the cursor
-// sometimes moved to its end, the text (keys the box refuses are lost), Enter, then Tab on, so
+// sometimes moved to its end, the text (keys the box refuses are lost), Enter, then Tab on past
+// the spin boxes, so
 // that the window's keys are the window's again. The value the box held at Enter must be the
 // lab's, brought to a multiple of `unit` within low..high; text it does not accept, nothing.
 QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low, int high, double unit)
 {
     const auto setting = [&] {
         const LabSettings &s = w->stage().lab.settings();
-        return box == w->LabPanel->Setpoint ? s.setpoint : box == w->LabPanel->Slope ? s.slope : s.loadTenths;
+        const LabControls &c = *w->LabPanel;
+        return box == c.Setpoint ? s.setpoint : box == c.Slope ? s.slope : box == c.Load ? s.loadTenths
+             : box == c.Lead ? s.lead : box == c.Lag ? s.lag : box == c.Filter ? s.filter : s.gain;
     };
     const int was = setting();
     box->setFocus(Qt::TabFocusReason);
@@ -526,7 +588,9 @@ QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low,
     bool ok = false;
     const double value = box->locale().toDouble(atEnter.trimmed(), &ok);
     QTest::keyClick(box, random.bounded(2) ? Qt::Key_Return : Qt::Key_Enter);
-    QTest::keyClick(box, Qt::Key_Tab);
+    // Spin boxes follow each other down a tab: Tab on past them.
+    for (int tabs = 0; tabs < 8 && (tabs == 0 || qobject_cast<QAbstractSpinBox *>(w->focusWidget())); ++tabs)
+        QTest::keyClick(w->focusWidget() ? w->focusWidget() : box, Qt::Key_Tab);
     const QString done = QStringLiteral("typed '%1' in %2, '%3' at Enter").arg(text, box->accessibleName(), atEnter);
     if (qobject_cast<QAbstractSpinBox *>(w->focusWidget()))
         return done + QStringLiteral(": FAULT Tab left the focus in a spin box");
@@ -544,16 +608,18 @@ QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low,
 QString RandomUse::checkLab() const
 {
     const bool onLab = PageStep == LabPageStep;
+    const LabControls &c = *w->LabPanel;
+    const QList<QWidget *> otherTab = c.Tabs->currentIndex() == 0 ? regulatorTab(c) : runTab(c);
     for (QWidget *widget : labWidgets(*w)) {
         if (!onLab && widget->isVisible())
             return QStringLiteral("%1 shown at PageStep %2").arg(widget->objectName()).arg(PageStep);
-        // Drawn once, the page shows them.
-        if (onLab && LabStep > 0 && !widget->isVisible())
-            return QStringLiteral("%1 hidden on the lab at LabStep %2").arg(widget->objectName()).arg(LabStep);
+        // Drawn once, the page shows them, the other tab's hidden.
+        const bool shown = !otherTab.contains(widget);
+        if (onLab && LabStep > 0 && widget->objectName() != QLatin1String("LabLabel") && widget->isVisible() != shown)
+            return QStringLiteral("%1 %2 on the lab at LabStep %3").arg(widget->objectName(), shown ? "hidden" : "shown").arg(LabStep);
     }
     const Lab &lab = w->stage().lab;
     const LabSettings &s = lab.settings();
-    const LabControls &c = *w->LabPanel;
     const struct { const char *name; long shown, held; } values[] = {
         {"LabSetpoint", c.Setpoint->value(), s.setpoint},
         {"LabSetpointSlider", c.SetpointSlider->value() * Lab::SetpointStep, s.setpoint},
@@ -563,6 +629,11 @@ QString RandomUse::checkLab() const
         {"LabCorrector", c.Corrector->isChecked(), s.corrector},
         {"LabLoad (tenths)", std::lround(c.Load->value() * 10), s.loadTenths},
         {"LabSlowMotion", c.SlowMotion->currentIndex(), s.slowMotion},
+        {"LabLead", std::lround(c.Lead->value() / Lab::TimeConstantUnit), s.lead},
+        {"LabLag", std::lround(c.Lag->value() / Lab::TimeConstantUnit), s.lag},
+        {"LabFilter", std::lround(c.Filter->value() / Lab::TimeConstantUnit), s.filter},
+        {"LabGain", std::lround(c.Gain->value() / Lab::GainUnit), s.gain},
+        {"LabView", c.View->text() == QStringLiteral("Signaux"), s.frequencyView},
     };
     for (const auto &v : values)
         if (v.shown != v.held)
@@ -570,7 +641,8 @@ QString RandomUse::checkLab() const
     if (!onLab)
         return {};
     const LabReadouts r = lab.readouts();
-    for (const QString *line : {&r.lock, &r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time})
+    for (const QString *line : {&r.lock, &r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time,
+                                &r.overshoot, &r.settling})
         if (line->contains(QStringLiteral("nan"), Qt::CaseInsensitive) || line->contains(QStringLiteral("inf"), Qt::CaseInsensitive))
             return QStringLiteral("the lab reads '%1'").arg(*line);
     return {};
@@ -784,7 +856,7 @@ void RandomUse::randomUse()
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2, LabPageStep})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
-    QVERIFY2(labActions.size() == 9 || events < ReachesEveryFactor, "a lab control was never used");
+    QVERIFY2(labActions.size() == 18 || events < ReachesEveryFactor, "a lab control was never used");
     QVERIFY2(labFramesBack > events / 500, "too few frames back compared on the lab");
 }
 
