@@ -17,9 +17,10 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-DEPS      := cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
+DEPS      := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
+# poppler-utils reads the saved PDFs' text and images back; librsvg2-bin draws the saved SVGs.
 TEST_DEPS := $(DEPS) xvfb xdotool xclip imagemagick x11-utils python3 strace tesseract-ocr tesseract-ocr-fra \
-             at-spi2-core python3-pyatspi dbus-daemon
+             at-spi2-core python3-pyatspi dbus-daemon poppler-utils librsvg2-bin
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
 TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) lintian desktop-file-utils appstream xvfb xdotool x11-utils imagemagick weston
 # The PDF printer brings the print service (cups) and Ghostscript; poppler-utils renders its pages.

@@ -59,7 +59,7 @@ inline constexpr std::array Actions{
     Row{Action::StepForward, {"."}, "Image suivante", "une image en avant, pendant la pause", Reach::Window, Menu::Playback, false},
     Row{Action::StepBack, {","}, "Image précédente", "une image en arrière, pendant la pause", Reach::Window, Menu::Playback, false},
     Row{Action::Copy, {"Ctrl+C"}, "Copier l'image", "copie l'image dans le presse-papiers", Reach::Window, Menu::Picture, false},
-    Row{Action::Save, {"Ctrl+S"}, "Enregistrer l'image…", "enregistre l'image (PNG ou PDF)", Reach::Window, Menu::Picture, false},
+    Row{Action::Save, {"Ctrl+S"}, "Enregistrer l'image…", "enregistre l'image (PNG, PDF ou SVG)", Reach::Window, Menu::Picture, false},
     // Ctrl+= too, for keyboards where + needs Shift.
     Row{Action::ZoomIn, {"Ctrl++", "Ctrl+="}, "Agrandir", "agrandit l'affichage", Reach::Window, Menu::Size, false},
     Row{Action::ZoomOut, {"Ctrl+-"}, "Réduire", "réduit l'affichage", Reach::Window, Menu::Size, false},

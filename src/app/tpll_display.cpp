@@ -94,14 +94,14 @@ void TPLL::savePicture()
 {
     // The picture as it is now: the animation goes on while the user chooses a file.
     const Canvas::Snapshot picture = canvas().snapshot();
-    QString filter = PictureFile::filter({false, zoom()});
+    QString filter = PictureFile::filter({PictureFile::Format::Png, zoom()});
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer l'image"),
                                                 QDir(startFolder()).filePath(QStringLiteral("PLL.png")),
                                                 PictureFile::filters().join(QStringLiteral(";;")), &filter);
     if (path.isEmpty())
         return;
     const PictureFile::Choice choice = PictureFile::choose(path, filter, zoom());
-    const QString error = PictureFile::save(path, choice, [&](int scale) { return Canvas::render(picture, scale); });
+    const QString error = PictureFile::save(path, choice, picture);
     if (error.isEmpty())
         return;
     // Also in the program's output, for whoever looks into the problem later.

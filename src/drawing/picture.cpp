@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -95,4 +96,19 @@ const std::vector<Picture::Run> &Picture::runsAt(int scale) const
         }
     }
     return runs;
+}
+
+QImage Picture::drawableAt(int scale) const
+{
+    if (isNull())
+        return {};
+    if (scale == 1)
+        return drawable();
+    QImage image(size() * scale, m_transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.fill(Qt::transparent);
+    for (const Run &run : runsAt(scale)) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(run.y));
+        std::fill_n(line + run.x, run.length, run.colour);
+    }
+    return image;
 }

@@ -34,6 +34,9 @@ public:
     // without the transparent colour when marked transparent.
     struct Run { int x, y, length; QRgb colour; };
     const std::vector<Run> &runsAt(int scale) const;
+    // The same as an image `scale` times the picture's size, transparent where nothing is drawn:
+    // for a device that enlarges and smooths an image itself (a PDF page, an SVG picture).
+    QImage drawableAt(int scale) const;
 
 private:
     struct Data
