@@ -1,5 +1,6 @@
 #include "app/picture_file.h"
 
+#include "app/save_failure.h"
 #include "drawing/canvas.h"
 
 #include <QDir>
@@ -40,15 +41,7 @@ bool writePdf(QSaveFile &file, const QImage &picture)
     return painter.end();
 }
 
-// Why a file could not be made in `folder`.
-QString cannotCreate(const QFileInfo &folder)
-{
-    if (!folder.exists())
-        return QStringLiteral("le dossier « %1 » n'existe pas").arg(QDir::toNativeSeparators(folder.filePath()));
-    if (!folder.isWritable())
-        return QStringLiteral("le dossier « %1 » n'est pas accessible en écriture").arg(QDir::toNativeSeparators(folder.filePath()));
-    return QStringLiteral("le fichier ne peut pas être créé dans le dossier « %1 »").arg(QDir::toNativeSeparators(folder.filePath()));
-}
+using SaveFailure::cannotCreate;
 }
 
 QStringList filters()
