@@ -18,6 +18,18 @@ const char *const Description[] = {
     "le sujet est dessiné et animé dans la fenêtre.",
 };
 
+// The simulation without a window, before its options.
+const char *const Simulation[] = {
+    "La boucle du laboratoire tourne sans fenêtre ni session graphique et ses mesures sont",
+    "écrites sur la sortie standard en tableau CSV (séparateur point-virgule, virgule",
+    "décimale, UTF-8), une ligne par pas de temps : le temps, la consigne, la vitesse du",
+    "moteur, l'erreur de phase ramenée à un tour, la sortie du comparateur et la tension du",
+    "moteur moyennées sur la dernière période de consigne, le couple résistant et les",
+    "glissements de cycle. Les nombres s'écrivent avec une virgule ou un point décimal ;",
+    "une valeur hors des limites est refusée. Par exemple :",
+};
+const char *const SimulationExample = "pll --simulate --duration 3 --change 1,5:1100 > mesures.csv";
+
 const CommandLine::Entry Environment[] = {
     {"DISPLAY, WAYLAND_DISPLAY", "la session graphique X11 ou Wayland où ouvrir la fenêtre ; "
                                  "sans elle, le programme le dit en une ligne et s'arrête"},
@@ -27,8 +39,8 @@ const CommandLine::Entry Environment[] = {
 
 const CommandLine::Entry ExitStatuses[] = {
     {"0", "fin normale, y compris après une erreur montrée dans une boîte de message"},
-    {"1", "pas de session graphique utilisable"},
-    {"2", "argument inconnu"},
+    {"1", "pas de session graphique utilisable ; en simulation, mesures non écrites"},
+    {"2", "argument inconnu, ou option ou valeur refusée en simulation"},
 };
 
 // Text as roff reads it: backslashes escaped, and in what is typed (options, keys) minus signs,
@@ -88,12 +100,18 @@ int main(int argc, char **argv)
     std::fputs("[", out);
     for (std::size_t i = 0; i < CommandLine::Options.size(); ++i)
         std::fprintf(out, "%s\\fB%s\\fR", i ? " | " : "", typed(CommandLine::Options[i].name).c_str());
-    std::fputs("]\n", out);
+    std::fputs("]\n.br\n", out);
+    std::fprintf(out, ".B %s \\-\\-simulate\n[\\fIoption\\fR...]\n", program.c_str());
     section(out, "DESCRIPTION");
     for (const char *line : Description)
         std::fprintf(out, "%s\n", prose(line).c_str());
     section(out, "OPTIONS");
     table(out, CommandLine::Options);
+    section(out, "SIMULATION");
+    for (const char *line : Simulation)
+        std::fprintf(out, "%s\n", prose(line).c_str());
+    std::fprintf(out, ".PP\n.RS\n\\fB%s\\fR\n.RE\n.PP\nSes options :\n", typed(SimulationExample).c_str());
+    table(out, CommandLine::SimulationOptions);
     section(out, "TOUCHES");
     std::fputs("Dans la fenêtre :\n", out);
     table(out, CommandLine::windowKeys());

@@ -16,10 +16,30 @@ const char *const Purpose = "Cours sur l'asservissement de vitesse d'un radar pa
 namespace {
 constexpr const char *HelpOption = "--help";
 constexpr const char *VersionOption = "--version";
+constexpr const char *SimulateOption = "--simulate";
 
 constexpr std::array OptionTable{
     Entry{HelpOption, "affiche cette aide et quitte"},
     Entry{VersionOption, "affiche la version et quitte"},
+    Entry{SimulateOption, "fait tourner la boucle du laboratoire sans fenêtre et écrit ses mesures sur la sortie "
+                          "standard, en tableau CSV (séparateur « ; », virgule décimale, UTF-8)"},
+};
+
+// Numbers take a decimal comma or point; the limits are the lab's controls'.
+constexpr std::array SimulationTable{
+    Entry{"--setpoint HZ", "consigne au départ, de 0 à 3000 Hz par pas de 10 (1000)"},
+    Entry{"--duration S", "temps de boucle simulé, plus de 0 et au plus 86400 s (3)"},
+    Entry{"--every S", "temps entre deux lignes, de 0,0001 à 3600 s, au plus 3600001 lignes (0,001) ; "
+                       "au-delà d'une heure, seule la dernière heure est écrite"},
+    Entry{"--start rest|locked", "départ arrêté ou verrouillé sur la consigne (rest)"},
+    Entry{"--no-corrector", "sans correcteur à avance de phase : un gain de 1"},
+    Entry{"--load V", "couple résistant au départ, de 0 à 2 V par pas de 0,1 (0)"},
+    Entry{"--change T:HZ", "à l'instant T (s), la consigne passe en échelon à HZ ; se répète"},
+    Entry{"--load-change T:V", "à l'instant T (s), le couple résistant passe à V ; se répète"},
+    Entry{"--tau1 S", "constante de temps d'avance du correcteur, de 0,0001 à 1 s par pas de 0,0001 (0,025)"},
+    Entry{"--tau2 S", "constante de temps de retard du correcteur, mêmes limites (0,0025)"},
+    Entry{"--tau3 S", "constante de temps du filtre du correcteur, mêmes limites (0,0008)"},
+    Entry{"--gain G", "gain du correcteur, de 0,1 à 10 par pas de 0,01 (1)"},
 };
 
 // The key names Qt's French catalogue changes, so that the help names a key as the menu does.
@@ -84,6 +104,7 @@ void appendTable(std::string &text, const char *title, const Table &table)
 }
 
 const std::span<const Entry> Options = OptionTable;
+const std::span<const Entry> SimulationOptions = SimulationTable;
 
 std::vector<Line> windowKeys()
 {
@@ -102,9 +123,12 @@ std::vector<Line> windowKeys()
 std::string helpText()
 {
     std::string text = std::string("Utilisation : ") + Program + " [" + HelpOption + " | " + VersionOption + "]\n";
+    text += std::string("              ") + Program + ' ' + SimulateOption + " [option…]\n";
     text += Purpose;
     text += "\n\n";
     appendTable(text, "Options :", Options);
+    text += '\n';
+    appendTable(text, (std::string("Options de ") + SimulateOption + " :").c_str(), SimulationOptions);
     text += '\n';
     appendTable(text, "Touches de la fenêtre :", windowKeys());
     return text;
@@ -113,6 +137,11 @@ std::string helpText()
 std::string versionText()
 {
     return std::string(Program) + ' ' + Version + '\n';
+}
+
+bool asksSimulation(int argc, const char *const *argv)
+{
+    return std::any_of(argv + 1, argv + argc, [](const char *arg) { return std::strcmp(arg, SimulateOption) == 0; });
 }
 
 std::optional<int> answer(int argc, const char *const *argv, std::FILE *out, std::FILE *err)

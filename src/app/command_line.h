@@ -28,16 +28,23 @@ extern const char *const Program;      // "pll"
 extern const char *const Version;      // the program's version, "2.2"
 extern const char *const Purpose;      // what the program is, in one line
 extern const std::span<const Entry> Options;
+// The options --simulate takes, as --help and the manual page list them.
+extern const std::span<const Entry> SimulationOptions;
 // The window's keys as every help shows them: the controls' own, then each action's, named as
 // Qt's French catalogue names them on the menu ("Échap", "Maj+Tab").
 std::vector<Line> windowKeys();
 
-// Exit statuses: an argument the program does not know, and no display to open the window on.
+// Exit statuses: an argument the program does not know, and no display to open the window on
+// (or, for --simulate, no way to write the measures).
 constexpr int RefusedArgument = 2;
 constexpr int NoDisplay = 1;
+constexpr int NotWritten = 1;
 
 std::string helpText();
 std::string versionText();
+
+// --simulate among the arguments: the loop is to run without a window (simulation_command.h).
+bool asksSimulation(int argc, const char *const *argv);
 
 // Answers --help or --version on `out`, or refuses an unknown argument with one line on `err`,
 // and returns the exit status; without arguments returns nothing: the window is to be opened.

@@ -16,6 +16,7 @@ enum class Action {
     StepBack,
     Copy,
     Save,
+    ExportMeasures,
     ZoomIn,
     ZoomOut,
     ZoomReset,
@@ -60,6 +61,8 @@ inline constexpr std::array Actions{
     Row{Action::StepBack, {","}, "Image précédente", "une image en arrière, pendant la pause", Reach::Window, Menu::Playback, false},
     Row{Action::Copy, {"Ctrl+C"}, "Copier l'image", "copie l'image dans le presse-papiers", Reach::Window, Menu::Picture, false},
     Row{Action::Save, {"Ctrl+S"}, "Enregistrer l'image…", "enregistre l'image (PNG, PDF ou SVG)", Reach::Window, Menu::Picture, false},
+    // The lab's page only: the window greys it out elsewhere.
+    Row{Action::ExportMeasures, {"Ctrl+E"}, "Exporter les mesures…", "enregistre les mesures du laboratoire depuis son départ (tableau CSV)", Reach::Window, Menu::Picture, false},
     // Ctrl+= too, for keyboards where + needs Shift.
     Row{Action::ZoomIn, {"Ctrl++", "Ctrl+="}, "Agrandir", "agrandit l'affichage", Reach::Window, Menu::Size, false},
     Row{Action::ZoomOut, {"Ctrl+-"}, "Réduire", "réduit l'affichage", Reach::Window, Menu::Size, false},

@@ -1,12 +1,16 @@
 // Start-up: the command line, the application, the one window, the message loop.
 #include "app/application.h"
 #include "app/command_line.h"
+#include "app/simulation_command.h"
 #include "app/tpll.h"
 
 #include <QScreen>
 
 int main(int argc, char **argv)
 {
+    // The loop run without a window, for a terminal: no display, no application object.
+    if (CommandLine::asksSimulation(argc, argv))
+        return SimulationCommand::run(argc, argv);
     // --help, --version and unknown arguments are answered before any display is needed.
     if (const std::optional<int> status = CommandLine::answer(argc, argv))
         return *status;

@@ -1,5 +1,7 @@
 #include "app/picture_file.h"
 
+#include "app/save_failure.h"
+#include "drawing/canvas.h"
 #include "drawing/vector_drawing.h"
 
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QStorageInfo>
 #include <QSvgGenerator>
 
 namespace PictureFile {
@@ -21,8 +22,6 @@ const QString PdfFilter = QStringLiteral("Document PDF (*.pdf)");
 const QString SvgFilter = QStringLiteral("Image SVG (*.svg)");
 // The drawing area's size on a PDF page: its pixels at the 96 dots per inch it was laid out for.
 constexpr double PointsPerPixel = 72.0 / 96.0;
-// Below this much free room a failed write is put down to a full disk.
-constexpr qint64 NearlyFull = 1 << 20;
 
 QString pngFilter(int scale)
 {
@@ -69,15 +68,6 @@ bool writeSvg(QSaveFile &file, const Canvas::Snapshot &picture)
     return painter.end();
 }
 
-// Why a file could not be made in `folder`.
-QString cannotCreate(const QFileInfo &folder)
-{
-    if (!folder.exists())
-        return QStringLiteral("le dossier « %1 » n'existe pas").arg(QDir::toNativeSeparators(folder.filePath()));
-    if (!folder.isWritable())
-        return QStringLiteral("le dossier « %1 » n'est pas accessible en écriture").arg(QDir::toNativeSeparators(folder.filePath()));
-    return QStringLiteral("le fichier ne peut pas être créé dans le dossier « %1 »").arg(QDir::toNativeSeparators(folder.filePath()));
-}
 }
 
 QStringList filters()
@@ -134,7 +124,7 @@ QString save(const QString &path, const Choice &choice, const Canvas::Snapshot &
 
     QSaveFile file(target.absoluteFilePath());
     if (!file.open(QIODevice::WriteOnly))
-        return failed(cannotCreate(folder));
+        return failed(SaveFailure::cannotCreate(folder));
     bool written = false;
     switch (choice.format) {
     case Format::Png: written = Canvas::render(picture, choice.scale).save(&file, "PNG"); break;
@@ -144,10 +134,7 @@ QString save(const QString &path, const Choice &choice, const Canvas::Snapshot &
     if (written && file.commit())
         return {};
     file.cancelWriting();
-    const QStorageInfo disk(folder.absoluteFilePath());
-    if (disk.isValid() && disk.bytesAvailable() < NearlyFull)
-        return failed(QStringLiteral("le disque est plein"));
-    return failed(QStringLiteral("l'écriture du fichier a échoué"));
+    return failed(SaveFailure::writeFailed(folder));
 }
 
 }

@@ -73,6 +73,8 @@ public:
     void copyPicture();
     // Asks for a file and saves the picture there.
     void savePicture();
+    // On the lab: asks for a file and saves there the measures of the run since its last start.
+    void exportMeasures();
     // The classic layout's area (controls and drawing), drawn at `scale` times its size: the
     // controls by Qt, the drawing area drawn again. What the print button prints.
     QImage layoutPicture(int scale);
@@ -93,7 +95,7 @@ public:
     // "Pause — image 120 / 250" while paused, empty while running.
     QLabel *StatusLine;
     QAction *PauseAction, *StepForwardAction, *StepBackAction;
-    QAction *CopyAction, *SaveAction, *ZoomInAction, *ZoomOutAction, *ZoomResetAction, *FullScreenAction,
+    QAction *CopyAction, *SaveAction, *ExportAction = nullptr, *ZoomInAction, *ZoomOutAction, *ZoomResetAction, *FullScreenAction,
         *LeaveFullScreenAction;
 
 protected:

@@ -2,12 +2,32 @@
 
 #include "app/help_window.h"
 #include "app/key_table.h"
+#include "app/lab_controls.h"
 #include "app/tpll.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QPushButton>
 
 namespace {
+// Follows a lab control being shown and hidden by the window onto an action.
+class LabShownFilter : public QObject
+{
+public:
+    explicit LabShownFilter(QAction *action) : QObject(action), m_action(action) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+            m_action->setEnabled(event->type() == QEvent::ShowToParent);
+        return false;
+    }
+
+private:
+    QAction *m_action;
+};
+
 // What the action does, and the window's member that names it.
 void connectAction(TPLL &w, Keys::Action id, QAction *action)
 {
@@ -32,6 +52,14 @@ void connectAction(TPLL &w, Keys::Action id, QAction *action)
     case Keys::Action::Save:
         w.SaveAction = action;
         run(&TPLL::savePicture);
+        break;
+    case Keys::Action::ExportMeasures:
+        w.ExportAction = action;
+        run(&TPLL::exportMeasures);
+        // Enabled while the lab's controls show, that is on the lab's page: they show and hide
+        // together, so the first tells.
+        action->setEnabled(!w.LabPanel->tabOrder().first()->isHidden());
+        w.LabPanel->tabOrder().first()->installEventFilter(new LabShownFilter(action));
         break;
     case Keys::Action::ZoomIn:
         w.ZoomInAction = action;
