@@ -3,9 +3,11 @@
 // buttons pressed between ticks. The tick benchmark times these runs and the frame test checks
 // every picture they draw, so both see the same frames.
 #include "pages/commands.h"
+#include "pages/lab/lab_command.h"
 #include "pages/page_state.h"
 #include "pages/stage.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -15,6 +17,7 @@ struct RunStep
     std::optional<Control> press;
     int ticks;
     bool timed = true;
+    std::vector<LabCommand> lab = {};  // the student's actions on the lab, after the press
 };
 
 struct PageRun
@@ -29,6 +32,16 @@ struct PageRun
 inline PageRun sectionRun(const char *name, Control button)
 {
     return {name, 0, {{{}, 1, false}, {button, 70}}};
+}
+
+// The lab in its frequency view, the lead moved by a step each tick, up then down.
+inline std::vector<RunStep> tuningSteps()
+{
+    using enum LabCommand::Kind;
+    std::vector<RunStep> steps{{{}, 20, false, {{FrequencyView, 1}}}};
+    for (int i = 0; i < 100; ++i)
+        steps.push_back({{}, 1, true, {{Lead, 250 + (i < 50 ? i : 100 - i) * 10}}});
+    return steps;
 }
 
 inline const std::vector<PageRun> &pageRuns()
@@ -54,14 +67,19 @@ inline const std::vector<PageRun> &pageRuns()
         {"speed change restarted", 3, {{{}, 160}, {Button1, 330}}},
         // From rest at 1 kHz to the lock, 20 ms of loop time a tick.
         {"lab", 4, {{{}, 300}}},
+        // The frequency response shown, then a time constant moved every tick.
+        {"lab frequency view", 4, {{{}, 50, false}, {{}, 100, true, {{LabCommand::Kind::FrequencyView, 1}}}}},
+        {"lab tuning", 4, tuningSteps()},
     };
     return runs;
 }
 
 // Plays `run` on `stage` from the start-up state: pressed(control) before each press, then its
-// command; tick(timed) for each tick, which must run the pages' tick itself.
+// command; tick(timed) for each tick, which must run the pages' tick itself. The student's
+// actions on the lab go to `act`, or straight to the lab.
 template <typename Pressed, typename Tick>
-void playRun(Stage &stage, const PageRun &run, Pressed pressed, Tick tick)
+void playRun(Stage &stage, const PageRun &run, Pressed pressed, Tick tick,
+             const std::function<void(const LabCommand &)> &act = {})
 {
     resetPageState();
     ChoiceIndex = run.choice;
@@ -71,6 +89,8 @@ void playRun(Stage &stage, const PageRun &run, Pressed pressed, Tick tick)
             pressed(*step.press);
             commandOf(*step.press)(stage);
         }
+        for (const LabCommand &command : step.lab)
+            act ? act(command) : stage.lab.apply(command);
         for (int i = 0; i < step.ticks; ++i)
             tick(step.timed);
     }

@@ -70,7 +70,8 @@ private slots:
                 playback.tick();
                 if (frames.isEmpty() || !(PageState::current() == before))
                     frames.append(frameOf(stage));
-            });
+            },
+            [&](const LabCommand &command) { playback.labAction(command); });
         const Frame last = frameOf(stage);
         playback.setPaused(true);
         for (qsizetype i = frames.size() - 2; i >= 0; --i) {
