@@ -15,8 +15,10 @@
 #include "window_fixture.h"
 
 #include "app/lab_controls.h"
+#include "pages/lab/measures_csv.h"
 
 #include <QAccessible>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -442,7 +444,7 @@ QString RandomUse::actOnLab()
         }
         return typeInto(box, typed(0, 12, random.bounded(2) == 0), low, high, unit);
     };
-    switch (random.bounded(20)) {
+    switch (random.bounded(21)) {
     case 0:
     case 1:
         control = "setpoint";
@@ -541,6 +543,18 @@ QString RandomUse::actOnLab()
         QTest::mouseClick(c.Clear, Qt::LeftButton);
         done = QStringLiteral("click Effacer les réponses");
         break;
+    case 20: {
+        // What an export would write, a row every 10 ms to stay quick: numbers only.
+        control = "export";
+        const Lab &lab = w->stage().lab;
+        QBuffer table;
+        table.open(QIODevice::WriteOnly);
+        MeasuresCsv::write(lab.scenario(), lab.loop().time(), 0.01, table);
+        done = QStringLiteral("measures of %1 s exported").arg(lab.loop().time());
+        if (holdsNotANumber(QString::fromUtf8(table.data())))
+            return done + QStringLiteral(": FAULT the table holds a NaN or an infinity");
+        break;
+    }
     default:
         control = "slow motion";
         if (random.bounded(2))
@@ -856,7 +870,7 @@ void RandomUse::randomUse()
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2, LabPageStep})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
-    QVERIFY2(labActions.size() == 18 || events < ReachesEveryFactor, "a lab control was never used");
+    QVERIFY2(labActions.size() == 19 || events < ReachesEveryFactor, "a lab control was never used");
     QVERIFY2(labFramesBack > events / 500, "too few frames back compared on the lab");
 }
 
