@@ -49,9 +49,9 @@ const QRect GainLabelPlace(14, 278, 120, 14);
 const QRect GainPlace(140, 274, 78, 22);
 const QRect CourseValuesPlace(14, 304, 204, 25);
 
-// Over the displays: the view's switch in the middle row's free corner, the responses' buttons
-// at the right of the recorder's title.
-const QRect ViewPlace(662, 146, 120, 22);
+// Under the tabs, the view's switch; over the displays, at the right of the recorder's title,
+// the responses' buttons.
+const QRect ViewPlace(14, 338, 204, 22);
 const QRect KeepPlace(572, 321, 98, 18);
 const QRect ClearPlace(672, 321, 110, 18);
 

@@ -187,8 +187,8 @@ void drawCharacteristic(Canvas &canvas, const Lab &lab)
 {
     panel(canvas, CharacteristicPanel);
     const int top = CharacteristicPanel.top();
-    write(canvas, 512, top + 2, Navy, QStringLiteral("Comparateur : sortie (V)"));
-    write(canvas, 512, top + 16, Navy, QStringLiteral("moyenne selon l'erreur de phase (rad)"));
+    write(canvas, 512, top + 2, Navy, QStringLiteral("Comparateur : sortie moyenne (V)"));
+    write(canvas, 512, top + 16, Navy, QStringLiteral("selon l'erreur de phase (rad)"));
     const double low = pllmodel::Radar.comparatorLow, high = pllmodel::Radar.comparatorHigh;
     canvas.setPenColor(Black);
     canvas.MoveTo(CharLeft, CharBottom - CharHeight - 8);
