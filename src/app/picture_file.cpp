@@ -4,7 +4,6 @@
 #include "drawing/canvas.h"
 #include "drawing/vector_drawing.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
@@ -113,28 +112,17 @@ Choice choose(QString &path, const QString &selectedFilter, int currentScale)
 
 QString save(const QString &path, const Choice &choice, const Canvas::Snapshot &picture)
 {
-    const QFileInfo target(path);
-    const QString shown = QDir::toNativeSeparators(target.absoluteFilePath());
-    const auto failed = [&](const QString &why) {
-        return QStringLiteral("L'image n'a pas été enregistrée dans « %1 » : %2.").arg(shown, why);
-    };
-    if (target.isDir())
-        return failed(QStringLiteral("c'est le nom d'un dossier"));
-    const QFileInfo folder(target.absolutePath());
-
-    QSaveFile file(target.absoluteFilePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(SaveFailure::cannotCreate(folder));
-    bool written = false;
-    switch (choice.format) {
-    case Format::Png: written = Canvas::render(picture, choice.scale).save(&file, "PNG"); break;
-    case Format::Pdf: written = writePdf(file, picture); break;
-    case Format::Svg: written = writeSvg(file, picture); break;
-    }
-    if (written && file.commit())
-        return {};
-    file.cancelWriting();
-    return failed(SaveFailure::writeFailed(folder));
+    using SaveFailure::Written;
+    return SaveFailure::saveAside(path, QStringLiteral("L'image n'a pas été enregistrée dans « %1 » : %2."),
+                                  [&](QSaveFile &file) {
+        bool written = false;
+        switch (choice.format) {
+        case Format::Png: written = Canvas::render(picture, choice.scale).save(&file, "PNG"); break;
+        case Format::Pdf: written = writePdf(file, picture); break;
+        case Format::Svg: written = writeSvg(file, picture); break;
+        }
+        return written ? Written::Whole : Written::Failed;
+    });
 }
 
 }

@@ -1,6 +1,7 @@
 #include "app/save_failure.h"
 
 #include <QDir>
+#include <QSaveFile>
 #include <QStorageInfo>
 
 namespace SaveFailure {
@@ -24,6 +25,30 @@ QString writeFailed(const QFileInfo &folder)
     if (disk.isValid() && disk.bytesAvailable() < NearlyFull)
         return QStringLiteral("le disque est plein");
     return QStringLiteral("l'écriture du fichier a échoué");
+}
+
+QString saveAside(const QString &path, const QString &failed, const std::function<Written(QSaveFile &)> &write)
+{
+    const QFileInfo target(path);
+    const auto because = [&](const QString &why) {
+        return failed.arg(QDir::toNativeSeparators(target.absoluteFilePath()), why);
+    };
+    if (target.isDir())
+        return because(QStringLiteral("c'est le nom d'un dossier"));
+    const QFileInfo folder(target.absolutePath());
+
+    QSaveFile file(target.absoluteFilePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return because(cannotCreate(folder));
+    const Written written = write(file);
+    if (written == Written::Stopped) {
+        file.cancelWriting();
+        return {};
+    }
+    if (written == Written::Whole && file.commit())
+        return {};
+    file.cancelWriting();
+    return because(writeFailed(folder));
 }
 
 }

@@ -8,10 +8,10 @@
 
 class Canvas;
 
-// "Marge de phase : 45,4° à 183 rad/s": the margin to a tenth of a degree, the gain crossover
+// "Marge de phase : …° à … rad/s": the margin to a tenth of a degree, the gain crossover
 // to the whole rad/s.
 QString phaseMarginText(const pllmodel::OpenLoop &loop);
-// "Marge de gain : 17,2 dB à 661 rad/s", at the phase crossover; "Marge de gain : infinie"
+// "Marge de gain : … dB à … rad/s", at the phase crossover; "Marge de gain : infinie"
 // when the phase never reaches -180°.
 QString gainMarginText(const pllmodel::OpenLoop &loop);
 
