@@ -21,7 +21,10 @@ const char *const TopicSummaries[] = {
     "la boucle verrouillée à 1 kHz : ses signaux, l'antenne qui tourne et les rampes de phase.",
     "la même boucle pendant que la fréquence de consigne passe de 500 Hz à 1,5 kHz.",
     "la boucle simulée en direct : changer la consigne (en échelon ou en rampe), la charge du "
-    "moteur, le correcteur, le ralenti, et voir la boucle verrouiller ou décrocher.",
+    "moteur, le correcteur et ses constantes de temps, le ralenti, et voir la boucle verrouiller "
+    "ou décrocher ; sa réponse en fréquence avec ses marges, le dépassement et le temps de "
+    "réponse de chaque action, les réponses gardées pour les comparer, et les mesures exportées "
+    "(Ctrl+E).",
 };
 
 const char *const HowTo =
