@@ -303,7 +303,9 @@ void TPLL::Timer1Timer()
 
 void TPLL::takeLabTickPeriod()
 {
-    if (PageStep == LabPageStep && m_stage.lab.settings().tickMs != ScrollBar1->value())
+    // Compared with what the next tick will use: going forward over a frame after which the
+    // scroll bar was moved plays that move again, unless the scroll bar says otherwise now.
+    if (PageStep == LabPageStep && m_playback.labTickPeriodAhead() != ScrollBar1->value())
         m_playback.labSetting({LabCommand::Kind::TickPeriod, ScrollBar1->value()});
 }
 

@@ -30,6 +30,15 @@ void Playback::labSetting(const LabCommand &command)
     record(command);
 }
 
+int Playback::labTickPeriodAhead() const
+{
+    int period = m_stage.lab.settings().tickMs;
+    for (std::size_t i = m_nextAction; i < m_actions.size() && m_actions[i].tick == m_ticks; ++i)
+        if (m_actions[i].command.kind == LabCommand::Kind::TickPeriod)
+            period = m_actions[i].command.value;
+    return period;
+}
+
 void Playback::labAction(const LabCommand &command)
 {
     record(command);

@@ -29,6 +29,9 @@ public:
     void labAction(const LabCommand &command);
     // The same, without drawing a frame: a setting that only matters from the next tick on.
     void labSetting(const LabCommand &command);
+    // The lab's tick period for the next tick: its own, or the one a kept action sets there when
+    // going forward again over a frame.
+    int labTickPeriodAhead() const;
     // The timer's tick: the next frame, unless paused.
     void tick();
 

@@ -119,6 +119,30 @@ private slots:
         playback.tick();
         QCOMPARE(PageStep, 3);
     }
+
+    // Back over a frame after which the tick period changed, the period ahead is the changed one,
+    // though the lab holds the earlier one: the window compares the scroll bar with it.
+    void theTickPeriodAheadCountsTheActionKept()
+    {
+        resetPageState();
+        Stage stage;
+        Playback playback(stage);
+        ChoiceIndex = 4;
+        Button1Click(stage);
+        playback.commandDone();
+        for (int i = 0; i < 5; ++i)
+            playback.tick();
+        playback.setPaused(true);
+        playback.labSetting({LabCommand::Kind::TickPeriod, 2});
+        QCOMPARE(playback.labTickPeriodAhead(), 2);
+        playback.stepForward();
+        QVERIFY(playback.stepBack());
+        QCOMPARE(stage.lab.settings().tickMs, LabSettings{}.tickMs);
+        QCOMPARE(playback.labTickPeriodAhead(), 2);
+        playback.labSetting({LabCommand::Kind::TickPeriod, LabSettings{}.tickMs});
+        playback.stepForward();
+        QCOMPARE(stage.lab.settings().tickMs, LabSettings{}.tickMs);
+    }
 };
 
 QTEST_MAIN(TestPlayback)
