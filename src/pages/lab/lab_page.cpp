@@ -229,7 +229,7 @@ constexpr int PhaseTop = 392, PhaseHeight = 48;
 constexpr int NowLabelX = 700;
 constexpr double SpeedMargin = 0.25, LeastSpeedRange = 2;  // tr/s
 constexpr int LegendLine = 12;
-constexpr int OvershootX = 330, SettlingX = 440;
+constexpr int OvershootX = 330, SettlingX = 440, MeasuresY = PhaseTop + PhaseHeight + 7;
 constexpr TColor KeptGrey = 0x808080;
 
 // The responses kept, in grey under the live traces: each starts at the last action's instant,
@@ -328,8 +328,10 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
                                         milliseconds ? QStringLiteral("ms") : QStringLiteral("s")));
     write(canvas, NowLabelX, PhaseTop + PhaseHeight + 4, Black, QStringLiteral("maintenant"));
     const LabReadouts r = lab.readouts();
-    write(canvas, OvershootX, PhaseTop + PhaseHeight + 4, Navy, r.overshoot);
-    write(canvas, SettlingX, PhaseTop + PhaseHeight + 4, Navy, r.settling);
+    // A little lower than the time marks: their accents stay clear of the phase trace's reach,
+    // which moves every tick and would have them drawn again with it.
+    write(canvas, OvershootX, MeasuresY, Navy, r.overshoot);
+    write(canvas, SettlingX, MeasuresY, Navy, r.settling);
 }
 
 // Where the frequency response replaces the oscilloscope and the characteristic.
