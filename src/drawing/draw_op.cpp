@@ -20,6 +20,8 @@ void DrawOp::seal()
     for (const QPoint &p : polygon)
         h = qHashMulti(h, p.x(), p.y());
     h = qHash(text, h);
+    for (const TextShift &s : shifts)
+        h = qHashMulti(h, s.from, s.dx);
     h = qHashMulti(h, picture.identity(), picture.isTransparent());
     coverageHash = h;
     hash = qHashMulti(h, pen, brush, background);
@@ -29,6 +31,6 @@ bool DrawOp::sameCoverage(const DrawOp &o) const
 {
     return coverageHash == o.coverageHash && kind == o.kind && style == o.style && opaque == o.opaque
         && symbol == o.symbol && penWidth == o.penWidth && points == o.points && at == o.at
-        && polygon == o.polygon && text == o.text && picture.identity() == o.picture.identity()
+        && polygon == o.polygon && text == o.text && shifts == o.shifts && picture.identity() == o.picture.identity()
         && picture.isTransparent() == o.picture.isTransparent();
 }

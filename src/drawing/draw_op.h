@@ -4,6 +4,7 @@
 // in colours that do not depend on what lies beneath, so a list of them can be drawn again at any
 // scale, and drawing the same list twice gives the picture drawing it once gives.
 #include "drawing/picture.h"
+#include "drawing/scaled_text.h"
 
 #include <QPoint>
 #include <QRgb>
@@ -33,6 +34,7 @@ struct DrawOp
     std::array<int, 8> at{};
     std::vector<QPoint> polygon;
     QString text;         // as shown: Greek letters already in place in the symbol face
+    std::vector<TextShift> shifts; // its line set around the Greek letters written into it
     Picture picture;
 
     // Computed once by seal(): the whole operation, and what decides which pixels it paints.

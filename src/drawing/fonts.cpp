@@ -39,6 +39,26 @@ constexpr Spacing Spacings[] = {
 constexpr qreal FittingStep = 0.5;
 constexpr qreal NarrowestSpace = 1;
 
+// `text` set in `font`, its word spaces closed up to end within `room` if they must.
+LaidOutText fitted(const QFont &font, const QString &text, int room)
+{
+    // Trailing spaces show nothing: they may run past the room.
+    qsizetype shown = text.size();
+    while (shown > 0 && text[shown - 1] == QLatin1Char(' '))
+        --shown;
+    const auto visible = [&](const QFont &f) { return QFontMetrics(f).horizontalAdvance(text.left(shown)); };
+    if (visible(font) <= room || !text.left(shown).contains(QLatin1Char(' ')))
+        return setOnOneLine(font, text);
+    // Too long for its room: the word spaces close up until it fits, as far as they go.
+    const qreal space = QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) + font.wordSpacing();
+    QFont closer = font;
+    qreal spacing = font.wordSpacing();
+    do {
+        spacing -= FittingStep;
+        closer.setWordSpacing(spacing);
+    } while (visible(closer) > room && space - (font.wordSpacing() - spacing) - FittingStep >= NarrowestSpace);
+    return setOnOneLine(closer, text);
+}
 }
 
 namespace Fonts {
@@ -83,25 +103,16 @@ QFont pageFont(const QString &name, int points)
     return font;
 }
 
-LaidOutText layOut(const QFont &font, const QString &text, int room)
+LaidOutText layOut(const QFont &font, const QString &text, int room, std::span<const TextShift> shifts)
 {
-    // Trailing spaces show nothing: they may run past the room.
-    qsizetype shown = text.size();
-    while (shown > 0 && text[shown - 1] == QLatin1Char(' '))
-        --shown;
-    const auto visible = [&](const QFont &f) { return QFontMetrics(f).horizontalAdvance(text.left(shown)); };
-    if (visible(font) <= room || !text.left(shown).contains(QLatin1Char(' ')))
-        return setOnOneLine(font, text);
-    // Too long for its room: the word spaces close up until it fits, as far as they go.
-    const qreal space = QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) + font.wordSpacing();
-    QFont closer = font;
-    qreal spacing = font.wordSpacing();
-    do {
-        spacing -= FittingStep;
-        closer.setWordSpacing(spacing);
-    } while (visible(closer) > room && space - (font.wordSpacing() - spacing) - FittingStep >= NarrowestSpace);
-    return setOnOneLine(closer, text);
+    int moved = 0;
+    for (const TextShift &s : shifts)
+        moved += s.dx;
+    LaidOutText laid = fitted(font, text, room - std::max(moved, 0));
+    laid.shift(shifts);
+    return laid;
 }
+
 
 QString symbolText(const QString &text)
 {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 #include <limits>
+#include <span>
 
 namespace Fonts {
 // Registers the embedded fonts with Qt; safe to call more than once.
@@ -15,10 +16,12 @@ void registerEmbedded();
 // at a size in points, taken at 96 dots per inch so a high-dpi desktop draws the same pixels.
 QFont pageFont(const QString &name, int points);
 
-// Sets `text` in page font `font` with the font's spacing at its size. A text whose characters
+// Sets `text` in page font `font` with the font's spacing at its size, then moves its glyphs by
+// `shifts` (the line set around the Greek letters written into it). A text whose characters
 // (trailing spaces aside) would take more than `room` pixels closes up its word spaces to end
 // within it, as far as they allow.
-LaidOutText layOut(const QFont &font, const QString &text, int room = std::numeric_limits<int>::max());
+LaidOutText layOut(const QFont &font, const QString &text, int room = std::numeric_limits<int>::max(),
+                   std::span<const TextShift> shifts = {});
 
 // In the "Symbol" font the Latin letters j, D, W and p stand for phi, Delta, Omega and pi.
 bool isSymbol(const QString &name);

@@ -36,15 +36,17 @@ QRect inkBounds(const std::vector<PixelRun> &runs)
 }
 }
 
-const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour, int room)
+const GlyphCache::Run &GlyphCache::run(const QString &text, const QFont &font, int fontKey, QRgb colour, int room,
+                                       std::span<const TextShift> shifts)
 {
     // Most texts fit their room: they share the run of the text as its font sets it.
-    const Key natural{text, fontKey, colour, Unlimited};
+    const std::vector<TextShift> moved(shifts.begin(), shifts.end());
+    const Key natural{text, fontKey, colour, Unlimited, moved};
     auto found = m_runs.constFind(natural);
     const Run &set = found != m_runs.constEnd() ? *found : make(natural, font);
     if (set.advance <= room)
         return set;
-    const Key fitted{text, fontKey, colour, room};
+    const Key fitted{text, fontKey, colour, room, moved};
     found = m_runs.constFind(fitted);
     return found != m_runs.constEnd() ? *found : make(fitted, font);
 }
@@ -57,7 +59,7 @@ const GlyphCache::Run &GlyphCache::make(const Key &key, const QFont &font)
     // The cell is laid out at the font's own size; the glyphs are drawn at the scale, each at
     // the scale times its place, on the baseline where the scaled cell has it.
     const QFontMetrics metrics(font);
-    const LaidOutText laid = Fonts::layOut(font, key.text, key.room);
+    const LaidOutText laid = Fonts::layOut(font, key.text, key.room, key.shifts);
     const QRect cell(0, 0, (laid.advance + Fonts::GlyphInset) * m_scale, metrics.height() * m_scale);
     // Room on every side for glyphs that reach past their cell.
     const int margin = cell.height();

@@ -4,6 +4,7 @@
 // At a scale above 1 the text is rendered again at that many times its font's pixel size, on the
 // layout of its own size: its cell is the scaled cell, widened to hold the finer glyphs' ink.
 #include "drawing/pixel_run.h"
+#include "drawing/scaled_text.h"
 
 #include <QFont>
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QRect>
 #include <QString>
 #include <limits>
+#include <span>
 #include <vector>
 
 class GlyphCache
@@ -34,8 +36,10 @@ public:
     };
 
     // The run for `text` in `font`, the font at its own size (whose pixel size and family
-    // `fontKey` stands for), and colour; fitted to `room` pixels if it would take more.
-    const Run &run(const QString &text, const QFont &font, int fontKey, QRgb colour, int room = Unlimited);
+    // `fontKey` stands for), and colour, its glyphs moved by `shifts`; fitted to `room` pixels
+    // if it would take more.
+    const Run &run(const QString &text, const QFont &font, int fontKey, QRgb colour, int room = Unlimited,
+                   std::span<const TextShift> shifts = {});
 
     static constexpr int Unlimited = std::numeric_limits<int>::max();
 
@@ -46,8 +50,15 @@ private:
         int fontKey;
         QRgb colour;
         int room; // Unlimited for the text as its font sets it
+        std::vector<TextShift> shifts;
         bool operator==(const Key &) const = default;
-        friend size_t qHash(const Key &key, size_t seed = 0) { return qHashMulti(seed, key.text, key.fontKey, key.colour, key.room); }
+        friend size_t qHash(const Key &key, size_t seed = 0)
+        {
+            size_t h = qHashMulti(seed, key.text, key.fontKey, key.colour, key.room);
+            for (const TextShift &s : key.shifts)
+                h = qHashMulti(h, s.from, s.dx);
+            return h;
+        }
     };
     const Run &make(const Key &key, const QFont &font);
     // Strings are the pages' own and a few readouts; the bound only guards against surprises.

@@ -157,7 +157,7 @@ QRect Raster::bounds(const DrawOp &op)
     const QPoint at(a[0], a[1]);
     switch (op.kind) {
     case OpKind::Text:
-        return m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op)).bounds.translated(at * m_scale) & rect();
+        return m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op), op.shifts).bounds.translated(at * m_scale) & rect();
     case OpKind::Picture:
         return QRect(at * m_scale, op.picture.size() * m_scale) & rect();
     case OpKind::Polygon: {
@@ -364,7 +364,7 @@ void Raster::plotThinLines(const DrawOp &op)
 void Raster::text(const DrawOp &op)
 {
     const QPoint at = QPoint(op.at[0], op.at[1]) * m_scale;
-    const GlyphCache::Run &run = m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op));
+    const GlyphCache::Run &run = m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op), op.shifts);
     if (op.opaque)
         fill(run.cell.translated(at), op.background);
     if (run.inkOnly)

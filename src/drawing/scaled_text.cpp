@@ -4,6 +4,7 @@
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QTextLayout>
+#include <cmath>
 
 QFont scaledFont(const QFont &font, int scale)
 {
@@ -34,7 +35,25 @@ LaidOutText setOnOneLine(const QFont &font, const QString &text)
             laid.positions.append(QPointF(p.x(), p.y() - line.ascent()));
     }
     laid.advance = QFontMetrics(font).horizontalAdvance(text);
+    laid.starts.reserve(text.size() + 1);
+    for (int i = 0; i < text.size(); ++i)
+        laid.starts.append(int(std::lround(line.cursorToX(i))));
+    laid.starts.append(laid.advance);
     return laid;
+}
+
+void LaidOutText::shift(std::span<const TextShift> shifts)
+{
+    for (const TextShift &s : shifts) {
+        // Half a pixel of slack: a glyph starts where its character does, give or take rounding.
+        const qreal from = x(s.from) - 0.5;
+        for (QPointF &p : positions)
+            if (p.x() >= from)
+                p.rx() += s.dx;
+        for (qsizetype i = s.from; i < starts.size(); ++i)
+            starts[i] += s.dx;
+        advance += s.dx;
+    }
 }
 
 QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, int scale)

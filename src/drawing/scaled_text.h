@@ -10,6 +10,15 @@
 #include <QPointF>
 #include <QRawFont>
 #include <QString>
+#include <span>
+
+// Glyphs of a text from character `from` on moved `dx` pixels along the line, to close up a run of
+// spaces around what is written over it.
+struct TextShift
+{
+    int from, dx;
+    bool operator==(const TextShift &) const = default;
+};
 
 // A text set on one line: its glyphs in the font's face, each one's pen position from the start
 // of the line on its baseline, and the line's advance in pixels.
@@ -18,10 +27,15 @@ struct LaidOutText
     QRawFont face;
     QList<quint32> glyphs;
     QList<QPointF> positions;
+    QList<int> starts; // of each character, and the advance past the last one
     int advance = 0;
 
-    // Where the character at `i` starts; the advance past the last one.
-    int x(qsizetype i) const { return i < positions.size() ? int(positions[i].x()) : advance; }
+    // Where the character at `i` starts (a ligature's letters share its glyph); the advance past
+    // the last one.
+    int x(qsizetype i) const { return i < starts.size() ? starts[i] : advance; }
+
+    // Moves the glyphs from each shift's character on, in order.
+    void shift(std::span<const TextShift> shifts);
 };
 
 LaidOutText setOnOneLine(const QFont &font, const QString &text);

@@ -139,7 +139,7 @@ void drawString(QPainter &p, QPointF baseline, const QString &s, qreal narrowed)
 void text(QPainter &p, const DrawOp &op, TextAs as)
 {
     const QFont font = Fonts::pageFont(op.symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"), op.points);
-    const LaidOutText laid = Fonts::layOut(font, op.text, Raster::room(op));
+    const LaidOutText laid = Fonts::layOut(font, op.text, Raster::room(op), op.shifts);
     const QFontMetrics metrics(font);
     const QPointF at(op.at[0], op.at[1]);
     if (op.opaque)
