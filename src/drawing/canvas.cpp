@@ -211,6 +211,11 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2)
     DrawOp &op = record(OpKind::Rectangle, true);
     op.at = {x1, y1, x2, y2};
     op.seal();
+    // What it fills is gone: a text there no longer has a line.
+    if (coversWholeArea(op))
+        m_lines.clear();
+    else
+        m_lines.cover(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
 }
 
 void Canvas::Ellipse(int x1, int y1, int x2, int y2)
@@ -258,12 +263,47 @@ void Canvas::TextOut(int x, int y, const QString &text)
     op.text = m_symbol ? Fonts::symbolText(text) : text;
     op.at = {x, y};
     op.seal();
-    if (m_textListener) {
-        const int advance = advanceOf(op.text, Raster::room(op)) + Fonts::GlyphInset;
-        const QString shown = op.text;
-        m_textListener->textDrawn({QRect(x, y, advance, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color,
-                                   text, shown, m_bkOpaque});
+    const std::size_t index = m_frame.size() - 1;
+    if (m_textListener)
+        m_told.push_back({index, m_textListener, m_pageFont, advanceOf(op.text, Raster::room(op)),
+                          {QRect(x, y, 0, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color, text, op.text, m_bkOpaque}});
+    if (LineSetting::takesPart(m_symbol, op.text, text)) {
+        m_lines.write({QPoint(x, y), m_symbol, m_font.Size, op.text, op.pen}, m_symbol, std::ptrdiff_t(index), m_moved);
+        for (const auto &[moved, placement] : m_moved)
+            place(moved, placement);
     }
+}
+
+void Canvas::place(std::ptrdiff_t index, const LineSetting::Placement &placement)
+{
+    DrawOp &op = m_frame[std::size_t(index)];
+    if (op.at[0] != placement.x || op.shifts != placement.shifts) {
+        op.at[0] = placement.x;
+        op.shifts = placement.shifts;
+        op.seal();
+    }
+    for (auto told = m_told.rbegin(); told != m_told.rend(); ++told) {
+        if (told->op == std::size_t(index)) {
+            told->text.spacedBefore = placement.spacedBefore;
+            told->text.spacedAfter = placement.spacedAfter;
+            break;
+        }
+    }
+}
+
+void Canvas::tellTexts()
+{
+    for (Told &told : m_told) {
+        const DrawOp &op = m_frame[told.op];
+        DrawnText &text = told.text;
+        int advance = told.advance;
+        if (op.at[0] != text.cell.x() || !op.shifts.empty())
+            advance = Fonts::layOut(told.font->font, op.text, Raster::room(op), op.shifts).advance;
+        text.cell = QRect(op.at[0], op.at[1], advance + Fonts::GlyphInset, text.cell.height());
+        text.shifts = op.shifts;
+        told.listener->textDrawn(text);
+    }
+    m_told.clear();
 }
 
 int Canvas::advanceOf(const QString &text, int room)
@@ -297,6 +337,8 @@ void Canvas::endFrame()
 {
     if (m_frame.empty())
         return;
+    tellTexts();
+    m_lines.frameDrawn();
     // The same operations again: every pixel is already what they paint.
     if (m_frame == m_previous) {
         m_frame.clear();
@@ -415,12 +457,14 @@ Canvas::Snapshot Canvas::snapshot()
     if (m_hidden)
         compact();
     return {std::make_shared<const std::vector<DrawOp>>(m_drawing), m_pen, m_brush, m_font, m_penPos,
-            m_brushInEffect, m_bkOpaque, m_bkColour};
+            m_brushInEffect, m_bkOpaque, m_bkColour, m_lines.state()};
 }
 
 void Canvas::restore(const Snapshot &s)
 {
     m_frame.clear();
+    m_told.clear();
+    m_lines.setState(s.lines);
     m_drawing = *s.drawing;
     m_isHidden.assign(m_drawing.size(), 0);
     m_hidden = 0;

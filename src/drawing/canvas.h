@@ -12,6 +12,7 @@
 #include "drawing/colours.h"
 #include "drawing/draw_op.h"
 #include "drawing/frame_diff.h"
+#include "drawing/line_setting.h"
 #include "drawing/raster.h"
 
 #include <QFont>
@@ -33,17 +34,21 @@ enum class BkMode { Transparent = 1, Opaque = 2 };
 // A text as the canvas drew it.
 struct DrawnText
 {
-    QRect cell;       // top left where it was written; the text's advance by the font's height
+    QRect cell;       // top left where its line set it; the text's advance by the font's height
     QString fontName; // as the page named it ("MS sans Serif", "Symbol")
     int points;
     TColor colour;
     QString text;     // as the page wrote it
     QString shown;    // as it reads on screen: in the symbol font j, D, W and p are Greek
     bool opaque;      // its cell was filled with the background colour before the glyphs
+    std::vector<TextShift> shifts; // its glyphs moved to close up around Greek letters
+    // A Greek letter: whether its line reads it parted by a space from what lies before and after.
+    bool spacedBefore = true, spacedAfter = true;
 };
 
-// Told of every text the canvas draws, just after drawing it: what the pages say, where and how,
-// for a reader of the page (the legibility test, a description for assistive technology).
+// Told of every text the canvas draws, once the frame it belongs to is drawn (its line may still
+// move it until then): what the pages say, where and how, for a reader of the page (the
+// legibility test, a description for assistive technology).
 class TextListener
 {
 public:
@@ -110,11 +115,13 @@ public:
         QPoint penPos;
         bool brushInEffect, bkOpaque;
         QRgb bkColour;
+        LineSetting::State lines;
     };
     Snapshot snapshot();
     void restore(const Snapshot &snapshot);
 
-    // At most one listener; nullptr (the default) stops telling. The canvas does not own it.
+    // At most one listener; nullptr (the default) stops telling of the texts drawn from now on. The
+    // canvas does not own it, and tells it when the frame is drawn: it must live until then.
     void setTextListener(TextListener *listener) { m_textListener = listener; }
 
     // The picture is drawn at `scale` times its size (1 to MaxScale): the same operations drawn again.
@@ -145,6 +152,10 @@ private:
     DrawOp &record(OpKind kind, bool filled);
     // Draws the current frame and adds it to the drawing.
     void endFrame();
+    // Tells the listeners of the frame's texts, where their lines set them.
+    void tellTexts();
+    // Puts the frame's operation `index` where its line sets it.
+    void place(std::ptrdiff_t index, const LineSetting::Placement &placement);
     // Adds the frame's operations to those describing the picture.
     void remember(const std::vector<DrawOp> &frame);
     void compact();
@@ -184,6 +195,18 @@ private:
     bool m_fontChanged = true;
     bool m_symbol = false;
     TextListener *m_textListener = nullptr;
+    // The frame's texts to tell of when it is drawn: its operation, the listener then, the text.
+    struct Told
+    {
+        std::size_t op;
+        TextListener *listener;
+        const PageFont *font;
+        int advance; // where the page placed it
+        DrawnText text;
+    };
+    std::vector<Told> m_told;
+    LineSetting m_lines;
+    std::vector<std::pair<std::ptrdiff_t, LineSetting::Placement>> m_moved; // reused by every text
     int advanceOf(const QString &text, int room);
     int naturalAdvanceOf(const QString &text);
 

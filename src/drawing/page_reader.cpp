@@ -28,22 +28,32 @@ QList<QPoint> inkAtOrigin(const DrawnText &text)
     // A text near the area's right edge is drawn where it was, so that it is fitted to the same room.
     const bool nearEdge = text.cell.right() + InkMargin >= Canvas::Width;
     const int left = nearEdge ? std::max(text.cell.x(), InkMargin) : InkMargin;
-    const QString key = text.fontName + QLatin1Char('|') + QString::number(text.points) + QLatin1Char('|')
-                      + QString::number(nearEdge ? left : 0) + QLatin1Char('|') + text.text;
+    QString key = text.fontName + QLatin1Char('|') + QString::number(text.points) + QLatin1Char('|')
+                + QString::number(nearEdge ? left : 0) + QLatin1Char('|') + text.text;
+    for (const TextShift &s : text.shifts)
+        key += QStringLiteral("|%1:%2").arg(s.from).arg(s.dx);
     if (const auto found = inks.constFind(key); found != inks.cend())
         return *found;
 
-    static Canvas scratch;
+    // Drawn as the canvas drew it, its glyphs moved as its line set them.
+    static Raster scratch(1);
     const QRect around(left - InkMargin, 0, text.cell.width() + 2 * InkMargin, text.cell.height() + 2 * InkMargin);
-    scratch.setPenAndBrush(Colour::White);
-    scratch.Rectangle(around.left(), around.top(), around.right() + 2, around.bottom() + 2);
-    scratch.SetBkMode(BkMode::Transparent);
-    scratch.setFontName(text.fontName);
-    scratch.setFontSize(text.points);
-    scratch.setFontColor(Colour::Black);
-    scratch.TextOut(left, InkMargin, text.text);
+    const QRgb white = qRgb(255, 255, 255), black = opaque(qRgb(0, 0, 0));
+    DrawOp clearing{OpKind::Rectangle};
+    clearing.pen = clearing.brush = white;
+    clearing.at = {around.left(), around.top(), around.right() + 2, around.bottom() + 2};
+    clearing.seal();
+    scratch.paint(clearing);
+    DrawOp op{OpKind::Text};
+    op.symbol = Fonts::isSymbol(text.fontName);
+    op.points = text.points;
+    op.pen = black;
+    op.text = text.shown;
+    op.shifts = text.shifts;
+    op.at = {left, InkMargin};
+    op.seal();
+    scratch.paint(op);
     const QImage &image = scratch.image();
-    const QRgb black = opaque(qRgb(0, 0, 0));
     QList<QPoint> ink;
     const QRect r = around & image.rect();
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -85,13 +95,8 @@ const QFont &fontOf(const DrawnText &text)
     return *found;
 }
 
-// Whether a Greek letter reads glued to the character beside it: to a number it multiplies or
-// divides ("2π", "π/2", "(25/2π)"), as words it is set apart ("la vitesse Ω1 est").
-bool gluedBefore(QChar c) { return c.isDigit() || QStringLiteral("/*(").contains(c); }
-bool gluedAfter(QChar c, QChar before) { return c.isDigit() || QStringLiteral("/*).").contains(c) || (c.isLetter() && before.isDigit()); }
-
 // `line` as it reads with the Greek texts written over its gaps: each goes into the run of
-// spaces nearest to where it was drawn.
+// spaces nearest to where its line set it, parted by spaces as the setting reads it.
 QString withGreek(const DrawnText &line, QList<DrawnText> greek)
 {
     std::sort(greek.begin(), greek.end(), [](const DrawnText &a, const DrawnText &b) { return a.cell.x() < b.cell.x(); });
@@ -99,33 +104,31 @@ QString withGreek(const DrawnText &line, QList<DrawnText> greek)
     QString read = line.shown;
     if (runs.isEmpty()) {
         for (const DrawnText &g : greek)
-            read += QLatin1Char(' ') + g.shown;
+            read += (g.spacedBefore ? QStringLiteral(" ") : QString()) + g.shown;
         return read;
     }
     // Where each run of spaces begins and ends on the page.
-    const LaidOutText laid = Fonts::layOut(fontOf(line), line.shown, Raster::roomAt(line.cell.x()));
+    const LaidOutText laid = Fonts::layOut(fontOf(line), line.shown, Raster::roomAt(line.cell.x()), line.shifts);
     const int start = line.cell.x() + Fonts::GlyphInset;
     QList<std::pair<int, int>> spans;
     for (const auto &[first, end] : runs)
         spans.append({start + laid.x(first), start + laid.x(end)});
-    QList<QStringList> inRun(runs.size());
+    QList<QList<const DrawnText *>> inRun(runs.size());
     for (const DrawnText &g : greek) {
         const int x = g.cell.x() + Fonts::GlyphInset;
         const auto distance = [&](const std::pair<int, int> &span) { return std::max({span.first - x, x - span.second, 0}); };
         const auto nearest = std::min_element(spans.begin(), spans.end(), [&](const auto &a, const auto &b) { return distance(a) < distance(b); });
-        inRun[nearest - spans.begin()].append(g.shown);
+        inRun[nearest - spans.begin()].append(&g);
     }
     for (qsizetype r = runs.size() - 1; r >= 0; --r) {
         if (inRun[r].isEmpty())
             continue;
         const auto [first, end] = runs[r];
-        const QChar before = first > 0 ? read[first - 1] : QChar(' ');
-        const QChar after = end < read.size() ? read[end] : QChar(' ');
-        QString filled = inRun[r].join(QLatin1Char(' '));
-        if (!gluedBefore(before))
-            filled.prepend(QLatin1Char(' '));
-        if (!gluedAfter(after, before))
-            filled.append(QLatin1Char(' '));
+        QString filled;
+        for (const DrawnText *g : inRun[r])
+            filled += (g->spacedBefore ? QStringLiteral(" ") : QString()) + g->shown;
+        if (inRun[r].last()->spacedAfter)
+            filled += QLatin1Char(' ');
         read.replace(first, end - first, filled);
     }
     return read;
@@ -136,6 +139,7 @@ struct Piece
 {
     QRect cell;
     QString text;
+    bool spacedBefore = true, spacedAfter = true; // a Greek letter standing beside a text
 };
 
 bool readsBefore(const Piece &a, const Piece &b)
@@ -160,8 +164,9 @@ QList<Piece> joinedAlongRows(QList<Piece> pieces)
             joined.append(p);
             continue;
         }
-        before->text += QLatin1Char(' ') + p.text;
+        before->text += (before->spacedAfter && p.spacedBefore ? QStringLiteral(" ") : QString()) + p.text;
         before->cell |= p.cell;
+        before->spacedAfter = p.spacedAfter;
     }
     return joined;
 }
@@ -226,7 +231,7 @@ QString readingOrder(const QList<DrawnText> &texts)
         const auto greek = greekIn.constFind(t);
         const QString read = greek == greekIn.cend() ? t->shown : withGreek(*t, *greek);
         if (!read.trimmed().isEmpty())
-            pieces.append({t->cell, read.simplified()});
+            pieces.append({t->cell, read.simplified(), t->spacedBefore, t->spacedAfter});
     }
     QStringList lines;
     for (const QList<Piece> &block : blocksOf(joinedAlongRows(pieces)))

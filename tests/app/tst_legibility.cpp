@@ -94,7 +94,7 @@ QList<Word> wordsOf(const QList<DrawnText> &texts)
     for (const DrawnText &t : texts) {
         if (Fonts::isSymbol(t.fontName))
             continue;
-        const LaidOutText laid = Fonts::layOut(Fonts::pageFont(t.fontName, t.points), t.shown, Raster::roomAt(t.cell.x()));
+        const LaidOutText laid = Fonts::layOut(Fonts::pageFont(t.fontName, t.points), t.shown, Raster::roomAt(t.cell.x()), t.shifts);
         for (const QRegularExpressionMatch &m : WordPattern.globalMatch(t.shown)) {
             if (m.capturedLength() < MinWordLength)
                 continue;
@@ -269,6 +269,7 @@ int wordSpace(const DrawnText &text)
 {
     DrawnText two = text;
     two.text = two.shown = QStringLiteral("n n");
+    two.shifts.clear();
     QSet<int> columns;
     for (QPoint p : inkOf(two))
         columns.insert(p.x());
@@ -392,6 +393,31 @@ private slots:
         QVERIFY2(tally.large.missed.size() <= allowedMisses(LargePageFloor, tally.large.words),
                  qPrintable(QStringLiteral("%1 of %2 words not read: %3").arg(tally.large.missed.size())
                                 .arg(tally.large.words).arg(listed(tally.large.missed))));
+    }
+
+    // Every Greek letter written into a line sits apart from its neighbours, by no more than the
+    // line's word space; and no text runs out of the drawing area.
+    void greekLettersSitInTheirLines()
+    {
+        int letters = 0;
+        for (const Page &page : m_pages) {
+            for (const DrawnText &t : page.texts) {
+                const QList<QPoint> ink = inkOf(t);
+                QVERIFY2(std::all_of(ink.begin(), ink.end(), [](QPoint p) { return p.x() >= 0 && p.x() < Canvas::Width; }),
+                         qPrintable(QStringLiteral("%1: \"%2\" leaves the area").arg(page.name, t.shown)));
+                const QList<DrawnText> line = lineOf(t, page.texts);
+                if (!hasGreek(t) || line.isEmpty())
+                    continue;
+                ++letters;
+                const Gaps gaps = gapsAround(t, line);
+                const int space = wordSpace(line.first());
+                for (const std::optional<int> &gap : {gaps.left, gaps.right})
+                    QVERIFY2(!gap || (*gap >= 1 && *gap <= space),
+                             qPrintable(QStringLiteral("%1: %2 at %3,%4 has a gap of %5 beside it (a space %6)").arg(page.name, t.shown)
+                                            .arg(t.cell.x()).arg(t.cell.y()).arg(*gap).arg(space)));
+            }
+        }
+        QVERIFY(letters > 0);
     }
 
     void allPagesTogetherReadBack()

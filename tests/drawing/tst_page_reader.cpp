@@ -44,6 +44,11 @@ private slots:
             << QList<PageText>{{1, 400, Sans, 8, Navy, "La vitesse      est constante = 2,5V*(25/2   ) = 10tr/s."},
                                {52, 400, Symbol, 8, Navy, "W1"}, {197, 400, Symbol, 8, Navy, "p"}}
             << "La vitesse Ω1 est constante = 2,5V*(25/2π) = 10tr/s.";
+        QTest::addRow("Greek letters beside a line, as it reads them")
+            << QList<PageText>{{600, 315, Sans, 8, Blue, "comme une rampe de pente 2000"}, {760, 315, Symbol, 8, Blue, "p."},
+                               {385, 386, Symbol, 8, Black, "p"}, {391, 386, Sans, 8, Black, "/4"},
+                               {250, 220, Sans, 10, Blue, "(phase     =wt -      )"}, {292, 220, Symbol, 10, Blue, "j1"}, {333, 220, Symbol, 10, Blue, "Dj"}}
+            << "(phase φ1=wt - Δφ)\ncomme une rampe de pente 2000π.\nπ/4";
         QTest::addRow("a Greek label alone") << QList<PageText>{{100, 100, Symbol, 12, Blue, "Dj"}} << "Δφ";
         QTest::addRow("top to bottom, left to right")
             << QList<PageText>{{300, 50, Sans, 8, Black, "Gcp"}, {10, 80, Sans, 8, Black, "Radar"}, {10, 10, Sans, 8, Black, "Oscillateur"}}
