@@ -16,9 +16,9 @@ constexpr int RowDrift = 4;
 constexpr std::size_t MostPieces = 1024;
 
 QString faceName(bool symbol) { return symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"); }
+}
 
-// The first and one-past-last index of each run of spaces in `text`.
-std::vector<std::pair<int, int>> spaceRuns(const QString &text)
+std::vector<std::pair<int, int>> LineSetting::spaceRuns(const QString &text)
 {
     std::vector<std::pair<int, int>> runs;
     for (int i = 0; i < text.size();) {
@@ -35,6 +35,7 @@ std::vector<std::pair<int, int>> spaceRuns(const QString &text)
     return runs;
 }
 
+namespace {
 // The widest stretch of empty columns between the ink of `ink`.
 int widestGap(const std::vector<PixelRun> &ink)
 {

@@ -66,24 +66,6 @@ QList<QPoint> inkAtOrigin(const DrawnText &text)
     return ink;
 }
 
-// The first and one-past-last index of each run of spaces in `text`.
-QList<std::pair<int, int>> spaceRuns(const QString &text)
-{
-    QList<std::pair<int, int>> runs;
-    for (int i = 0; i < text.size();) {
-        if (text[i] != QLatin1Char(' ')) {
-            ++i;
-            continue;
-        }
-        int end = i;
-        while (end < text.size() && text[end] == QLatin1Char(' '))
-            ++end;
-        runs.append({i, end});
-        i = end;
-    }
-    return runs;
-}
-
 // Each page font met so far.
 const QFont &fontOf(const DrawnText &text)
 {
@@ -100,9 +82,9 @@ const QFont &fontOf(const DrawnText &text)
 QString withGreek(const DrawnText &line, QList<DrawnText> greek)
 {
     std::sort(greek.begin(), greek.end(), [](const DrawnText &a, const DrawnText &b) { return a.cell.x() < b.cell.x(); });
-    const QList<std::pair<int, int>> runs = spaceRuns(line.shown);
+    const std::vector<std::pair<int, int>> runs = LineSetting::spaceRuns(line.shown);
     QString read = line.shown;
-    if (runs.isEmpty()) {
+    if (runs.empty()) {
         for (const DrawnText &g : greek)
             read += (g.spacedBefore ? QStringLiteral(" ") : QString()) + g.shown;
         return read;
@@ -120,7 +102,7 @@ QString withGreek(const DrawnText &line, QList<DrawnText> greek)
         const auto nearest = std::min_element(spans.begin(), spans.end(), [&](const auto &a, const auto &b) { return distance(a) < distance(b); });
         inRun[nearest - spans.begin()].append(&g);
     }
-    for (qsizetype r = runs.size() - 1; r >= 0; --r) {
+    for (qsizetype r = qsizetype(runs.size()) - 1; r >= 0; --r) {
         if (inRun[r].isEmpty())
             continue;
         const auto [first, end] = runs[r];
