@@ -264,11 +264,13 @@ void Canvas::TextOut(int x, int y, const QString &text)
     op.at = {x, y};
     op.seal();
     const std::size_t index = m_frame.size() - 1;
+    const int advance = advanceOf(op.text, Raster::room(op));
     if (m_textListener)
-        m_told.push_back({index, m_textListener, m_pageFont, advanceOf(op.text, Raster::room(op)),
+        m_told.push_back({index, m_textListener, m_pageFont, advance,
                           {QRect(x, y, 0, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color, text, op.text, m_bkOpaque}});
     if (LineSetting::takesPart(m_symbol, op.text, text)) {
-        m_lines.write({QPoint(x, y), m_symbol, m_font.Size, op.text, op.pen}, m_symbol, std::ptrdiff_t(index), m_moved);
+        m_lines.write({QPoint(x, y), m_symbol, m_font.Size, op.text, op.pen}, m_symbol,
+                      QSize(advance + Fonts::GlyphInset, m_pageFont->height), std::ptrdiff_t(index), m_moved);
         for (const auto &[moved, placement] : m_moved)
             place(moved, placement);
     }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 
 namespace {
 // Texts whose tops lie this close (pixels) are on one row: a Greek letter in a larger face is
@@ -14,6 +15,8 @@ namespace {
 constexpr int RowDrift = 4;
 // Texts kept at most: far more than any page shows at once.
 constexpr std::size_t MostPieces = 1024;
+// Lines whose setting is kept: a page has a few dozen.
+constexpr std::size_t MostLines = 256;
 
 QString faceName(bool symbol) { return symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"); }
 }
@@ -110,14 +113,15 @@ const LineSetting::Face &LineSetting::face(bool symbol, int points)
 
 const LineSetting::Measure &LineSetting::measure(const Written &text)
 {
-    const QString key = QString::number(text.points * 2 + (text.symbol ? 1 : 0)) + QLatin1Char('|') + text.text;
+    const int fontKey = text.points * 2 + (text.symbol ? 1 : 0);
+    const MeasureKey key{fontKey, text.text};
     auto found = m_measures.constFind(key);
     if (found != m_measures.constEnd())
         return *found;
     if (m_measures.size() >= qsizetype(MostPieces))
         m_measures.clear();
     const QFont &font = face(text.symbol, text.points).font;
-    const GlyphCache::Run &run = m_glyphs.run(text.text, font, text.points * 2 + (text.symbol ? 1 : 0), qRgb(0, 0, 0));
+    const GlyphCache::Run &run = m_glyphs.run(text.text, font, fontKey, qRgb(0, 0, 0));
     return *m_measures.insert(key, {Fonts::layOut(font, text.text), run.ink, run.cell.height()});
 }
 
@@ -162,24 +166,65 @@ std::vector<std::size_t> LineSetting::lineOf(std::size_t index)
     return line;
 }
 
-void LineSetting::write(const Written &text, bool letter, std::ptrdiff_t op, std::vector<std::pair<std::ptrdiff_t, Placement>> &moved)
+void LineSetting::write(const Written &text, bool letter, QSize cell, std::ptrdiff_t op,
+                        std::vector<std::pair<std::ptrdiff_t, Placement>> &moved)
 {
     moved.clear();
-    const auto samePlace = [&](const Piece &p) {
+    const Piece piece{text, letter, text.at.x() + cell.width(), cell.height(), op, {text.at.x(), {}, true, true}};
+    moved.emplace_back(op, piece.placed);
+    // What is written where the same face and size wrote before takes its place.
+    const auto replaced = std::find_if(m_pieces.begin(), m_pieces.end(), [&](const Piece &p) {
         return p.written.at == text.at && p.written.symbol == text.symbol && p.written.points == text.points;
-    };
-    const auto replaced = std::find_if(m_pieces.begin(), m_pieces.end(), samePlace);
-    if (replaced != m_pieces.end())
-        m_pieces.erase(replaced);
-    if (m_pieces.size() >= MostPieces)
-        m_pieces.erase(m_pieces.begin(), m_pieces.begin() + std::ptrdiff_t(MostPieces / 2));
-    const Measure &m = measure(text);
-    m_pieces.push_back({text, letter, text.at.x() + m.laid.advance + Fonts::GlyphInset, m.height, op, {text.at.x(), {}, true, true}});
-    moved.emplace_back(op, m_pieces.back().placed);
-    set(lineOf(m_pieces.size() - 1), moved);
+    });
+    std::size_t index;
+    if (replaced != m_pieces.end()) {
+        *replaced = piece;
+        index = std::size_t(replaced - m_pieces.begin());
+    } else {
+        if (m_pieces.size() >= MostPieces)
+            m_pieces.erase(m_pieces.begin(), m_pieces.begin() + std::ptrdiff_t(MostPieces / 2));
+        m_pieces.push_back(piece);
+        index = m_pieces.size() - 1;
+    }
+    // Most texts have no Greek letter near them, nor a letter a line: they stay as written.
+    const bool partnered = std::any_of(m_pieces.begin(), m_pieces.end(), [&](const Piece &p) {
+        return p.letter != letter && p.written.colour == text.colour && std::abs(p.written.at.y() - text.at.y()) <= 2 * RowDrift;
+    });
+    if (partnered)
+        set(lineOf(index), moved);
 }
 
-void LineSetting::set(const std::vector<std::size_t> &line, std::vector<std::pair<std::ptrdiff_t, Placement>> &moved)
+void LineSetting::set(std::vector<std::size_t> line, std::vector<std::pair<std::ptrdiff_t, Placement>> &moved)
+{
+    // The same line comes back every tick: its setting is worked out once.
+    std::sort(line.begin(), line.end(), [&](std::size_t a, std::size_t b) {
+        const Written &p = m_pieces[a].written, &q = m_pieces[b].written;
+        return std::tuple(p.at.x(), p.at.y(), p.symbol) < std::tuple(q.at.x(), q.at.y(), q.symbol);
+    });
+    LineKey key;
+    for (std::size_t i : line)
+        key.texts.push_back(m_pieces[i].written);
+    auto found = m_settings.constFind(key);
+    if (found == m_settings.constEnd()) {
+        if (m_settings.size() >= qsizetype(MostLines))
+            m_settings.clear();
+        found = m_settings.insert(key, placements(line));
+    }
+    const std::vector<Placement> &placed = *found;
+    for (std::size_t k = 0; k < line.size(); ++k) {
+        Piece &piece = m_pieces[line[k]];
+        if (piece.op < 0)
+            continue;
+        piece.placed = placed[k];
+        const auto entry = std::find_if(moved.begin(), moved.end(), [&](const auto &m) { return m.first == piece.op; });
+        if (entry != moved.end())
+            entry->second = placed[k];
+        else
+            moved.emplace_back(piece.op, placed[k]);
+    }
+}
+
+std::vector<LineSetting::Placement> LineSetting::placements(const std::vector<std::size_t> &line)
 {
     std::vector<std::size_t> texts, letters;
     for (std::size_t i : line)
@@ -378,17 +423,5 @@ void LineSetting::set(const std::vector<std::size_t> &line, std::vector<std::pai
         }
     }
 
-    for (std::size_t k = 0; k < line.size(); ++k) {
-        Piece &piece = m_pieces[line[k]];
-        const bool same = piece.placed.x == placed[k].x && piece.placed.shifts == placed[k].shifts
-                       && piece.placed.spacedBefore == placed[k].spacedBefore && piece.placed.spacedAfter == placed[k].spacedAfter;
-        if (piece.op < 0 || (same && k != 0))
-            continue;
-        piece.placed = placed[k];
-        const auto entry = std::find_if(moved.begin(), moved.end(), [&](const auto &m) { return m.first == piece.op; });
-        if (entry != moved.end())
-            entry->second = placed[k];
-        else
-            moved.emplace_back(piece.op, placed[k]);
-    }
+    return placed;
 }

@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QPoint>
 #include <QRgb>
+#include <QSize>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -33,6 +34,7 @@ public:
         int points;
         QString text;
         QRgb colour;
+        bool operator==(const Written &) const = default;
     };
 
     // Where the setting puts a text: its cell's left and its glyphs' moves; for a Greek letter,
@@ -62,10 +64,12 @@ public:
     // The first and one-past-last index of each run of spaces in `text`.
     static std::vector<std::pair<int, int>> spaceRuns(const QString &text);
 
-    // Takes `text` (shown as drawn), written now as operation `op` of the frame being drawn, and
-    // sets the line it belongs to. `moved` gets each of the frame's operations that line puts
-    // somewhere new, with its placement; `text`'s own is always among them.
-    void write(const Written &text, bool letter, std::ptrdiff_t op, std::vector<std::pair<std::ptrdiff_t, Placement>> &moved);
+    // Takes `text` (shown as drawn, its cell `cell` where the page placed it), written now as
+    // operation `op` of the frame being drawn, and sets the line it belongs to. `moved` gets each
+    // of the frame's operations that line puts somewhere new, with its placement; `text`'s own is
+    // always among them.
+    void write(const Written &text, bool letter, QSize cell, std::ptrdiff_t op,
+               std::vector<std::pair<std::ptrdiff_t, Placement>> &moved);
     // The frame's operations are on the picture: from now on they stay where they are.
     void frameDrawn();
     // Whatever lies wholly inside `area` is covered: it no longer takes part.
@@ -93,10 +97,34 @@ private:
     const Measure &measure(const Written &text);
     // The pieces of the line `index` belongs to, left to right as the page placed them.
     std::vector<std::size_t> lineOf(std::size_t index);
-    void set(const std::vector<std::size_t> &line, std::vector<std::pair<std::ptrdiff_t, Placement>> &moved);
+    // Sets the pieces of `line`, reporting those of the frame being drawn in `moved`.
+    void set(std::vector<std::size_t> line, std::vector<std::pair<std::ptrdiff_t, Placement>> &moved);
+    // Where the setting puts each piece of `line`, in its order.
+    std::vector<Placement> placements(const std::vector<std::size_t> &line);
+
+    struct MeasureKey
+    {
+        int font;
+        QString text;
+        bool operator==(const MeasureKey &) const = default;
+        friend size_t qHash(const MeasureKey &key, size_t seed = 0) { return qHashMulti(seed, key.font, key.text); }
+    };
+    // A line's texts as written, in the order of the placements kept for them.
+    struct LineKey
+    {
+        std::vector<Written> texts;
+        bool operator==(const LineKey &) const = default;
+        friend size_t qHash(const LineKey &key, size_t seed = 0)
+        {
+            for (const Written &w : key.texts)
+                seed = qHashMulti(seed, w.at.x(), w.at.y(), w.symbol, w.points, w.text);
+            return seed;
+        }
+    };
 
     State m_pieces;
     QHash<int, Face> m_faces;
-    QHash<QString, Measure> m_measures;
+    QHash<MeasureKey, Measure> m_measures;
+    QHash<LineKey, std::vector<Placement>> m_settings;
     GlyphCache m_glyphs{1};
 };
