@@ -122,7 +122,7 @@ const LineSetting::Measure &LineSetting::measure(const Written &text)
         m_measures.clear();
     const QFont &font = face(text.symbol, text.points).font;
     const GlyphCache::Run &run = m_glyphs.run(text.text, font, fontKey, qRgb(0, 0, 0));
-    return *m_measures.insert(key, {Fonts::layOut(font, text.text), run.ink, run.cell.height()});
+    return *m_measures.insert(key, {Fonts::layOut(font, text.text), run.ink});
 }
 
 void LineSetting::cover(const QRect &area)

@@ -80,12 +80,11 @@ public:
     void setState(const State &state) { m_pieces = state; }
 
 private:
-    // What the setting needs of a text in a face: its layout, its ink and its cell's height.
+    // What the setting needs of a text in a face: its layout and its ink.
     struct Measure
     {
         LaidOutText laid;
         std::vector<PixelRun> ink; // relative to the cell's top left
-        int height;
     };
     struct Face
     {
