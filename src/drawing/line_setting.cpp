@@ -170,8 +170,8 @@ void LineSetting::write(const Written &text, bool letter, QSize cell, std::ptrdi
                         std::vector<std::pair<std::ptrdiff_t, Placement>> &moved)
 {
     moved.clear();
-    const Piece piece{text, letter, text.at.x() + cell.width(), cell.height(), op, {text.at.x(), {}, true, true}};
-    moved.emplace_back(op, piece.placed);
+    const Piece piece{text, letter, text.at.x() + cell.width(), cell.height(), op};
+    moved.emplace_back(op, Placement{text.at.x(), {}, true, true});
     // What is written where the same face and size wrote before takes its place.
     const auto replaced = std::find_if(m_pieces.begin(), m_pieces.end(), [&](const Piece &p) {
         return p.written.at == text.at && p.written.symbol == text.symbol && p.written.points == text.points;
@@ -212,10 +212,9 @@ void LineSetting::set(std::vector<std::size_t> line, std::vector<std::pair<std::
     }
     const std::vector<Placement> &placed = *found;
     for (std::size_t k = 0; k < line.size(); ++k) {
-        Piece &piece = m_pieces[line[k]];
+        const Piece &piece = m_pieces[line[k]];
         if (piece.op < 0)
             continue;
-        piece.placed = placed[k];
         const auto entry = std::find_if(moved.begin(), moved.end(), [&](const auto &m) { return m.first == piece.op; });
         if (entry != moved.end())
             entry->second = placed[k];

@@ -46,16 +46,15 @@ public:
         bool spacedBefore = true, spacedAfter = true;
     };
 
-    // A text still on the picture that takes part in a line.
+    // A text still on the picture that takes part in a line, as the page wrote it.
     struct Piece
     {
         Written written;
         bool letter;            // a Greek letter, else a text in the page face
         int right, height;      // of its cell where the page placed it
         std::ptrdiff_t op = -1; // its operation in the frame being drawn, or -1 once drawn
-        Placement placed;
     };
-    // The texts on the picture, as set: copied with the canvas's snapshot.
+    // The texts on the picture that take part: copied with the canvas's snapshot.
     using State = std::vector<Piece>;
 
     // Whether `text`, written in the symbol face or not, takes part in lines at all: a text in the
