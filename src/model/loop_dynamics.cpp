@@ -190,6 +190,32 @@ double Motion::commandIntegral(double t) const
     return sum;
 }
 
+CommandCurve Motion::commandCurve() const
+{
+    CommandCurve curve;
+    if (dynamics.commandDirect != 0) {
+        curve.direct = dynamics.commandDirect * comparator;
+        return curve;
+    }
+    curve.modes = dynamics.modes;
+    for (int i = 0; i < dynamics.modes; ++i) {
+        curve.level[i] = dynamics.commandWeight[i] * target[i];
+        curve.decay[i] = dynamics.commandWeight[i] * offset[i];
+        curve.rate[i] = dynamics.rate[i];
+    }
+    return curve;
+}
+
+double CommandCurve::integral(double t) const
+{
+    if (modes == 0)
+        return direct * t;
+    double sum = 0;
+    for (int i = 0; i < modes; ++i)
+        sum += level[i] * t + decay[i] * risen(rate[i] * t) / rate[i];
+    return sum;
+}
+
 ModalState Motion::state(double t) const
 {
     ModalState s{};

@@ -28,6 +28,17 @@ struct Crossing { double time; bool forwards; };
 
 class Motion;
 
+// The motor voltage U from an instant on, while the comparator holds still, kept small: its
+// integral in closed form, for a mean over a stretch that began in the past.
+struct CommandCurve
+{
+    double direct = 0;  // V: U itself, without the regulator (it follows the comparator at once)
+    ExpSum::Terms level{}, decay{}, rate{};  // each lag's part: V, V, 1/s
+    int modes = 0;
+
+    double integral(double t) const;  // V s, from the curve's start
+};
+
 class LoopDynamics
 {
 public:
@@ -57,6 +68,17 @@ public:
 
 private:
     friend class Motion;
+
+// The motor voltage U from an instant on, while the comparator holds still, kept small: its
+// integral in closed form, for a mean over a stretch that began in the past.
+struct CommandCurve
+{
+    double direct = 0;  // V: U itself, without the regulator (it follows the comparator at once)
+    ExpSum::Terms level{}, decay{}, rate{};  // each lag's part: V, V, 1/s
+    int modes = 0;
+
+    double integral(double t) const;  // V s, from the curve's start
+};
     int modes;
     int motorMode;                 // the motor's lag among the modes
     ExpSum::Terms rate{};          // 1/s, ascending: motor, regulator lag, regulator filter
@@ -79,6 +101,7 @@ public:
     // Feedback edges turned through since the start (two per encoder step), signed.
     double edges(double t) const;
     double commandIntegral(double t) const;  // V s
+    CommandCurve commandCurve() const;
     ModalState state(double t) const;
 
     // The first instant in [0, length] at which `edges` reaches `ahead` (>= 0) or `behind` (<= 0);

@@ -22,17 +22,18 @@ LoopSimulation::LoopSimulation(SetpointProfile profile, const LoopParameters &p)
 
 LoopSimulation::LoopSimulation(SetpointProfile profile, const LoopParameters &p, const ModalState &start,
                                double feedbackEdges)
-    : parameters(p), dynamics(p), setpoint(std::move(profile)), state(start),
+    : parameters(p), dynamics(p), setpoint(std::move(profile)), started(setpoint.start()), now(started), state(start),
       feedbackEdge(static_cast<long long>(std::floor(feedbackEdges))),
       pastEdge(feedbackEdges - std::floor(feedbackEdges)),
-      nextSetpointEdge(setpoint.timeOfCycles(0.5))
+      nextSetpointEdge(setpoint.timeOfCycles(0.5)), lastEdgeTime(started)
 {
     restartLeadWatch();
+    markCommand(dynamics.motion(state, comparatorOutput()));
 }
 
 LoopSimulation LoopSimulation::locked(SetpointProfile profile, const LoopParameters &p)
 {
-    const double frequency = profile.frequency(0);
+    const double frequency = profile.frequency(profile.start());
     const FrequencyRange range = lockRange(p);
     if (!(frequency >= range.lowest && frequency <= range.highest))
         throw std::invalid_argument(
@@ -107,6 +108,7 @@ void LoopSimulation::passSetpointEdge()
 void LoopSimulation::edgePassed(bool setpointEdge)
 {
     lastEdgeTime = now;
+    commandMarkDue = true;
     watchSlips();
     if (keptSpan <= 0)
         return;
@@ -137,6 +139,17 @@ void LoopSimulation::dropOldEdges()
         kept.pop_front();
 }
 
+void LoopSimulation::markCommand(const Motion &motion)
+{
+    commandMarkDue = false;
+    // Many edges at one instant (a chattering shaft) leave one mark, the last.
+    if (!commandMarks.empty() && commandMarks.back().time == now)
+        commandMarks.pop_back();
+    commandMarks.push_back({now, commandSum, motion.commandCurve()});
+    while (commandMarks.size() > MaxKeptCurves || (commandMarks.size() > 1 && commandMarks[1].time <= now - keptSpan))
+        commandMarks.pop_front();
+}
+
 void LoopSimulation::keepEdges(double seconds)
 {
     if (!(seconds >= 0) || !std::isfinite(seconds))
@@ -160,15 +173,39 @@ double LoopSimulation::comparatorIntegralAt(double t) const
     return before.comparatorIntegral + level * (t - before.time);
 }
 
-double LoopSimulation::comparatorMean(double span) const
+namespace {
+void checkSpan(double span)
 {
     if (!(span >= 0))
         throw std::invalid_argument("Durée de moyenne invalide : un nombre positif ou nul est attendu.");
-    const double known = kept.empty() ? lastEdgeTime : kept.front().time;
-    const double from = std::max(now - span, known);
+}
+}
+
+double LoopSimulation::knownSince() const
+{
+    return std::max(kept.empty() ? lastEdgeTime : kept.front().time, commandMarks.front().time);
+}
+
+double LoopSimulation::comparatorMean(double span) const
+{
+    checkSpan(span);
+    const double from = std::max(now - span, knownSince());
     if (!(now > from))
         return comparatorOutput();
     return (comparatorSum - comparatorIntegralAt(from)) / (now - from);
+}
+
+double LoopSimulation::commandMean(double span) const
+{
+    checkSpan(span);
+    const double from = std::max(now - span, knownSince());
+    if (!(now > from))
+        return command();
+    // The last mark at or before `from`: U follows its curve from there to `from`.
+    const auto after = std::upper_bound(commandMarks.begin(), commandMarks.end(), from,
+                                        [](double t, const CommandMark &mark) { return t < mark.time; });
+    const CommandMark &mark = *(after - 1);
+    return (commandSum - (mark.integral + mark.curve.integral(from - mark.time))) / (now - from);
 }
 
 void LoopSimulation::changeSetpoint(std::vector<SetpointProfile::Point> points)
@@ -203,6 +240,7 @@ void LoopSimulation::setLoad(double volts)
     // The load moves only where the motor's lag heads: the state, speed and U carry on as they are.
     dynamics = LoopDynamics(next);
     parameters = next;
+    commandMarkDue = true;
 }
 
 void LoopSimulation::setPhaseAdvance(bool on)
@@ -241,6 +279,7 @@ void LoopSimulation::changeRegulator(const LoopParameters &next)
     state = nextDynamics.withSpeed(speed(), command() / next.settledCommandGain());
     dynamics = nextDynamics;
     parameters = next;
+    commandMarkDue = true;
 }
 
 void LoopSimulation::advanceTo(double t)
@@ -258,6 +297,7 @@ void LoopSimulation::advanceTo(double t)
             const double holding = std::clamp(dynamics.holdingComparator(state), parameters.comparatorLow,
                                               parameters.comparatorHigh);
             const Motion held = dynamics.motion(state, holding);
+            markCommand(held);
             comparatorSum += holding * length;
             commandSum += held.commandIntegral(length);
             state = held.state(length);
@@ -268,6 +308,8 @@ void LoopSimulation::advanceTo(double t)
             continue;
         }
         const Motion motion = dynamics.motion(state, comparatorOutput());
+        if (commandMarkDue)
+            markCommand(motion);
         const auto crossing = motion.firstCrossing(length, -pastEdge, 1 - pastEdge);
         crossingsNow = crossing && crossing->time == 0 ? crossingsNow + 1 : 0;
         if (crossing && crossing->time < length) {

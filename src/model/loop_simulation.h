@@ -25,9 +25,10 @@ struct EdgeRecord
 class LoopSimulation
 {
 public:
-    // The loop at rest at time 0: motor stopped, both squares low.
+    // The loop at rest at the setpoint's start (time 0 unless the setpoint starts later): motor
+    // stopped, both squares low. Its integrals and slips are counted from then.
     explicit LoopSimulation(SetpointProfile setpoint, const LoopParameters &parameters = Radar);
-    // Locked at time 0 on the setpoint's frequency then: every signal at its operating-point
+    // Locked at the setpoint's start on its frequency then: every signal at its operating-point
     // mean, the feedback behind by the operating point's phase error. Throws
     // std::invalid_argument if that frequency lies outside lockRange().
     static LoopSimulation locked(SetpointProfile setpoint, const LoopParameters &parameters = Radar);
@@ -56,6 +57,7 @@ public:
     const LoopParameters &loopParameters() const { return parameters; }
 
     double time() const { return now; }
+    double startTime() const { return started; }
     double speed() const;             // motor shaft, turns per second
     double radarSpeed() const;        // after the reducer, turns per second
     double command() const;           // motor voltage U
@@ -70,7 +72,7 @@ public:
     // Setpoint phase less feedback phase, in radians, counted on from time 0 without wrapping:
     // a slipped cycle adds 2 pi.
     double phaseError() const;
-    // Integrals since time 0, for exact means over any stretch.
+    // Integrals since the start, for exact means over any stretch.
     double comparatorIntegral() const { return comparatorSum; }  // V s
     double commandIntegral() const { return commandSum; }        // V s
 
@@ -90,14 +92,20 @@ public:
     // Keeps the edges of the last `seconds` of loop time (finite, 0 or more; 0, the default,
     // keeps none), with the newest before them, which gives the levels at the window's start;
     // never more than MaxKeptEdges, the oldest dropped first. A fast shaft under a slow
-    // setpoint makes many feedback edges: the cap bounds the memory whatever the window.
+    // setpoint makes many feedback edges: the cap bounds the memory whatever the window. The
+    // motor voltage's course is kept over the same window, never more than MaxKeptCurves.
     void keepEdges(double seconds);
     static constexpr std::size_t MaxKeptEdges = 8192;
+    static constexpr std::size_t MaxKeptCurves = 4096;
     const std::deque<EdgeRecord> &recentEdges() const { return kept; }
     // The comparator output's exact mean over the last `span` seconds (0 or more, else
-    // std::invalid_argument), cut down to what is known: since time 0, and since the oldest kept
-    // edge (the last edge if none is kept). With nothing left to average, the output now.
+    // std::invalid_argument), cut down to what is known: since the start, since the oldest kept
+    // edge (the last edge if none is kept) and U's oldest kept mark. With nothing left to average,
+    // the output now.
     double comparatorMean(double span) const;
+    // The motor voltage's exact mean over the last `span` seconds, cut down as comparatorMean's;
+    // the two always cover the same stretch.
+    double commandMean(double span) const;
 
 private:
     LoopSimulation(SetpointProfile setpoint, const LoopParameters &parameters, const ModalState &state,
@@ -109,13 +117,19 @@ private:
     void edgePassed(bool setpointEdge);
     void watchSlips();
     void dropOldEdges();
+    // From now on U follows this motion's curve, until the next edge or change.
+    void markCommand(const Motion &motion);
     void changeSetpoint(std::vector<SetpointProfile::Point> points);
     void changeRegulator(const LoopParameters &next);
     double comparatorIntegralAt(double t) const;
+    // Where the means can look back to: the oldest kept edge (the last edge if none is kept),
+    // and the oldest mark of U's course.
+    double knownSince() const;
 
     LoopParameters parameters;
     LoopDynamics dynamics;
     SetpointProfile setpoint;
+    double started = 0;
     double now = 0;
     ModalState state{};
     long long feedbackEdge = 0;   // the last feedback edge the shaft has passed
@@ -129,6 +143,10 @@ private:
     double keptSpan = 0;
     std::deque<EdgeRecord> kept;
     double lastEdgeTime = 0;
+    // U's course since each edge or change, the newest last: always at least the latest.
+    struct CommandMark { double time, integral; CommandCurve curve; };
+    std::deque<CommandMark> commandMarks;
+    bool commandMarkDue = true;  // an edge or a change since the last mark
 };
 
 }

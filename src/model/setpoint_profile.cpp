@@ -16,9 +16,9 @@ void check(bool sound, const char *what)
 }
 }
 
-SetpointProfile SetpointProfile::constant(double frequency)
+SetpointProfile SetpointProfile::constant(double frequency, double from)
 {
-    return SetpointProfile({{0, frequency}});
+    return from == 0 ? SetpointProfile({{0, frequency}}) : resumed(from, 0, {{from, frequency}});
 }
 
 SetpointProfile SetpointProfile::ramp(double from, double to, double start, double duration)

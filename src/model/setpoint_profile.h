@@ -10,7 +10,8 @@ class SetpointProfile
 public:
     struct Point { double time; double frequency; };  // s, Hz
 
-    static SetpointProfile constant(double frequency);
+    // From `from` on (s, 0 or more), its phase counted from then.
+    static SetpointProfile constant(double frequency, double from = 0);
     // Holds `from` until `start`, runs linearly to `to` over `duration`, then holds `to`.
     static SetpointProfile ramp(double from, double to, double start, double duration);
 
@@ -22,8 +23,10 @@ public:
     // first at `time`): a live setpoint changed again and again keeps its phase and no history.
     static SetpointProfile resumed(double time, double cyclesRun, std::vector<Point> points);
 
+    // Where the phase is counted from.
+    double start() const { return startTime; }
     double frequency(double t) const;
-    // Whole periods since time 0: the square is low over the first half of each.
+    // Whole periods since start(): the square is low over the first half of each.
     double cycles(double t) const;
     // The first instant at which `cycles` reaches `target`, or infinity if it never does.
     double timeOfCycles(double target) const;

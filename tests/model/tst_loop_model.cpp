@@ -590,6 +590,76 @@ private slots:
         }
     }
 
+    // The motor voltage's mean, like the comparator's, is the integral's difference as a run
+    // stopped at the span's start reads it: across a load step and a regulator tuned in the
+    // window, and without the regulator, where U follows the comparator at once.
+    void commandMeanIsExact_data()
+    {
+        QTest::addColumn<bool>("corrector");
+        QTest::addColumn<bool>("changes");
+        QTest::addRow("locked, nothing changed") << true << false;
+        QTest::addRow("a load step and a new regulator in the window") << true << true;
+        QTest::addRow("without the corrector, a load step") << false << true;
+    }
+    void commandMeanIsExact()
+    {
+        QFETCH(bool, corrector);
+        QFETCH(bool, changes);
+        LoopParameters p;
+        p.phaseAdvance = corrector;
+        const double now = 1.00437, window = 0.01;
+        const auto run = [&](double to) {
+            LoopSimulation loop = LoopSimulation::locked(SetpointProfile::constant(1000), p);
+            loop.keepEdges(window);
+            for (double t : {0.9, 0.99613, 0.99877, 1.00101}) {
+                loop.advanceTo(std::min(t, to));
+                if (t > to || !changes)
+                    continue;
+                if (t == 0.99613)
+                    loop.setLoad(0.7);
+                if (t == 1.00101)
+                    loop.setRegulator(0.03, 0.002, 0.0008, 1.2);
+            }
+            loop.advanceTo(to);
+            return loop;
+        };
+        const LoopSimulation loop = run(now);
+        const double oldestEdge = loop.recentEdges().front().time;
+        QVERIFY(oldestEdge <= now - window);
+        for (double span : {1e-5, 3.7e-4, 1e-3, 6.3e-3, 0.5}) {
+            const double from = std::max(now - span, oldestEdge);
+            const LoopSimulation stopped = run(from);
+            const double mean = (loop.commandIntegral() - stopped.commandIntegral()) / (now - from);
+            QVERIFY2(near(loop.commandMean(span), mean, 1e-9), qPrintable(QString::number(span)));
+        }
+        if (!changes)
+            QVERIFY(near(loop.commandMean(1e-3), operatingPoint(1000).comparatorMean, 1e-9));
+        QCOMPARE(loop.commandMean(0), loop.command());
+    }
+
+    // A loop started later runs as the same loop started at 0, its clock moved on; its integrals
+    // and slips count from its start.
+    void aLaterStartRunsTheSame()
+    {
+        constexpr double later = 5.25;
+        for (bool locked : {false, true}) {
+            const SetpointProfile first = SetpointProfile::constant(1000), second = SetpointProfile::constant(1000, later);
+            LoopSimulation atZero = locked ? LoopSimulation::locked(first) : LoopSimulation(first);
+            LoopSimulation atLater = locked ? LoopSimulation::locked(second) : LoopSimulation(second);
+            QCOMPARE(atLater.time(), later);
+            QCOMPARE(atLater.startTime(), later);
+            atZero.advanceTo(2.5);
+            atLater.advanceTo(later + 2.5);
+            QCOMPARE(atLater.cycleSlips(), atZero.cycleSlips());
+            QCOMPARE(atLater.edgeLead(), atZero.edgeLead());
+            QVERIFY(near(atLater.speed(), atZero.speed(), 1e-9));
+            QVERIFY(near(atLater.phaseError(), atZero.phaseError(), 1e-9));
+            QVERIFY(near(atLater.commandIntegral(), atZero.commandIntegral(), 1e-9));
+            if (atZero.cycleSlips() > 0)
+                QVERIFY(near(atLater.lastSlipTime(), atZero.lastSlipTime() + later, 1e-9));
+        }
+    }
+
     // An hour of a live page: still locked on the exact speed, the edges kept few. A motor driven
     // fast (4000 feedback edges a second) under a slow setpoint fills the store to its cap only.
     void runsAnHourLive()
