@@ -11,8 +11,6 @@ namespace pllmodel {
 
 namespace {
 bool odd(long long n) { return (n & 1) != 0; }
-// Past so many feedback edges at one instant the shaft is chattering on one.
-constexpr int ChatterCrossings = 4;
 }
 
 LoopSimulation::LoopSimulation(SetpointProfile profile, const LoopParameters &p)
@@ -22,13 +20,13 @@ LoopSimulation::LoopSimulation(SetpointProfile profile, const LoopParameters &p)
 
 LoopSimulation::LoopSimulation(SetpointProfile profile, const LoopParameters &p, const ModalState &start,
                                double feedbackEdges)
-    : parameters(p), dynamics(p), setpoint(std::move(profile)), started(setpoint.start()), now(started), state(start),
-      feedbackEdge(static_cast<long long>(std::floor(feedbackEdges))),
-      pastEdge(feedbackEdges - std::floor(feedbackEdges)),
-      nextSetpointEdge(setpoint.timeOfCycles(0.5)), lastEdgeTime(started)
+    : parameters(p), dynamics(p), setpoint(std::move(profile)), started(setpoint.start()), now(started),
+      anchorTime(started), state(start), feedbackEdge(static_cast<long long>(std::floor(feedbackEdges))),
+      pastEdge(feedbackEdges - std::floor(feedbackEdges)), nextSetpointEdge(setpoint.timeOfCycles(0.5)),
+      lastEdgeTime(started)
 {
     restartLeadWatch();
-    markCommand(dynamics.motion(state, comparatorOutput()));
+    startMotion();
 }
 
 LoopSimulation LoopSimulation::locked(SetpointProfile profile, const LoopParameters &p)
@@ -44,9 +42,28 @@ LoopSimulation LoopSimulation::locked(SetpointProfile profile, const LoopParamet
                           -op.phaseError / std::numbers::pi);
 }
 
-double LoopSimulation::speed() const { return dynamics.speed(state); }
+ModalState LoopSimulation::stateNow() const
+{
+    return now == anchorTime ? state : motion->state(now - anchorTime);
+}
+
+double LoopSimulation::pastEdgeNow() const
+{
+    // Rounding may leave the shaft a hair past an edge it was not found to reach; it is then
+    // found at the very start of the next stretch.
+    if (now == anchorTime || chattering)
+        return pastEdge;
+    return std::clamp(pastEdge + motion->edges(now - anchorTime), 0.0, 1.0);
+}
+
+double LoopSimulation::speed() const { return dynamics.speed(stateNow()); }
 double LoopSimulation::radarSpeed() const { return speed() * parameters.reducerRatio; }
-double LoopSimulation::command() const { return dynamics.command(state, comparatorOutput()); }
+double LoopSimulation::command() const { return dynamics.command(stateNow(), comparatorOutput()); }
+double LoopSimulation::comparatorIntegral() const { return comparatorSum + level * (now - anchorTime); }
+double LoopSimulation::commandIntegral() const
+{
+    return now == anchorTime ? commandSum : commandSum + motion->commandIntegral(now - anchorTime);
+}
 double LoopSimulation::setpointFrequency() const { return setpoint.frequency(now); }
 double LoopSimulation::sensorFrequency() const { return speed() * parameters.sensorSteps; }
 bool LoopSimulation::setpointHigh() const { return odd(setpointEdges); }
@@ -59,13 +76,13 @@ double LoopSimulation::comparatorOutput() const
 
 double LoopSimulation::shaftTurns() const
 {
-    return (static_cast<double>(feedbackEdge) + pastEdge) / parameters.edgesPerTurn();
+    return (static_cast<double>(feedbackEdge) + pastEdgeNow()) / parameters.edgesPerTurn();
 }
 
 double LoopSimulation::phaseError() const
 {
     const double setpointPhase = 2 * std::numbers::pi * setpoint.cycles(now);
-    return setpointPhase - std::numbers::pi * (static_cast<double>(feedbackEdge) + pastEdge);
+    return setpointPhase - std::numbers::pi * (static_cast<double>(feedbackEdge) + pastEdgeNow());
 }
 
 void LoopSimulation::restartLeadWatch()
@@ -79,14 +96,35 @@ void LoopSimulation::watchLead()
     leadHighest = std::max(leadHighest, edgeLead());
 }
 
-void LoopSimulation::follow(const Motion &motion, double length)
+void LoopSimulation::follow(double t)
 {
-    comparatorSum += comparatorOutput() * length;
-    commandSum += motion.commandIntegral(length);
-    // Rounding may leave the shaft a hair past an edge it was not found to reach; it is then
-    // found at the very start of the next stretch.
-    pastEdge = std::clamp(pastEdge + motion.edges(length), 0.0, 1.0);
-    state = motion.state(length);
+    const double length = t - anchorTime;
+    if (length > 0) {
+        comparatorSum += level * length;
+        commandSum += motion->commandIntegral(length);
+        // Held on its edge, the shaft stays there.
+        if (!chattering)
+            pastEdge = std::clamp(pastEdge + motion->edges(length), 0.0, 1.0);
+        state = motion->state(length);
+    }
+    anchorTime = t;
+}
+
+void LoopSimulation::startMotion()
+{
+    // Chattering, the comparator holds the motor still on average: it turns as under that voltage.
+    level = chattering ? std::clamp(dynamics.holdingComparator(state), parameters.comparatorLow, parameters.comparatorHigh)
+                       : comparatorOutput();
+    motion = dynamics.motion(state, level);
+    upcoming.reset();
+    markCommand();
+}
+
+void LoopSimulation::anchorNow()
+{
+    follow(now);
+    chattering = false;
+    crossingsNow = 0;
 }
 
 void LoopSimulation::passFeedbackEdge(bool forwards)
@@ -108,7 +146,6 @@ void LoopSimulation::passSetpointEdge()
 void LoopSimulation::edgePassed(bool setpointEdge)
 {
     lastEdgeTime = now;
-    commandMarkDue = true;
     watchSlips();
     if (keptSpan <= 0)
         return;
@@ -139,13 +176,12 @@ void LoopSimulation::dropOldEdges()
         kept.pop_front();
 }
 
-void LoopSimulation::markCommand(const Motion &motion)
+void LoopSimulation::markCommand()
 {
-    commandMarkDue = false;
     // Many edges at one instant (a chattering shaft) leave one mark, the last.
-    if (!commandMarks.empty() && commandMarks.back().time == now)
+    if (!commandMarks.empty() && commandMarks.back().time == anchorTime)
         commandMarks.pop_back();
-    commandMarks.push_back({now, commandSum, motion.commandCurve()});
+    commandMarks.push_back({anchorTime, commandSum, motion->commandCurve()});
     while (commandMarks.size() > MaxKeptCurves || (commandMarks.size() > 1 && commandMarks[1].time <= now - keptSpan))
         commandMarks.pop_front();
 }
@@ -167,7 +203,7 @@ double LoopSimulation::comparatorIntegralAt(double t) const
     const auto after = std::upper_bound(kept.begin(), kept.end(), t,
                                         [](double time, const EdgeRecord &edge) { return time < edge.time; });
     if (after == kept.end() || after == kept.begin())
-        return comparatorSum - comparatorOutput() * (now - t);
+        return comparatorIntegral() - level * (now - t);
     const EdgeRecord &before = *(after - 1);
     const double level = (after->comparatorIntegral - before.comparatorIntegral) / (after->time - before.time);
     return before.comparatorIntegral + level * (t - before.time);
@@ -192,7 +228,7 @@ double LoopSimulation::comparatorMean(double span) const
     const double from = std::max(now - span, knownSince());
     if (!(now > from))
         return comparatorOutput();
-    return (comparatorSum - comparatorIntegralAt(from)) / (now - from);
+    return (comparatorIntegral() - comparatorIntegralAt(from)) / (now - from);
 }
 
 double LoopSimulation::commandMean(double span) const
@@ -205,13 +241,16 @@ double LoopSimulation::commandMean(double span) const
     const auto after = std::upper_bound(commandMarks.begin(), commandMarks.end(), from,
                                         [](double t, const CommandMark &mark) { return t < mark.time; });
     const CommandMark &mark = *(after - 1);
-    return (commandSum - (mark.integral + mark.curve.integral(from - mark.time))) / (now - from);
+    return (commandIntegral() - (mark.integral + mark.curve.integral(from - mark.time))) / (now - from);
 }
 
 void LoopSimulation::changeSetpoint(std::vector<SetpointProfile::Point> points)
 {
-    setpoint = SetpointProfile::resumed(now, setpoint.cycles(now), std::move(points));
+    SetpointProfile changed = SetpointProfile::resumed(now, setpoint.cycles(now), std::move(points));
+    anchorNow();
+    setpoint = std::move(changed);
     nextSetpointEdge = setpoint.timeOfCycles(0.5 * static_cast<double>(setpointEdges + 1));
+    startMotion();
 }
 
 void LoopSimulation::stepSetpoint(double frequency)
@@ -235,12 +274,14 @@ void LoopSimulation::rampSetpoint(double frequency, double rate)
 
 void LoopSimulation::setLoad(double volts)
 {
-    LoopParameters next = parameters;
-    next.motorLoad = volts;
+    LoopParameters changed = parameters;
+    changed.motorLoad = volts;
+    LoopDynamics changedDynamics(changed);
     // The load moves only where the motor's lag heads: the state, speed and U carry on as they are.
-    dynamics = LoopDynamics(next);
-    parameters = next;
-    commandMarkDue = true;
+    anchorNow();
+    dynamics = changedDynamics;
+    parameters = changed;
+    startMotion();
 }
 
 void LoopSimulation::setPhaseAdvance(bool on)
@@ -272,59 +313,60 @@ void LoopSimulation::setRegulator(double lead, double lag, double filter, double
     changeRegulator(next);
 }
 
-void LoopSimulation::changeRegulator(const LoopParameters &next)
+void LoopSimulation::changeRegulator(const LoopParameters &changed)
 {
-    const LoopDynamics nextDynamics(next);
+    const LoopDynamics changedDynamics(changed);
+    anchorNow();
     // The new regulator starts settled where it gives the U of now: U and the speed carry on.
-    state = nextDynamics.withSpeed(speed(), command() / next.settledCommandGain());
-    dynamics = nextDynamics;
-    parameters = next;
-    commandMarkDue = true;
+    state = changedDynamics.withSpeed(speed(), command() / changed.settledCommandGain());
+    dynamics = changedDynamics;
+    parameters = changed;
+    startMotion();
+}
+
+const LoopSimulation::Event &LoopSimulation::nextEvent() const
+{
+    if (upcoming)
+        return *upcoming;
+    const double horizon = std::min(nextSetpointEdge, anchorTime + LongestStretch);
+    const bool setpointEdge = nextSetpointEdge <= anchorTime + LongestStretch;
+    const double length = std::max(0.0, horizon - anchorTime);
+    Event event{horizon, false, false, setpointEdge};
+    if (!chattering) {
+        const auto crossing = motion->firstCrossing(length, -pastEdge, 1 - pastEdge);
+        if (crossing && crossing->time < length)
+            event = {std::min(anchorTime + crossing->time, horizon), true, crossing->forwards, false};
+        else if (crossing)
+            event.feedback = true, event.forwards = crossing->forwards;
+    }
+    upcoming = event;
+    return *upcoming;
+}
+
+void LoopSimulation::reach(Event event)
+{
+    const bool timeGoesOn = event.time > anchorTime;
+    now = event.time;
+    follow(event.time);
+    crossingsNow = event.feedback && !timeGoesOn ? crossingsNow + 1 : 0;
+    // Held on its edge until the setpoint's next one changes what the comparator says.
+    chattering = crossingsNow > ChatterCrossings;
+    if (chattering)
+        crossingsNow = 0;
+    if (event.feedback)
+        passFeedbackEdge(event.forwards);
+    if (event.setpointEdge)
+        passSetpointEdge();
+    startMotion();
 }
 
 void LoopSimulation::advanceTo(double t)
 {
     if (!(t >= now) || !std::isfinite(t))
         throw std::invalid_argument("Instant de simulation invalide : un instant fini, à venir, est attendu.");
-    int crossingsNow = 0;  // feedback edges passed back and forth without time going on
-    while (now < t) {
-        const bool setpointEdgeFirst = nextSetpointEdge <= t;
-        const double horizon = setpointEdgeFirst ? nextSetpointEdge : t;
-        const double length = std::max(0.0, horizon - now);
-        if (crossingsNow > ChatterCrossings) {
-            // The shaft chatters on an edge: it stays there, the comparator holding the motor
-            // still on average, until the setpoint's next edge changes what the comparator says.
-            const double holding = std::clamp(dynamics.holdingComparator(state), parameters.comparatorLow,
-                                              parameters.comparatorHigh);
-            const Motion held = dynamics.motion(state, holding);
-            markCommand(held);
-            comparatorSum += holding * length;
-            commandSum += held.commandIntegral(length);
-            state = held.state(length);
-            now = horizon;
-            crossingsNow = 0;
-            if (setpointEdgeFirst)
-                passSetpointEdge();
-            continue;
-        }
-        const Motion motion = dynamics.motion(state, comparatorOutput());
-        if (commandMarkDue)
-            markCommand(motion);
-        const auto crossing = motion.firstCrossing(length, -pastEdge, 1 - pastEdge);
-        crossingsNow = crossing && crossing->time == 0 ? crossingsNow + 1 : 0;
-        if (crossing && crossing->time < length) {
-            follow(motion, crossing->time);
-            now = std::min(now + crossing->time, horizon);
-            passFeedbackEdge(crossing->forwards);
-            continue;
-        }
-        follow(motion, length);
-        now = horizon;
-        if (crossing)
-            passFeedbackEdge(crossing->forwards);
-        if (setpointEdgeFirst)
-            passSetpointEdge();
-    }
+    while (nextEvent().time <= t)
+        reach(nextEvent());
+    now = t;
     dropOldEdges();
 }
 

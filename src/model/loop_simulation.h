@@ -3,12 +3,18 @@
 // comparator output holds still and the rest of the loop follows its closed form (Motion). The
 // switchings are the setpoint's edges, known in advance, and the feedback's, found where the
 // shaft crosses a multiple of 1/200 turn. Nothing is sampled and no time step is chosen.
+//
+// The loop's course is worked out from one switching or change to the next, never from where it
+// was last looked at: a run is the same, to the last bit, whatever instants it is looked at, so
+// a run played again at another pace, or written out as a table, is the very run first seen.
+// Slipping, the loop is sensitive enough that a difference in the last bit would show.
 #include "model/loop_dynamics.h"
 #include "model/setpoint_profile.h"
 
 #include <cstddef>
 #include <deque>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace pllmodel {
@@ -73,8 +79,8 @@ public:
     // a slipped cycle adds 2 pi.
     double phaseError() const;
     // Integrals since the start, for exact means over any stretch.
-    double comparatorIntegral() const { return comparatorSum; }  // V s
-    double commandIntegral() const { return commandSum; }        // V s
+    double comparatorIntegral() const;  // V s
+    double commandIntegral() const;     // V s
 
     // Setpoint edges less feedback edges since time 0. A locked loop keeps it on two neighbouring
     // values (one edge of each per half period); a slipped cycle moves it on by two.
@@ -110,18 +116,34 @@ public:
 private:
     LoopSimulation(SetpointProfile setpoint, const LoopParameters &parameters, const ModalState &state,
                    double feedbackEdges);
-    void follow(const Motion &motion, double length);
     void passFeedbackEdge(bool forwards);
     void passSetpointEdge();
     void watchLead();
     void edgePassed(bool setpointEdge);
     void watchSlips();
     void dropOldEdges();
-    // From now on U follows this motion's curve, until the next edge or change.
-    void markCommand(const Motion &motion);
+    // From the anchor on U follows the motion's curve, until the next edge or change.
+    void markCommand();
     void changeSetpoint(std::vector<SetpointProfile::Point> points);
     void changeRegulator(const LoopParameters &next);
     double comparatorIntegralAt(double t) const;
+    // Past so many feedback edges at one instant the shaft is chattering on one.
+    static constexpr int ChatterCrossings = 4;
+    // The longest stretch followed in one piece when nothing switches (a setpoint of 0 Hz).
+    static constexpr double LongestStretch = 0.05;  // s
+    // What next changes the loop's course: a feedback edge, the setpoint's edge, both, or the
+    // end of the longest stretch.
+    struct Event { double time; bool feedback, forwards, setpointEdge; };
+    const Event &nextEvent() const;
+    void reach(Event event);
+    // The loop's course from here is another: the anchor moves to now.
+    void anchorNow();
+    // Moves the anchor along its motion to `t`.
+    void follow(double t);
+    // The motion from the anchor on; U's curve marked there.
+    void startMotion();
+    ModalState stateNow() const;
+    double pastEdgeNow() const;
     // Where the means can look back to: the oldest kept edge (the last edge if none is kept),
     // and the oldest mark of U's course.
     double knownSince() const;
@@ -131,22 +153,29 @@ private:
     SetpointProfile setpoint;
     double started = 0;
     double now = 0;
+    // The anchor: the last switching or change, from which the loop's course has a closed form.
+    // What the loop was then; looking at it later leaves it as it is.
+    double anchorTime = 0;
     ModalState state{};
     long long feedbackEdge = 0;   // the last feedback edge the shaft has passed
     double pastEdge = 0;          // how far past it, in edges: 0 to 1
+    double comparatorSum = 0, commandSum = 0;
+    double level = 0;             // the comparator voltage the motion holds
+    std::optional<Motion> motion;
+    mutable std::optional<Event> upcoming;
+    int crossingsNow = 0;         // feedback edges passed back and forth without time going on
+    bool chattering = false;      // the shaft held on an edge until the setpoint's next one
     long long setpointEdges = 0;
     double nextSetpointEdge;
-    double comparatorSum = 0, commandSum = 0;
     long long leadLowest = 0, leadHighest = 0;
     long long homeCycle = 0, slips = 0;
     double lastSlip = -std::numeric_limits<double>::infinity();
     double keptSpan = 0;
     std::deque<EdgeRecord> kept;
     double lastEdgeTime = 0;
-    // U's course since each edge or change, the newest last: always at least the latest.
+    // U's course since each anchor, the newest last: always at least the latest.
     struct CommandMark { double time, integral; CommandCurve curve; };
     std::deque<CommandMark> commandMarks;
-    bool commandMarkDue = true;  // an edge or a change since the last mark
 };
 
 }
