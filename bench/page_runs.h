@@ -90,7 +90,7 @@ void playRun(Stage &stage, const PageRun &run, Pressed pressed, Tick tick,
             commandOf(*step.press)(stage);
         }
         for (const LabCommand &command : step.lab)
-            act ? act(command) : stage.lab.apply(command);
+            act ? act(command) : applyLabCommand(stage, command);
         for (int i = 0; i < step.ticks; ++i)
             tick(step.timed);
     }

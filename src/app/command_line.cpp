@@ -32,6 +32,8 @@ constexpr std::array SimulationTable{
     Entry{"--every S", "temps entre deux lignes, de 0,0001 à 3600 s, au plus 3600001 lignes (0,001) ; "
                        "au-delà d'une heure, seule la dernière heure est écrite"},
     Entry{"--start rest|locked", "départ arrêté ou verrouillé sur la consigne (rest)"},
+    Entry{"--ramp HZ/S", "les changements de consigne se font en rampe, de 0,1 à 100000 Hz/s par pas de 0,1 "
+                         "(sans elle, en échelon)"},
     Entry{"--no-corrector", "sans correcteur à avance de phase : un gain de 1"},
     Entry{"--load V", "couple résistant au départ, de 0 à 2 V par pas de 0,1 (0)"},
     Entry{"--change T:HZ", "à l'instant T (s), la consigne passe en échelon à HZ ; se répète"},

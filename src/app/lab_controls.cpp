@@ -52,15 +52,32 @@ const QRect CourseValuesPlace(14, 304, 204, 25);
 // Under the tabs, the view's switch; over the displays, at the right of the recorder's title,
 // the responses' buttons.
 const QRect ViewPlace(14, 338, 204, 22);
+const QRect ViewBesideStatementPlace(14, 338, 130, 22);
+const QRect StatementPlace(146, 338, 72, 22);
 const QRect KeepPlace(572, 321, 98, 18);
 const QRect ClearPlace(672, 321, 110, 18);
 
 constexpr int TimeConstantDecimals = 4;
 constexpr int GainDecimals = 2;
+constexpr int SlopeDecimals = 1;
+// Before the student sets one: the speed-change topic's rate.
+constexpr double CourseSlope = 157;  // Hz/s
 
 const char *const SlowMotionChoices[] = {"×1", "×1/10", "×1/100", "×1/1000"};
-constexpr double VoltsPerTenth = 0.1;
 constexpr int LoadDecimals = 1;
+
+int inUnits(double value, double unit) { return int(std::lround(value / unit)); }
+
+QDoubleSpinBox *decimalBox(QWidget &window, double unit, int low, int high, int decimals)
+{
+    auto *box = new QDoubleSpinBox(&window);
+    box->setLocale(QLocale(QLocale::French, QLocale::France));
+    box->setDecimals(decimals);
+    box->setRange(low * unit, high * unit);
+    // A typed value applies on Enter; the arrows at once.
+    box->setKeyboardTracking(false);
+    return box;
+}
 }
 
 LabControls::LabControls(QWidget &window, Act act)
@@ -100,12 +117,12 @@ LabControls::LabControls(QWidget &window, Act act)
 
     group = Run;
     Setpoint = new QSpinBox(&window);
-    Setpoint->setRange(0, Lab::MaxSetpoint);
-    Setpoint->setSingleStep(Lab::SetpointStep);
+    Setpoint->setRange(0, LabSettings::MaxSetpoint);
+    Setpoint->setSingleStep(LabSettings::SetpointStep);
     // A typed value applies on Enter; the arrows at once.
     Setpoint->setKeyboardTracking(false);
     SetpointSlider = new QSlider(Qt::Horizontal, &window);
-    SetpointSlider->setRange(0, Lab::MaxSetpoint / Lab::SetpointStep);
+    SetpointSlider->setRange(0, LabSettings::MaxSetpoint / LabSettings::SetpointStep);
     SetpointSlider->setPageStep(10);
     label("Consigne (Hz)", SetpointLabelPlace, Setpoint);
     add(Setpoint, SetpointPlace, "LabSetpoint");
@@ -117,18 +134,13 @@ LabControls::LabControls(QWidget &window, Act act)
     add(Step, StepPlace, "LabStep");
     add(Ramp, RampPlace, "LabRamp");
 
-    Slope = new QSpinBox(&window);
-    Slope->setRange(Lab::MinSlope, Lab::MaxSlope);
-    Slope->setKeyboardTracking(false);
+    Slope = decimalBox(window, LabSettings::SlopeUnit, LabSettings::MinSlope, LabSettings::MaxSlope, SlopeDecimals);
+    Slope->setValue(CourseSlope);
     label("Pente (Hz/s)", SlopeLabelPlace, Slope);
     add(Slope, SlopePlace, "LabSlope");
 
-    Load = new QDoubleSpinBox(&window);
-    Load->setLocale(QLocale(QLocale::French, QLocale::France));
-    Load->setRange(0, Lab::MaxLoadTenths * VoltsPerTenth);
-    Load->setSingleStep(VoltsPerTenth);
-    Load->setDecimals(LoadDecimals);
-    Load->setKeyboardTracking(false);
+    Load = decimalBox(window, LabSettings::LoadUnit, 0, LabSettings::MaxLoad, LoadDecimals);
+    Load->setSingleStep(LabSettings::LoadUnit);
     label("Couple résistant (V)", LoadLabelPlace, Load);
     add(Load, LoadPlace, "LabLoad");
 
@@ -149,12 +161,9 @@ LabControls::LabControls(QWidget &window, Act act)
     Corrector = new QCheckBox(QStringLiteral("Correcteur à avance de phase"), &window);
     add(Corrector, CorrectorPlace, "LabCorrector");
     const auto timeConstant = [&](const char *text, const QRect &labelPlace, const QRect &place, const char *name) {
-        auto *box = new QDoubleSpinBox(&window);
-        box->setLocale(QLocale(QLocale::French, QLocale::France));
-        box->setDecimals(TimeConstantDecimals);
-        box->setRange(Lab::MinTimeConstant * Lab::TimeConstantUnit, Lab::MaxTimeConstant * Lab::TimeConstantUnit);
-        box->setSingleStep(Lab::TimeConstantUnit);
-        box->setKeyboardTracking(false);
+        auto *box = decimalBox(window, LabSettings::TimeConstantUnit, LabSettings::MinTimeConstant,
+                               LabSettings::MaxTimeConstant, TimeConstantDecimals);
+        box->setSingleStep(LabSettings::TimeConstantUnit);
         label(text, labelPlace, box);
         add(box, place, name);
         return box;
@@ -162,12 +171,8 @@ LabControls::LabControls(QWidget &window, Act act)
     Lead = timeConstant("τ1 avance (s)", LeadLabelPlace, LeadPlace, "LabLead");
     Lag = timeConstant("τ2 (s)", LagLabelPlace, LagPlace, "LabLag");
     Filter = timeConstant("τ3 filtre (s)", FilterLabelPlace, FilterPlace, "LabFilter");
-    Gain = new QDoubleSpinBox(&window);
-    Gain->setLocale(QLocale(QLocale::French, QLocale::France));
-    Gain->setDecimals(GainDecimals);
-    Gain->setRange(Lab::MinGain * Lab::GainUnit, Lab::MaxGain * Lab::GainUnit);
+    Gain = decimalBox(window, LabSettings::GainUnit, LabSettings::MinGain, LabSettings::MaxGain, GainDecimals);
     Gain->setSingleStep(0.1);
-    Gain->setKeyboardTracking(false);
     label("Gain du correcteur", GainLabelPlace, Gain);
     add(Gain, GainPlace, "LabGain");
     CourseValues = new QPushButton(QStringLiteral("Valeurs du cours"), &window);
@@ -175,7 +180,12 @@ LabControls::LabControls(QWidget &window, Act act)
 
     group = Always;
     View = new QPushButton(&window);
+    showViewName(false);
     add(View, ViewPlace, "LabView");
+    Statement = new QPushButton(QStringLiteral("Énoncé"), &window);
+    Statement->setCheckable(true);
+    Statement->setAccessibleName(QStringLiteral("Énoncé de l'expérience"));
+    add(Statement, StatementPlace, "LabStatement");
     Keep = new QPushButton(QStringLiteral("Garder la réponse"), &window);
     add(Keep, KeepPlace, "LabKeep");
     Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &window);
@@ -183,33 +193,48 @@ LabControls::LabControls(QWidget &window, Act act)
 
     connect(Setpoint, &QSpinBox::valueChanged, this, [act](int hz) { act({Kind::Setpoint, hz}); });
     connect(SetpointSlider, &QSlider::valueChanged, this,
-            [act](int notch) { act({Kind::Setpoint, notch * Lab::SetpointStep}); });
+            [act](int notch) { act({Kind::Setpoint, notch * LabSettings::SetpointStep}); });
+    const auto slope = [this] { return inUnits(Slope->value(), LabSettings::SlopeUnit); };
     connect(Step, &QRadioButton::toggled, this, [act](bool on) { if (on) act({Kind::Ramp, 0}); });
-    connect(Ramp, &QRadioButton::toggled, this, [act](bool on) { if (on) act({Kind::Ramp, 1}); });
-    connect(Slope, &QSpinBox::valueChanged, this, [act](int rate) { act({Kind::Slope, rate}); });
+    connect(Ramp, &QRadioButton::toggled, this, [act, slope](bool on) { if (on) act({Kind::Ramp, slope()}); });
+    // Between steps the slope waits on its box for the next ramp.
+    connect(Slope, &QDoubleSpinBox::valueChanged, this, [this, act, slope] {
+        if (Ramp->isChecked())
+            act({Kind::Ramp, slope()});
+    });
     connect(Corrector, &QCheckBox::toggled, this, [act](bool on) { act({Kind::Corrector, on}); });
     connect(Load, &QDoubleSpinBox::valueChanged, this,
-            [act](double volts) { act({Kind::Load, int(std::lround(volts / VoltsPerTenth))}); });
+            [act](double volts) { act({Kind::Load, inUnits(volts, LabSettings::LoadUnit)}); });
     connect(StartAtRest, &QPushButton::clicked, this, [act] { act({Kind::StartAtRest}); });
     connect(StartLocked, &QPushButton::clicked, this, [act] { act({Kind::StartLocked}); });
     connect(SlowMotion, &QComboBox::currentIndexChanged, this, [act](int index) { act({Kind::SlowMotion, index}); });
-    const auto inUnits = [](double value, double unit) { return int(std::lround(value / unit)); };
-    connect(Lead, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lead, inUnits(s, Lab::TimeConstantUnit)}); });
-    connect(Lag, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lag, inUnits(s, Lab::TimeConstantUnit)}); });
-    connect(Filter, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Filter, inUnits(s, Lab::TimeConstantUnit)}); });
-    connect(Gain, &QDoubleSpinBox::valueChanged, this, [=](double k) { act({Kind::Gain, inUnits(k, Lab::GainUnit)}); });
+    const double second = LabSettings::TimeConstantUnit;
+    connect(Lead, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lead, inUnits(s, second)}); });
+    connect(Lag, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lag, inUnits(s, second)}); });
+    connect(Filter, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Filter, inUnits(s, second)}); });
+    connect(Gain, &QDoubleSpinBox::valueChanged, this, [=](double k) { act({Kind::Gain, inUnits(k, LabSettings::GainUnit)}); });
     connect(CourseValues, &QPushButton::clicked, this, [act] { act({Kind::CourseValues}); });
-    connect(View, &QPushButton::clicked, this, [this, act] { act({Kind::FrequencyView, m_shown ? !m_shown->frequencyView : 1}); });
+    connect(View, &QPushButton::clicked, this,
+            [this, act] { act({Kind::FrequencyView, m_shown ? !m_shown->view.frequencyResponse : 1}); });
+    connect(Statement, &QPushButton::clicked, this, [act](bool on) { act({Kind::Statement, on}); });
     connect(Keep, &QPushButton::clicked, this, [act] { act({Kind::KeepResponse}); });
     connect(Clear, &QPushButton::clicked, this, [act] { act({Kind::ClearResponses}); });
     connect(Tabs, &QTabBar::currentChanged, this, [this] { showGroups(); });
-    show(LabSettings{});
+    showSettings({}, {});
 }
 
 void LabControls::place(const WindowLayout &layout)
 {
+    m_layout = &layout;
     for (qsizetype i = 0; i < m_widgets.size(); ++i)
         m_widgets[i]->setGeometry(layout.place(m_places[i]));
+    placeViewSwitches();
+}
+
+void LabControls::placeViewSwitches()
+{
+    if (m_layout)
+        View->setGeometry(m_layout->place(m_shown && m_shown->hasStatement ? ViewBesideStatementPlace : ViewPlace));
 }
 
 void LabControls::setVisible(bool visible)
@@ -222,15 +247,39 @@ void LabControls::setVisible(bool visible)
 
 void LabControls::showGroups()
 {
+    const bool statement = m_shown && m_shown->hasStatement;
     for (qsizetype i = 0; i < m_widgets.size(); ++i)
-        m_widgets[i]->setVisible(m_visible && (m_groups[i] == Always || m_groups[i] == Tabs->currentIndex()));
+        m_widgets[i]->setVisible(m_visible && (m_groups[i] == Always || m_groups[i] == Tabs->currentIndex())
+                                 && (m_widgets[i] != Statement || statement));
 }
 
-void LabControls::show(const LabSettings &s)
+void LabControls::show(const Lab &lab, const LabView &view)
 {
-    if (m_shown && *m_shown == s)
+    const Shown now{lab.settings(), lab.pace(), view, !lab.title().empty() || !lab.text().empty()};
+    if (m_shown && *m_shown == now)
         return;
-    m_shown = s;
+    const bool statementChanged = !m_shown || m_shown->hasStatement != now.hasStatement;
+    m_shown = now;
+    showSettings(now.settings, now.pace);
+    showViewName(view.frequencyResponse);
+    const QSignalBlocker quiet(Statement);
+    Statement->setChecked(view.statement);
+    if (statementChanged) {
+        placeViewSwitches();
+        showGroups();
+    }
+}
+
+void LabControls::showViewName(bool frequencyResponse)
+{
+    // The switch names the view it leads to.
+    const QString name = frequencyResponse ? QStringLiteral("Signaux") : QStringLiteral("Réponse en fréquence");
+    View->setText(name);
+    View->setAccessibleName(name);
+}
+
+void LabControls::showSettings(const LabSettings &s, const LabPace &pace)
+{
     // Only a control whose value differs is set: a value being typed stays as it is.
     const auto set = [](auto *widget, auto value, auto getter, auto setter) {
         if ((widget->*getter)() == value)
@@ -239,18 +288,17 @@ void LabControls::show(const LabSettings &s)
         (widget->*setter)(value);
     };
     set(Setpoint, s.setpoint, &QSpinBox::value, &QSpinBox::setValue);
-    set(SetpointSlider, s.setpoint / Lab::SetpointStep, &QSlider::value, &QSlider::setValue);
-    set(Step, !s.ramp, &QRadioButton::isChecked, &QRadioButton::setChecked);
-    set(Ramp, s.ramp, &QRadioButton::isChecked, &QRadioButton::setChecked);
-    set(Slope, s.slope, &QSpinBox::value, &QSpinBox::setValue);
+    set(SetpointSlider, s.setpoint / LabSettings::SetpointStep, &QSlider::value, &QSlider::setValue);
+    set(Step, s.ramp == 0, &QRadioButton::isChecked, &QRadioButton::setChecked);
+    set(Ramp, s.ramp > 0, &QRadioButton::isChecked, &QRadioButton::setChecked);
+    if (s.ramp > 0)
+        set(Slope, s.ramp * LabSettings::SlopeUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
     set(Corrector, s.corrector, &QCheckBox::isChecked, &QCheckBox::setChecked);
-    set(Load, s.loadTenths * VoltsPerTenth, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
-    set(SlowMotion, s.slowMotion, &QComboBox::currentIndex, &QComboBox::setCurrentIndex);
-    set(Lead, s.lead * Lab::TimeConstantUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
-    set(Lag, s.lag * Lab::TimeConstantUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
-    set(Filter, s.filter * Lab::TimeConstantUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
-    set(Gain, s.gain * Lab::GainUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
-    const QString view = s.frequencyView ? QStringLiteral("Signaux") : QStringLiteral("Réponse en fréquence");
-    View->setText(view);
-    View->setAccessibleName(view);
+    set(Load, s.load * LabSettings::LoadUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(SlowMotion, pace.slowMotion, &QComboBox::currentIndex, &QComboBox::setCurrentIndex);
+    const double second = LabSettings::TimeConstantUnit;
+    set(Lead, s.lead * second, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(Lag, s.lag * second, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(Filter, s.filter * second, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
+    set(Gain, s.gain * LabSettings::GainUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
 }

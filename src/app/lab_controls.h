@@ -3,7 +3,9 @@
 // buttons, shown while the lab's page is. Each change is a student's action on the lab (a
 // LabCommand); the lab's settings are shown back on them after every tick and command, so going
 // back a frame shows the settings of that frame.
-#include "pages/lab/lab.h"
+#include "lab/lab.h"
+#include "pages/lab/lab_command.h"
+#include "pages/lab/lab_view.h"
 
 #include <QList>
 #include <QObject>
@@ -32,13 +34,13 @@ public:
     const QList<QWidget *> &tabOrder() const { return m_tabOrder; }
     void place(const WindowLayout &layout);
     void setVisible(bool visible);
-    // The settings on the controls, without acting on them.
-    void show(const LabSettings &settings);
+    // The lab's settings, pace and view on the controls, without acting on them.
+    void show(const Lab &lab, const LabView &view);
 
     QSpinBox *Setpoint;
     QSlider *SetpointSlider;
     QRadioButton *Step, *Ramp;
-    QSpinBox *Slope;
+    QDoubleSpinBox *Slope;
     QCheckBox *Corrector;
     QDoubleSpinBox *Load;
     QPushButton *StartAtRest, *StartLocked;
@@ -46,19 +48,33 @@ public:
     // The regulator's tab.
     QDoubleSpinBox *Lead, *Lag, *Filter, *Gain;
     QPushButton *CourseValues;
-    // Over the displays.
-    QPushButton *View, *Keep, *Clear;
+    // Over the displays; the statement's switch only while an experiment has a title or text.
+    QPushButton *View, *Statement, *Keep, *Clear;
     // Which of the two groups of settings shows: the run's or the regulator's.
     QTabBar *Tabs;
 
 private:
+    // What the controls show: set again only when it changes, so a value being typed stays.
+    struct Shown
+    {
+        LabSettings settings;
+        LabPace pace;
+        LabView view;
+        bool hasStatement;
+        bool operator==(const Shown &) const = default;
+    };
     void showGroups();
+    void showSettings(const LabSettings &settings, const LabPace &pace);
+    void showViewName(bool frequencyResponse);
+    // The view's switch takes the statement's room beside it while that one shows.
+    void placeViewSwitches();
 
     QList<QWidget *> m_widgets;  // every widget, labels included
     QList<int> m_groups;         // the tab each belongs to, or -1 for none
     QList<QWidget *> m_tabOrder;
     QList<QRect> m_places;       // in the classic layout, one per widget
     QList<QLabel *> m_labels;
-    std::optional<LabSettings> m_shown;
+    std::optional<Shown> m_shown;
     bool m_visible = false;
+    const WindowLayout *m_layout = nullptr;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The lab's measures saved to a CSV file: written aside and renamed into place once complete, so
 // a write that fails or is stopped leaves nothing behind; the reason told in French.
-#include "pages/lab/lab.h"
+#include "lab/lab_run.h"
 
 #include <QString>
 #include <functional>
@@ -14,9 +14,9 @@ inline constexpr double RowSpacing = 1e-3;  // s
 // `path`, with ".csv" added when it names no extension.
 QString withSuffix(const QString &path);
 
-// Plays `scenario` again to loop time `end` and writes its measures to `path`; empty on success
-// or when `carryOn` stopped it, else what went wrong, for the user.
-QString save(const QString &path, const LabScenario &scenario, double end,
+// Plays `run` again to loop time `end` and writes its measures to `path`; empty on success or
+// when `carryOn` stopped it, else what went wrong, for the user.
+QString save(const QString &path, const LabRun &run, double end,
              const std::function<bool(double)> &carryOn = {});
 
 }

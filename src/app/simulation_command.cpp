@@ -1,7 +1,9 @@
 #include "app/simulation_command.h"
 
 #include "app/command_line.h"
-#include "pages/lab/measures_csv.h"
+#include "measures/measures_csv.h"
+#include "pages/lab/lab_readouts.h"
+#include "text/french_number.h"
 
 #include <QFile>
 
@@ -15,17 +17,19 @@
 
 namespace SimulationCommand {
 namespace {
-using Kind = LabCommand::Kind;
+using S = LabSettings;
 
 // The help and the refusals name these limits: they are the lab's controls'.
-static_assert(Lab::MaxSetpoint == 3000 && Lab::SetpointStep == 10 && Lab::MaxLoadTenths == 20);
-static_assert(Lab::MinTimeConstant == 1 && Lab::MaxTimeConstant == 10000 && Lab::TimeConstantUnit == 1e-4);
-static_assert(Lab::MinGain == 10 && Lab::MaxGain == 1000 && Lab::GainUnit == 0.01);
+static_assert(S::MaxSetpoint == 3000 && S::SetpointStep == 10 && S::MaxLoad == 20 && S::LoadUnit == 0.1);
+static_assert(S::MinTimeConstant == 1 && S::MaxTimeConstant == 10000 && S::TimeConstantUnit == 1e-4);
+static_assert(S::MinGain == 10 && S::MaxGain == 1000 && S::GainUnit == 0.01);
+static_assert(S::MinSlope == 1 && S::MaxSlope == 1000000 && S::SlopeUnit == 0.1);
 
 const char *const Frequency = "une fréquence de 0 à 3000 Hz, par pas de 10 Hz, est attendue";
 const char *const Voltage = "une tension de 0 à 2 V, par pas de 0,1 V, est attendue";
 const char *const TimeConstant = "une durée de 0,0001 à 1 s, par pas de 0,0001 s, est attendue";
 const char *const Gain = "un gain de 0,1 à 10, par pas de 0,01, est attendu";
+const char *const Slope = "une pente de 0,1 à 100000 Hz/s, par pas de 0,1 Hz/s, est attendue";
 const char *const Duration = "une durée de plus de 0 s et d'au plus 86400 s est attendue";
 const char *const Every = "un temps de 0,0001 à 3600 s est attendu";
 const char *const Start = "« rest » ou « locked » est attendu";
@@ -80,7 +84,7 @@ public:
                 continue;
             if (option == "--no-corrector") {
                 once(option);
-                m_request.scenario.settings.corrector = false;
+                m_request.run.settings.corrector = false;
                 continue;
             }
             if (!knows(option))
@@ -127,9 +131,9 @@ private:
         return *value;
     }
 
-    // "T:V" as a timed action, the value read by `read`.
-    template <typename Read>
-    void timed(std::string_view option, std::string_view text, Kind kind, Read read, const char *expected)
+    // "T:V" as a timed action, the value read by `read` and set by `set`.
+    template <typename Read, typename Set>
+    void timed(std::string_view option, std::string_view text, Read read, const char *expected, Set set)
     {
         const std::size_t colon = text.find(':');
         if (colon == std::string_view::npos)
@@ -137,22 +141,25 @@ private:
         const std::optional<double> time = number(text.substr(0, colon));
         if (!time || *time < 0)
             throw Refusal{invalid(option, text, Change)};
-        const int value = need(read(text.substr(colon + 1)), option, text, expected);
-        m_request.scenario.commands.push_back({*time, {kind, value}});
+        LabAction action{*time, {}};
+        set(action.change, need(read(text.substr(colon + 1)), option, text, expected));
+        m_request.run.actions.push_back(action);
     }
 
     void take(std::string_view option, std::string_view text)
     {
-        LabSettings &s = m_request.scenario.settings;
-        const auto hertz = [](std::string_view t) { return inSteps(t, Lab::SetpointStep, 0, Lab::MaxSetpoint / Lab::SetpointStep); };
-        const auto tenths = [](std::string_view t) { return inSteps(t, 0.1, 0, Lab::MaxLoadTenths); };
+        LabSettings &s = m_request.run.settings;
+        const auto hertz = [](std::string_view t) { return inSteps(t, S::SetpointStep, 0, S::MaxSetpoint / S::SetpointStep); };
+        const auto volts = [](std::string_view t) { return inSteps(t, S::LoadUnit, 0, S::MaxLoad); };
         const auto timeConstant = [&] {
-            return need(inSteps(text, Lab::TimeConstantUnit, Lab::MinTimeConstant, Lab::MaxTimeConstant), option, text, TimeConstant);
+            return need(inSteps(text, S::TimeConstantUnit, S::MinTimeConstant, S::MaxTimeConstant), option, text, TimeConstant);
         };
         if (option == "--setpoint") {
-            s.setpoint = need(hertz(text), option, text, Frequency) * Lab::SetpointStep;
+            s.setpoint = need(hertz(text), option, text, Frequency) * S::SetpointStep;
+        } else if (option == "--ramp") {
+            s.ramp = need(inSteps(text, S::SlopeUnit, S::MinSlope, S::MaxSlope), option, text, Slope);
         } else if (option == "--load") {
-            s.loadTenths = need(tenths(text), option, text, Voltage);
+            s.load = need(volts(text), option, text, Voltage);
         } else if (option == "--tau1") {
             s.lead = timeConstant();
         } else if (option == "--tau2") {
@@ -160,11 +167,11 @@ private:
         } else if (option == "--tau3") {
             s.filter = timeConstant();
         } else if (option == "--gain") {
-            s.gain = need(inSteps(text, Lab::GainUnit, Lab::MinGain, Lab::MaxGain), option, text, Gain);
+            s.gain = need(inSteps(text, S::GainUnit, S::MinGain, S::MaxGain), option, text, Gain);
         } else if (option == "--start") {
             if (text != "rest" && text != "locked")
                 throw Refusal{invalid(option, text, Start)};
-            m_request.scenario.locked = text == "locked";
+            m_request.run.start = text == "locked" ? LabStart::Locked : LabStart::Rest;
         } else if (option == "--duration") {
             const std::optional<double> d = number(text);
             if (!d || *d <= 0 || *d > MaxDuration)
@@ -177,28 +184,35 @@ private:
             m_request.every = *e;
             m_everyText = text;
         } else if (option == "--change") {
-            timed(option, text, Kind::Setpoint, [&](std::string_view t) {
-                const std::optional<int> steps = hertz(t);
-                return steps ? std::optional<int>(*steps * Lab::SetpointStep) : std::nullopt;
-            }, Frequency);
+            timed(option, text, hertz, Frequency, [](LabChange &c, int steps) { c.setpoint = steps * S::SetpointStep; });
         } else if (option == "--load-change") {
-            timed(option, text, Kind::Load, tenths, Voltage);
+            timed(option, text, volts, Voltage, [](LabChange &c, int load) { c.load = load; });
         }
     }
 
     void finish()
     {
-        if (MeasuresCsv::rowsFor(m_request.duration, m_request.every).count() > MaxRows) {
-            const double least = std::min(m_request.duration, MeasuresCsv::KeptSpan) / double(MaxRows - 1);
-            std::string shortest = std::to_string(least);
-            shortest.erase(shortest.find_last_not_of('0') + 1);
-            std::replace(shortest.begin(), shortest.end(), '.', ',');
-            throw Refusal{invalid("--every", m_everyText, "au plus 3600001 lignes : un temps d'au moins " + shortest +
+        if (MeasuresCsv::rowsFor(m_request.duration, m_request.every).count() > MaxRows)
+            throw Refusal{invalid("--every", m_everyText, "au plus 3600001 lignes : un temps d'au moins " +
+                                                              French::shortest(leastEvery(m_request.duration)) +
                                                               " s est attendu pour cette durée")};
-        }
         // Actions at one instant keep the order they were given in.
-        std::stable_sort(m_request.scenario.commands.begin(), m_request.scenario.commands.end(),
-                         [](const TimedCommand &a, const TimedCommand &b) { return a.time < b.time; });
+        std::stable_sort(m_request.run.actions.begin(), m_request.run.actions.end(),
+                         [](const LabAction &a, const LabAction &b) { return a.at < b.at; });
+    }
+
+    // The shortest time between rows that keeps a run of `duration` within MaxRows, rounded up
+    // to the fewest significant digits that stay within 1 % of it: always more than the time
+    // refused, and enough when given.
+    static double leastEvery(double duration)
+    {
+        const double least = std::min(duration, MeasuresCsv::KeptSpan) / double(MaxRows - 1);
+        for (int digits = 1;; ++digits) {
+            const double unit = std::pow(10.0, std::floor(std::log10(least)) - digits + 1);
+            const double up = std::ceil(least / unit - 1e-9) * unit;
+            if ((up <= 1.01 * least || digits >= 15) && MeasuresCsv::rowsFor(duration, up).count() <= MaxRows)
+                return up;
+        }
     }
 
     int m_argc;
@@ -227,17 +241,25 @@ int run(int argc, const char *const *argv, int out, std::FILE *err)
         return CommandLine::RefusedArgument;
     }
     const Request &request = std::get<Request>(parsed);
-    if (request.scenario.locked) {
-        // Said, not refused: the run goes on from rest, as the lab's own start does.
-        Lab probe;
-        probe.startWith(request.scenario.settings, true);
-        if (!probe.message().isEmpty())
-            std::fprintf(err, "%s : %s\n", CommandLine::Program, qUtf8Printable(probe.message()));
-    }
+    // Beside the table, never in it: a CSV reader takes its first line for the header.
+    const std::string note = MeasuresCsv::lastHourNote(request.duration, request.every);
+    if (!note.empty())
+        std::fprintf(err, "%s : %s\n", CommandLine::Program, note.c_str());
     QFile output;
     // Unbuffered here: the rows come in large chunks already.
-    if (!output.open(out, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)
-        || MeasuresCsv::write(request.scenario, request.duration, request.every, output) != MeasuresCsv::Outcome::Written) {
+    const bool opened = output.open(out, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    const MeasuresCsv::Played played = opened ? MeasuresCsv::write(request.run, request.duration, request.every, output)
+                                              : MeasuresCsv::Played{MeasuresCsv::Outcome::WriteFailed, {}};
+    // Said, not refused: the run went on from rest, as the lab's own start does.
+    for (const auto &[at, setpoint] : played.unheldLocks) {
+        const QString message = unholdableMessage(setpoint);
+        if (at == 0)
+            std::fprintf(err, "%s : %s\n", CommandLine::Program, qUtf8Printable(message));
+        else
+            std::fprintf(err, "%s : à %s s, %s\n", CommandLine::Program, French::decimal(at, 3).c_str(),
+                         qUtf8Printable(message.front().toLower() + message.mid(1)));
+    }
+    if (played.outcome != MeasuresCsv::Outcome::Written) {
         std::fprintf(err, "%s : les mesures n'ont pas pu être écrites sur la sortie standard\n", CommandLine::Program);
         return CommandLine::NotWritten;
     }

@@ -2,7 +2,7 @@
 // `pll --simulate`: the lab's loop run without a window, from the options of a terminal, and its
 // measures written to standard output as the window's export writes them. No display, no
 // application object: it answers on a machine without a graphical session.
-#include "pages/lab/lab.h"
+#include "lab/lab_run.h"
 
 #include <cstdio>
 #include <string>
@@ -18,7 +18,7 @@ inline constexpr long long MaxRows = 3600001;
 
 struct Request
 {
-    LabScenario scenario;
+    LabRun run;
     double duration = 3;  // s
     double every = 1e-3;  // s
 };

@@ -276,7 +276,7 @@ void TPLL::showStage()
     for (const ButtonRow &row : ButtonRows)
         (this->*row.button)->setVisible(m_stage.controls.isShown(row.control));
     LabPanel->setVisible(m_stage.controls.isShown(Control::LabPanel));
-    LabPanel->show(m_stage.lab.settings());
+    LabPanel->show(m_stage.lab, m_stage.labView);
     FOND->showDrawing();
 
     PauseAction->setChecked(m_playback.isPaused());

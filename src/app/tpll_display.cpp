@@ -3,6 +3,7 @@
 #include "app/measures_file.h"
 #include "app/picture_file.h"
 #include "app/tpll.h"
+#include "text/french_number.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -129,7 +130,7 @@ void TPLL::exportMeasures()
     if (exporting)
         return;
     // The run as it is now: the loop goes on while the user chooses a file.
-    const LabScenario scenario = m_stage.lab.scenario();
+    const LabRun run = m_stage.lab.experiment().run;
     const double end = m_stage.lab.loop().time();
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString folder = QDir(documents).exists() ? documents : QDir::homePath();
@@ -170,8 +171,8 @@ void TPLL::exportMeasures()
         qWarning("%s", qUtf8Printable(error));
         QMessageBox::warning(this, title, error);
     });
-    watcher->setFuture(QtConcurrent::run([path, scenario, end, stop, reached] {
-        return MeasuresFile::save(path, scenario, end, [stop, reached](double t) {
+    watcher->setFuture(QtConcurrent::run([path, run, end, stop, reached] {
+        return MeasuresFile::save(path, run, end, [stop, reached](double t) {
             reached->store(t);
             return !stop->load();
         });

@@ -1,4 +1,4 @@
-#include "pages/lab/lab.h"
+#include "lab/lab.h"
 
 #include "model/operating_point.h"
 
@@ -9,28 +9,18 @@
 
 namespace {
 constexpr double Turn = 2 * std::numbers::pi;
-constexpr double VoltsPerTenth = 0.1;
-const QString Unknown = QStringLiteral("—");
 
-// Actions that change the loop, which a run again must make too.
-bool changesTheLoop(LabCommand::Kind kind)
+// A typed value in the setpoint's steps: 1004 Hz is 1000.
+int inSetpointSteps(int hz)
 {
-    using enum LabCommand::Kind;
-    switch (kind) {
-    case Setpoint: case Ramp: case Slope: case Corrector: case Load:
-    case Lead: case Lag: case Filter: case Gain: case CourseValues:
-        return true;
-    default:
-        return false;
-    }
-}
+    constexpr int step = LabSettings::SetpointStep;
+    return std::clamp((hz + step / 2) / step * step, 0, LabSettings::MaxSetpoint);
 }
 
-QString frenchDecimal(double value, int places)
+int timeConstant(int units)
 {
-    if (std::round(value * std::pow(10.0, places)) == 0)
-        value = 0;
-    return QString::number(value, 'f', places).replace(QLatin1Char('.'), QLatin1Char(','));
+    return std::clamp(units, LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant);
+}
 }
 
 Lab::Lab()
@@ -42,58 +32,52 @@ Lab::Lab()
 void Lab::reset()
 {
     m_kept.clear();
-    startWith({}, false);
+    open({});
 }
 
-void Lab::startWith(const LabSettings &settings, bool locked)
+void Lab::open(const Experiment &experiment)
 {
-    m_settings = settings;
-    start(locked);
+    m_title = experiment.title;
+    m_text = experiment.text;
+    m_until = experiment.until;
+    m_runStart = experiment.run.start;
+    m_runSettings = experiment.run.settings;
+    m_given = std::make_shared<const std::vector<LabAction>>(experiment.run.actions);
+    m_givenPlayed = 0;
+    m_live = std::make_shared<std::vector<LabAction>>();
+    m_liveSize = m_livePlayed = 0;
+    m_lockRefusals.clear();
+    m_settings = experiment.run.settings;
+    start(experiment.run.start, 0);
 }
 
-void Lab::runLoopTo(double t)
+void Lab::start(LabStart how, double at)
 {
-    m_loop.advanceTo(std::max(m_loop.time(), t));
-}
-
-pllmodel::LoopParameters Lab::parameters() const
-{
-    pllmodel::LoopParameters p = pllmodel::Radar;
-    p.phaseAdvance = m_settings.corrector;
-    p.motorLoad = m_settings.loadTenths * VoltsPerTenth;
-    p.regulatorLead = m_settings.lead * TimeConstantUnit;
-    p.regulatorLag = m_settings.lag * TimeConstantUnit;
-    p.regulatorFilter = m_settings.filter * TimeConstantUnit;
-    p.regulatorGain = m_settings.gain * GainUnit;
-    return p;
-}
-
-void Lab::start(bool locked)
-{
-    const auto setpoint = pllmodel::SetpointProfile::constant(m_settings.setpoint);
-    m_message.clear();
+    const auto setpoint = pllmodel::SetpointProfile::constant(m_settings.setpoint, at);
     m_startedLocked = false;
-    if (locked) {
+    m_unholdable.reset();
+    if (how == LabStart::Locked) {
         try {
-            m_loop = pllmodel::LoopSimulation::locked(setpoint, parameters());
+            m_loop = pllmodel::LoopSimulation::locked(setpoint, m_settings.parameters());
             m_startedLocked = true;
         } catch (const std::invalid_argument &) {
-            m_message = QStringLiteral("La boucle ne peut pas tenir %1 Hz : départ arrêté.").arg(m_settings.setpoint);
+            m_unholdable = m_settings.setpoint;
+            m_lockRefusals.push_back({at, m_settings.setpoint});
         }
     }
     if (!m_startedLocked)
-        m_loop = pllmodel::LoopSimulation(setpoint, parameters());
+        m_loop = pllmodel::LoopSimulation(setpoint, m_settings.parameters());
     // The oscilloscope looks back up to a period before its window.
     m_loop.keepEdges(1.5 * LongestScope);
-    m_recorder.restart(RecorderSpan * slowMotion(), 0);
+    m_recorder.restart(RecorderSpan * slowMotion(), at);
     m_trailSize = 0;
-    m_commandMarks = {{0, 0}};
-    m_startLocked = locked;
-    m_startSettings = m_settings;
-    m_log = std::make_shared<std::vector<TimedCommand>>();
-    m_logSize = 0;
-    m_nextMeasure = 0;
-    beginResponse(pllmodel::operatingPoint(m_settings.setpoint, parameters()).speed);
+    m_nextMeasure = at;
+    beginResponse(setpointSpeed(m_settings.setpoint));
+}
+
+double Lab::setpointSpeed(double frequency) const
+{
+    return pllmodel::operatingPoint(frequency, m_settings.parameters()).speed;
 }
 
 void Lab::beginResponse(double target)
@@ -102,123 +86,138 @@ void Lab::beginResponse(double target)
     m_nextMeasure = m_loop.time();
 }
 
-void Lab::changeRegulator()
-{
-    const pllmodel::LoopParameters p = parameters();
-    m_loop.setRegulator(p.regulatorLead, p.regulatorLag, p.regulatorFilter, p.regulatorGain);
-}
-
-void Lab::log(const LabCommand &command)
-{
-    // Another copy wrote past this one's actions: this one goes on with its own.
-    if (m_log.use_count() > 1 && m_log->size() != m_logSize)
-        m_log = std::make_shared<std::vector<TimedCommand>>(m_log->begin(), m_log->begin() + std::ptrdiff_t(m_logSize));
-    m_log->push_back({m_loop.time(), command});
-    m_logSize = m_log->size();
-}
-
-LabScenario Lab::scenario() const
-{
-    return {m_startSettings, m_startLocked, {m_log->begin(), m_log->begin() + std::ptrdiff_t(m_logSize)}};
-}
-
 void Lab::changeSetpoint()
 {
-    if (m_settings.ramp)
-        m_loop.rampSetpoint(m_settings.setpoint, m_settings.slope);
+    if (m_settings.ramp > 0)
+        m_loop.rampSetpoint(m_settings.setpoint, m_settings.ramp * LabSettings::SlopeUnit);
     else
         m_loop.stepSetpoint(m_settings.setpoint);
 }
 
-void Lab::apply(const LabCommand &command)
+void Lab::changeRegulator()
 {
-    using enum LabCommand::Kind;
+    const pllmodel::LoopParameters p = m_settings.parameters();
+    m_loop.setRegulator(p.regulatorLead, p.regulatorLag, p.regulatorFilter, p.regulatorGain);
+}
+
+void Lab::apply(const LabChange &c)
+{
     LabSettings &s = m_settings;
-    const int v = command.value;
-    const auto timeConstant = [v] { return std::clamp(v, MinTimeConstant, MaxTimeConstant); };
-    switch (command.kind) {
-    case Setpoint: {
+    if (c.ramp) {
+        s.ramp = *c.ramp > 0 ? std::clamp(*c.ramp, LabSettings::MinSlope, LabSettings::MaxSlope) : 0;
+        // A ramp under way takes the new slope.
+        if (s.ramp > 0 && !c.setpoint && m_loop.setpointFrequency() != s.setpoint)
+            changeSetpoint();
+    }
+    if (c.corrector) {
+        s.corrector = *c.corrector;
+        m_loop.setPhaseAdvance(s.corrector);
+    }
+    if (c.lead || c.lag || c.filter || c.gain) {
+        s.lead = timeConstant(c.lead.value_or(s.lead));
+        s.lag = timeConstant(c.lag.value_or(s.lag));
+        s.filter = timeConstant(c.filter.value_or(s.filter));
+        s.gain = std::clamp(c.gain.value_or(s.gain), LabSettings::MinGain, LabSettings::MaxGain);
+        changeRegulator();
+    }
+    if (c.load) {
+        const int before = s.load;
+        s.load = std::clamp(*c.load, 0, LabSettings::MaxLoad);
+        m_loop.setLoad(s.load * LabSettings::LoadUnit);
+        // The speed asked for stays: the response is a disturbance's.
+        if (s.load != before)
+            beginResponse(setpointSpeed(m_loop.setpointFrequency()));
+    }
+    if (c.setpoint) {
         const int before = s.setpoint;
-        s.setpoint = std::clamp((v + SetpointStep / 2) / SetpointStep * SetpointStep, 0, MaxSetpoint);
+        s.setpoint = inSetpointSteps(*c.setpoint);
         changeSetpoint();
         if (s.setpoint != before)
-            beginResponse(pllmodel::operatingPoint(s.setpoint, parameters()).speed);
-        break;
+            beginResponse(setpointSpeed(s.setpoint));
     }
-    case Ramp:
-        s.ramp = v != 0;
-        break;
-    case Slope:
-        s.slope = std::clamp(v, MinSlope, MaxSlope);
-        // A ramp under way takes the new slope.
-        if (s.ramp && m_loop.setpointFrequency() != s.setpoint)
-            changeSetpoint();
-        break;
-    case Corrector:
-        s.corrector = v != 0;
-        m_loop.setPhaseAdvance(s.corrector);
-        break;
-    case Load: {
-        const int before = s.loadTenths;
-        s.loadTenths = std::clamp(v, 0, MaxLoadTenths);
-        m_loop.setLoad(s.loadTenths * VoltsPerTenth);
-        // The speed asked for stays: the response is a disturbance's.
-        if (s.loadTenths != before)
-            beginResponse(pllmodel::operatingPoint(m_loop.setpointFrequency(), parameters()).speed);
-        break;
-    }
-    case Lead:
-        s.lead = timeConstant();
-        changeRegulator();
-        break;
-    case Lag:
-        s.lag = timeConstant();
-        changeRegulator();
-        break;
-    case Filter:
-        s.filter = timeConstant();
-        changeRegulator();
-        break;
-    case Gain:
-        s.gain = std::clamp(v, MinGain, MaxGain);
-        changeRegulator();
-        break;
-    case CourseValues: {
-        const LabSettings course;
-        s.lead = course.lead, s.lag = course.lag, s.filter = course.filter, s.gain = course.gain;
-        changeRegulator();
-        break;
-    }
-    case FrequencyView:
-        s.frequencyView = v != 0;
-        break;
-    case KeepResponse:
-        keepResponse();
-        break;
-    case ClearResponses:
-        m_kept.clear();
-        break;
-    case StartAtRest:
-        start(false);
+    if (c.restart)
+        start(*c.restart, m_loop.time());
+}
+
+const LabAction *Lab::nextAction() const
+{
+    const LabAction *given = m_givenPlayed < m_given->size() ? &(*m_given)[m_givenPlayed] : nullptr;
+    const LabAction *live = m_livePlayed < m_liveSize ? &(*m_live)[m_livePlayed] : nullptr;
+    // At one instant the given action comes first: the student acted once it was played.
+    if (given && live)
+        return live->at < given->at ? live : given;
+    return given ? given : live;
+}
+
+void Lab::playNext()
+{
+    const LabAction *next = nextAction();
+    if (!next)
         return;
-    case StartLocked:
-        start(true);
-        return;
-    case SlowMotion: {
-        const int index = std::clamp(v, 0, int(SlowMotionFactors.size()) - 1);
-        if (index != s.slowMotion) {
-            s.slowMotion = index;
-            // The window changes size: a new paper.
-            m_recorder.restart(RecorderSpan * slowMotion(), m_loop.time());
-        }
-        break;
+    if (m_givenPlayed < m_given->size() && next == &(*m_given)[m_givenPlayed])
+        ++m_givenPlayed;
+    else
+        ++m_livePlayed;
+    apply(next->change);
+}
+
+void Lab::playDue(std::size_t upTo)
+{
+    while (actionsPlayed() < upTo) {
+        const LabAction *next = nextAction();
+        if (!next || next->at > m_loop.time())
+            return;
+        playNext();
     }
-    case TickPeriod:
-        s.tickMs = std::clamp(v, MinTickMs, MaxTickMs);
-        break;
+}
+
+void Lab::forgetActionsAhead()
+{
+    if (m_live->size() != m_livePlayed) {
+        if (m_live.use_count() > 1)
+            m_live = std::make_shared<std::vector<LabAction>>(m_live->begin(), m_live->begin() + std::ptrdiff_t(m_livePlayed));
+        else
+            m_live->resize(m_livePlayed);
     }
-    if (changesTheLoop(command.kind))
-        log(command);
+    m_liveSize = m_livePlayed;
+}
+
+void Lab::act(const LabChange &change)
+{
+    // What the run holds for now comes first, as it would when played again.
+    playDue(AllDue);
+    forgetActionsAhead();
+    m_live->push_back({m_loop.time(), change});
+    m_liveSize = m_live->size();
+    ++m_livePlayed;
+    apply(change);
+}
+
+void Lab::takeActionsAhead(const Lab &later)
+{
+    m_live = later.m_live;
+    m_liveSize = later.m_liveSize;
+}
+
+Experiment Lab::experiment() const
+{
+    Experiment e{m_title, m_text, {m_runStart, m_runSettings, {}}, m_loop.time()};
+    std::vector<LabAction> &actions = e.run.actions;
+    actions.reserve(m_given->size() + m_liveSize);
+    // In the order they are played: by instant, the given ones first at one instant.
+    std::merge(m_given->begin(), m_given->end(), m_live->begin(), m_live->begin() + std::ptrdiff_t(m_liveSize),
+               std::back_inserter(actions), [](const LabAction &live, const LabAction &given) { return live.at < given.at; });
+    return e;
+}
+
+void Lab::setPace(const LabPace &pace)
+{
+    const int slowMotion = std::clamp(pace.slowMotion, 0, int(SlowMotionFactors.size()) - 1);
+    const bool newPaper = slowMotion != m_pace.slowMotion;
+    m_pace = {std::clamp(pace.tickMs, LabPace::MinTickMs, LabPace::MaxTickMs), slowMotion};
+    // The recorder's window changes size: a new paper.
+    if (newPaper)
+        m_recorder.restart(RecorderSpan * this->slowMotion(), m_loop.time());
 }
 
 void Lab::keepResponse()
@@ -227,38 +226,47 @@ void Lab::keepResponse()
         return;
     if (int(m_kept.size()) == MaxKeptResponses)
         m_kept.erase(m_kept.begin());
-    m_kept.push_back({m_response.curve(), m_response.curveOffset(), m_recorder.span() / Recorder::Columns,
-                      regulatorLabel()});
+    m_kept.push_back({m_response.curve(), m_response.curveOffset(), m_recorder.span() / Recorder::Columns, m_settings});
 }
 
-QString Lab::regulatorLabel() const
+void Lab::clearResponses()
 {
-    const LabSettings &s = m_settings;
-    if (!s.corrector)
-        return QStringLiteral("sans correcteur");
-    const auto seconds = [](int units) { return QString::number(units * TimeConstantUnit, 'g', 4).replace(QLatin1Char('.'), QLatin1Char(',')); };
-    return QStringLiteral("avance %1 s, retard %2 s, filtre %3 s, gain %4")
-        .arg(seconds(s.lead), seconds(s.lag), seconds(s.filter), QString::number(s.gain * GainUnit, 'g', 3).replace(QLatin1Char('.'), QLatin1Char(',')));
+    m_kept.clear();
 }
 
 void Lab::advance()
 {
-    const double end = m_loop.time() + tickSpan();
-    const double periodBefore = end - meanSpan();
-    bool marked = periodBefore <= m_loop.time();
-    while (m_recorder.nextSampleTime() <= end) {
-        const double next = std::max(m_loop.time(), m_recorder.nextSampleTime());
-        if (!marked && periodBefore <= next) {
-            advanceAndMark(periodBefore);
-            marked = true;
+    playDue(AllDue);
+    double end = m_loop.time() + tickSpan();
+    if (m_until && m_loop.time() < *m_until && end > *m_until)
+        end = *m_until;
+    // The recorder's samples and the run's actions before the tick's end, in time order; an
+    // action at its very end waits for the next tick, as one the student makes then.
+    for (;;) {
+        const LabAction *action = nextAction();
+        const bool actionDue = action && action->at < end;
+        const double sampleAt = m_recorder.nextSampleTime();
+        if (sampleAt <= end && (!actionDue || sampleAt <= action->at)) {
+            advanceMeasuring(std::max(m_loop.time(), sampleAt));
+            sample();
+        } else if (actionDue) {
+            advanceMeasuring(std::max(m_loop.time(), action->at));
+            playNext();
+        } else {
+            break;
         }
-        advanceMeasuring(next);
-        sample();
     }
-    if (!marked)
-        advanceAndMark(periodBefore);
-    advanceAndMark(end);
+    advanceMeasuring(end);
     remember();
+}
+
+void Lab::runTo(double t)
+{
+    for (const LabAction *next = nextAction(); next && next->at <= t; next = nextAction()) {
+        m_loop.advanceTo(std::max(m_loop.time(), next->at));
+        playNext();
+    }
+    m_loop.advanceTo(std::max(m_loop.time(), t));
 }
 
 void Lab::advanceMeasuring(double t)
@@ -270,32 +278,24 @@ void Lab::advanceMeasuring(double t)
     m_loop.advanceTo(std::max(m_loop.time(), t));
 }
 
-void Lab::advanceAndMark(double t)
-{
-    advanceMeasuring(t);
-    m_commandMarks.push_back({m_loop.time(), m_loop.commandIntegral()});
-    // Enough to reach a period back, and never more than MaxMarks.
-    const double oldestNeeded = m_loop.time() - meanSpan();
-    while (m_commandMarks.size() > MaxMarks || (m_commandMarks.size() > 1 && m_commandMarks[1].time <= oldestNeeded))
-        m_commandMarks.pop_front();
-}
-
 double Lab::meanSpan() const
 {
     return scopeSpan() / 2;
 }
 
+double Lab::comparatorMean() const
+{
+    return m_loop.comparatorMean(meanSpan());
+}
+
 double Lab::commandMean() const
 {
-    const CommandMark &from = m_commandMarks.front();
-    const double span = m_loop.time() - from.time;
-    return span > 0 ? (m_loop.commandIntegral() - from.integral) / span : m_loop.command();
+    return m_loop.commandMean(meanSpan());
 }
 
 void Lab::sample()
 {
-    const double setpointSpeed = pllmodel::operatingPoint(m_loop.setpointFrequency(), parameters()).speed;
-    m_recorder.add({m_loop.speed(), setpointSpeed, foldedPhaseError()});
+    m_recorder.add({m_loop.speed(), setpointSpeed(m_loop.setpointFrequency()), foldedPhaseError()});
     m_response.addCurvePoint(m_loop.time(), m_loop.speed());
 }
 
@@ -305,7 +305,7 @@ void Lab::remember()
         std::rotate(m_trail.begin(), m_trail.begin() + 1, m_trail.end());
     else
         ++m_trailSize;
-    m_trail[std::size_t(m_trailSize - 1)] = QPointF(foldedPhaseError(), comparatorMean());
+    m_trail[std::size_t(m_trailSize - 1)] = {foldedPhaseError(), comparatorMean()};
 }
 
 double Lab::scopeSpan() const
@@ -317,8 +317,9 @@ double Lab::scopeSpan() const
 bool Lab::isLocked() const
 {
     // From rest the loop has yet to show it holds; locked at the start it holds until it slips.
-    const double lastSlip = m_startedLocked ? m_loop.lastSlipTime() : std::max(0.0, m_loop.lastSlipTime());
-    return m_loop.time() - lastSlip >= LockWatch;
+    const double lastSlip = m_loop.lastSlipTime();
+    const double since = m_startedLocked ? lastSlip : std::max(m_loop.startTime(), lastSlip);
+    return m_loop.time() - since >= LockWatch;
 }
 
 double Lab::foldedPhaseError() const
@@ -326,28 +327,4 @@ double Lab::foldedPhaseError() const
     const double folded = std::fmod(m_loop.phaseError(), Turn);
     const double positive = folded < 0 ? folded + Turn : folded;
     return positive < Turn ? positive : 0;
-}
-
-double Lab::comparatorMean() const
-{
-    return m_loop.comparatorMean(meanSpan());
-}
-
-LabReadouts Lab::readouts() const
-{
-    const bool locked = isLocked();
-    const std::optional<double> overshoot = m_response.overshootPercent(), settling = m_response.settlingTime();
-    return {
-        locked,
-        locked ? QStringLiteral("Boucle verrouillée") : QStringLiteral("Boucle décrochée"),
-        QStringLiteral("Glissements de cycle : %1").arg(m_loop.cycleSlips()),
-        QStringLiteral("Consigne : %1 Hz").arg(frenchDecimal(m_loop.setpointFrequency(), 0)),
-        QStringLiteral("Vitesse moteur : %1 tr/s").arg(frenchDecimal(m_loop.speed(), 2)),
-        QStringLiteral("Erreur de phase : %1 rad").arg(frenchDecimal(foldedPhaseError(), 2)),
-        QStringLiteral("Sortie comparateur (moyenne) : %1 V").arg(frenchDecimal(comparatorMean(), 2)),
-        QStringLiteral("Tension moteur : %1 V").arg(frenchDecimal(commandMean(), 2)),
-        QStringLiteral("Temps : %1 s").arg(frenchDecimal(m_loop.time(), 3)),
-        QStringLiteral("Dépassement : %1").arg(overshoot ? frenchDecimal(*overshoot, 0) + QStringLiteral(" %") : Unknown),
-        QStringLiteral("Temps de réponse à 5 % : %1").arg(settling ? frenchDecimal(*settling, 2) + QStringLiteral(" s") : Unknown),
-    };
 }

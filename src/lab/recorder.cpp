@@ -1,4 +1,4 @@
-#include "pages/lab/recorder.h"
+#include "lab/recorder.h"
 
 void Recorder::restart(double span, double from)
 {

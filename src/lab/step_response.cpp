@@ -1,4 +1,4 @@
-#include "pages/lab/step_response.h"
+#include "lab/step_response.h"
 
 #include <algorithm>
 

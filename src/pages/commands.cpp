@@ -60,6 +60,7 @@ void Button1Click(Stage &stage)
         PresentationWelcome(stage);
     if (PageStep == LabPageStep) {
         stage.lab.reset();
+        stage.labView = {};
         LabStep = 0;
     }
 }

@@ -5,7 +5,8 @@
 // for the tests, the benchmarks and the replay that steps back a frame.
 #include "drawing/canvas.h"
 #include "drawing/picture.h"
-#include "pages/lab/lab.h"
+#include "lab/lab.h"
+#include "pages/lab/lab_view.h"
 
 #include <bitset>
 #include <initializer_list>
@@ -53,8 +54,9 @@ class Stage
 public:
     Canvas canvas;
     Controls controls = Controls::atStart();
-    // The lab's loop and settings.
+    // The lab's loop and settings, and what its page shows.
     Lab lab;
+    LabView labView;
 
     // One object per carried picture, loaded when first shown.
     Picture PdFiltreBitmap, SchemaPdBitmap, PllModelBitmap, PllBoncBitmap, PllBocBitmap, RegulBitmap;

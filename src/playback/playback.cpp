@@ -20,9 +20,15 @@ void Playback::commandDone()
 void Playback::record(const LabCommand &command)
 {
     m_actions.resize(m_nextAction);
-    m_actions.push_back({m_ticks, command});
+    Lab &lab = m_stage.lab;
+    if (const std::optional<LabChange> change = runChange(command)) {
+        lab.act(*change);
+        return;
+    }
+    lab.forgetActionsAhead();
+    m_actions.push_back({m_ticks, lab.actionsPlayed(), command});
     m_nextAction = m_actions.size();
-    m_stage.lab.apply(command);
+    applyView(m_stage, command);
 }
 
 void Playback::labSetting(const LabCommand &command)
@@ -32,7 +38,7 @@ void Playback::labSetting(const LabCommand &command)
 
 int Playback::labTickPeriodAhead() const
 {
-    int period = m_stage.lab.settings().tickMs;
+    int period = m_stage.lab.pace().tickMs;
     for (std::size_t i = m_nextAction; i < m_actions.size() && m_actions[i].tick == m_ticks; ++i)
         if (m_actions[i].command.kind == LabCommand::Kind::TickPeriod)
             period = m_actions[i].command.value;
@@ -54,9 +60,12 @@ void Playback::tick()
 
 void Playback::runTick()
 {
-    // Going forward again over a frame after which the student acted plays the action again.
-    for (; m_nextAction < m_actions.size() && m_actions[m_nextAction].tick == m_ticks; ++m_nextAction)
-        m_stage.lab.apply(m_actions[m_nextAction].command);
+    // Going forward again over a frame after which the student acted plays the action again,
+    // after the run's actions the student made before it.
+    for (; m_nextAction < m_actions.size() && m_actions[m_nextAction].tick == m_ticks; ++m_nextAction) {
+        m_stage.lab.playDue(m_actions[m_nextAction].runActions);
+        applyView(m_stage, m_actions[m_nextAction].command);
+    }
     const PageState before = PageState::current();
     PageTick(m_stage);
     ++m_ticks;
@@ -69,7 +78,8 @@ void Playback::runTick()
 
 void Playback::keep()
 {
-    m_kept.push_back({m_ticks, m_frameCount, PageState::current(), m_stage.controls, m_stage.canvas.snapshot(), m_stage.lab});
+    m_kept.push_back({m_ticks, m_frameCount, PageState::current(), m_stage.controls, m_stage.canvas.snapshot(), m_stage.lab,
+                      m_stage.labView});
     if (m_kept.size() <= MaxKept)
         return;
     // The oldest kept frame goes, and the frames only it could bring back.
@@ -95,12 +105,15 @@ bool Playback::stepBack()
     from.state.restore();
     m_stage.controls = from.controls;
     m_stage.canvas.restore(from.canvas);
-    m_stage.lab = from.lab;
+    // The run's actions after that frame are played again on the way forward.
+    Lab earlier = from.lab;
+    earlier.takeActionsAhead(m_stage.lab);
+    m_stage.lab = std::move(earlier);
+    m_stage.labView = from.labView;
     m_ticks = from.tick;
     m_frameCount = from.frames;
     while (!m_frames.empty() && m_frames.back() > from.tick)
         m_frames.pop_back();
-    // The actions after that frame are played again on the way forward.
     m_nextAction = std::size_t(std::find_if(m_actions.begin(), m_actions.end(),
                                             [&](const KeptAction &a) { return a.tick >= from.tick; })
                                - m_actions.begin());

@@ -6,8 +6,10 @@
 // the pages' own tick, so the picture is exactly the one drawn then.
 //
 // The lab never ends: only its last frames are kept, enough to go back at least MinFramesBack.
-// A student's action on the lab does not start a new history: it is kept with the frame it came
-// after, and going forward over that frame again plays it again.
+// A student's action on the lab does not start a new history: going forward over the frame it
+// came after plays it again. One that changes the loop is an action of the lab's run, which
+// plays it when its loop time comes again; the others (the pace, the view, the kept responses)
+// are kept here with that frame. An action after going back replaces what came after it.
 #include "pages/lab/lab_command.h"
 #include "pages/page_state.h"
 #include "pages/stage.h"
@@ -24,8 +26,8 @@ public:
     // A command has just run: what it left is where going back stops. While paused, its page's
     // first frame is drawn at once, so the picture shows what the command chose.
     void commandDone();
-    // A student's action on the lab: applied now and kept with the current frame; while paused,
-    // the frame it leads to is drawn at once, as after a command.
+    // A student's action on the lab: applied now and kept; while paused, the frame it leads to
+    // is drawn at once, as after a command.
     void labAction(const LabCommand &command);
     // The same, without drawing a frame: a setting that only matters from the next tick on.
     void labSetting(const LabCommand &command);
@@ -43,7 +45,7 @@ public:
     bool stepBack();
     bool canStepBack() const { return m_frames.size() > 1; }
 
-    // One kept frame in so many bounds the replay of a step back; a frame at 1x is 1.4 MB.
+    // One kept frame in so many bounds the replay of a step back.
     static constexpr std::size_t KeepEvery = 16;
     // The frames kept at most: every classic animation whole, the lab's latest.
     static constexpr std::size_t MaxKept = 24;
@@ -58,10 +60,12 @@ private:
         Controls controls;
         Canvas::Snapshot canvas;
         Lab lab;
+        LabView labView;
     };
     struct KeptAction
     {
-        std::int64_t tick;  // applied after the tick that drew this frame
+        std::int64_t tick;         // applied after the tick that drew this frame
+        std::size_t runActions;    // the lab's run actions played before it
         LabCommand command;
     };
     void runTick();
@@ -75,6 +79,6 @@ private:
     std::int64_t m_frameCount = 0;     // frames since the command
     std::deque<std::int64_t> m_frames; // the tick that drew each frame still reachable
     std::deque<Kept> m_kept;           // what the command left, then every KeepEvery-th frame
-    std::vector<KeptAction> m_actions; // the lab's actions since the command, in order
+    std::vector<KeptAction> m_actions; // the lab's actions since the command kept here, in order
     std::size_t m_nextAction = 0;      // the first not yet played in this history
 };

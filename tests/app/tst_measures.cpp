@@ -5,8 +5,8 @@
 #ifndef Q_MOC_RUN
 #include "app/measures_file.h"
 #include "app/tpll.h"
-#include "pages/lab/lab.h"
-#include "pages/lab/measures_csv.h"
+#include "lab/lab.h"
+#include "measures/measures_csv.h"
 #include "window_fixture.h"
 
 Q_DECLARE_METATYPE(LabSettings)
@@ -20,8 +20,6 @@ Q_DECLARE_METATYPE(LabSettings)
 #include <QTemporaryDir>
 
 namespace {
-using Kind = LabCommand::Kind;
-
 struct Run
 {
     int status = -1;
@@ -44,11 +42,11 @@ Run pll(const QStringList &arguments, const QString &output = {})
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-QByteArray table(const LabScenario &scenario, double end, double every)
+QByteArray table(const LabRun &run, double end, double every)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (MeasuresCsv::write(scenario, end, every, buffer) != MeasuresCsv::Outcome::Written)
+    if (MeasuresCsv::write(run, end, every, buffer).outcome != MeasuresCsv::Outcome::Written)
         return {};
     return buffer.data();
 }
@@ -80,20 +78,19 @@ private slots:
     void windowAndCommandLineAgree()
     {
         Lab lab;
-        lab.startWith({}, false);
         const auto runTo = [&](double t) {
             while (lab.loop().time() < t - 1e-9)
                 lab.advance();
         };
         runTo(1.5);
-        lab.apply({Kind::Setpoint, 1100});
+        lab.act({.setpoint = 1100});
         const double stepAt = lab.loop().time();
         runTo(2.2);
-        lab.apply({Kind::Load, 5});
+        lab.act({.load = 5});
         const double loadAt = lab.loop().time();
         runTo(3);
         const double end = lab.loop().time();
-        const QByteArray fromWindow = table(lab.scenario(), end, 1e-3);
+        const QByteArray fromWindow = table(lab.experiment().run, end, 1e-3);
 
         const Run run = pll({"--simulate", "--duration", exact(end), "--change", exact(stepAt) + ":1100",
                              "--load-change", exact(loadAt) + ":0,5"});
@@ -121,7 +118,11 @@ private slots:
         QTest::addColumn<QByteArray>("lastTime");
         QTest::addRow("3 s at 1 ms, the defaults") << QStringList{"--duration", "3"} << 3001 << QByteArray("3,000");
         QTest::addRow("0,5 ms, a comma") << QStringList{"--duration", "0,01", "--every", "0,0005"} << 21 << QByteArray("0,0100");
-        QTest::addRow("not a whole number of steps") << QStringList{"--duration", "1,1", "--every", "0.25"} << 5 << QByteArray("1,000");
+        // The run's end always has its row, after the last whole step.
+        QTest::addRow("not a whole number of steps") << QStringList{"--duration", "1,1", "--every", "0.25"} << 6 << QByteArray("1,100");
+        QTest::addRow("a step longer than the run") << QStringList{"--duration", "0,5", "--every", "2"} << 2 << QByteArray("0,500");
+        QTest::addRow("the end between two steps") << QStringList{"--duration", "1", "--every", "0,3"} << 5 << QByteArray("1,000");
+        QTest::addRow("an end finer than the step") << QStringList{"--duration", "0,0125", "--every", "0,005"} << 4 << QByteArray("0,0125");
     }
     void tableForm()
     {
@@ -146,24 +147,29 @@ private slots:
         QCOMPARE(all.last().split(';').first(), lastTime);
     }
 
-    // Past an hour only the last hour is written, said on a first line; actions before it still
-    // count. (At 0 Hz until the last minute, the hour runs in about a second.)
+    // Past an hour only the last hour is written, said beside the table (on standard error from
+    // the command line), never in it; actions before it still count. (At 0 Hz until the last
+    // minute, the hour runs in about a second.)
     void longRunKeepsTheLastHour()
     {
-        LabScenario scenario;
-        scenario.settings.setpoint = 0;
-        scenario.commands = {{50, {Kind::Load, 2}}, {3650, {Kind::Setpoint, 1000}}};
-        const QList<QByteArray> all = lines(table(scenario, 3700, 10));
-        QCOMPARE(QString::fromUtf8(all.value(0)),
-                 QStringLiteral("Dernière heure seulement : de 100,000 s à 3700,000 s sur 3700,000 s de marche"));
-        QCOMPARE(all.value(1), QByteArray(MeasuresCsv::Header));
-        QCOMPARE(all.size(), 2 + 361);
-        QCOMPARE(all[2].split(';').value(0), QByteArray("100,000"));
-        QCOMPARE(field(all[2], 1), 0.0);
-        QCOMPARE(field(all[2], 6), 0.2);
+        LabRun run;
+        run.settings.setpoint = 0;
+        run.actions = {{50, {.load = 2}}, {3650, {.setpoint = 1000}}};
+        const QList<QByteArray> all = lines(table(run, 3700, 10));
+        QCOMPARE(all.value(0), QByteArray(MeasuresCsv::Header));
+        QCOMPARE(all.size(), 1 + 361);
+        QCOMPARE(all[1].split(';').value(0), QByteArray("100,000"));
+        QCOMPARE(field(all[1], 1), 0.0);
+        QCOMPARE(field(all[1], 6), 0.2);
         QCOMPARE(field(all.last(), 1), 1000.0);
         // Locked at 1000 Hz by the end: 10 turns a second at 100 steps a turn.
         QCOMPARE(all.last().split(';').value(2), QByteArray("10,0000"));
+
+        const Run cli = pll({"--simulate", "--setpoint", "0", "--duration", "3700", "--every", "10"});
+        QCOMPARE(cli.status, 0);
+        QCOMPARE(QString::fromUtf8(cli.err),
+                 QStringLiteral("pll : Dernière heure seulement : de 100,000 s à 3700,000 s sur 3700,000 s de marche\n"));
+        QVERIFY(cli.out.startsWith(QByteArray(MeasuresCsv::Header) + '\n'));
     }
 
     // Runs at the controls' far ends write a number in every cell: never "nan", "inf" or nothing.
@@ -172,7 +178,7 @@ private slots:
         QTest::addColumn<LabSettings>("settings");
         QTest::addColumn<bool>("locked");
         LabSettings fastLoaded;
-        fastLoaded.setpoint = 3000, fastLoaded.corrector = false, fastLoaded.loadTenths = 20;
+        fastLoaded.setpoint = 3000, fastLoaded.corrector = false, fastLoaded.load = 20;
         QTest::addRow("3000 Hz, no corrector, 2 V") << fastLoaded << false;
         LabSettings still;
         still.setpoint = 0;
@@ -188,8 +194,9 @@ private slots:
     {
         QFETCH(LabSettings, settings);
         QFETCH(bool, locked);
-        LabScenario scenario{settings, locked, {{0.5, {Kind::Setpoint, 0}}, {1, {Kind::Setpoint, 3000}}, {1.5, {Kind::Load, 20}}}};
-        const QList<QByteArray> all = lines(table(scenario, 2, 1e-3));
+        const LabRun run{locked ? LabStart::Locked : LabStart::Rest, settings,
+                         {{0.5, {.setpoint = 0}}, {1, {.setpoint = 3000}}, {1.5, {.load = 20}}}};
+        const QList<QByteArray> all = lines(table(run, 2, 1e-3));
         QCOMPARE(all.size(), 1 + 2001);
         for (qsizetype i = 1; i < all.size(); ++i) {
             const QByteArray lower = all[i].toLower();
@@ -211,6 +218,10 @@ private slots:
         QTest::addRow("time constant too short") << QStringList{"--tau3", "0,00005"} << "--tau3";
         QTest::addRow("no duration") << QStringList{"--duration", "0"} << "--duration";
         QTest::addRow("too many rows") << QStringList{"--duration", "7200", "--every", "0,0005"} << "--every";
+        // The least time quoted is more than the one refused, and enough.
+        QTest::addRow("too many rows, by a hair") << QStringList{"--duration", "360,0001", "--every", "0,0001"}
+                                                 << "un temps d'au moins 0,000101 s est attendu";
+        QTest::addRow("slope between steps") << QStringList{"--ramp", "1,25"} << "--ramp";
         QTest::addRow("start neither way") << QStringList{"--start", "moving"} << "--start";
         QTest::addRow("change without a colon") << QStringList{"--change", "1100"} << "--change";
         QTest::addRow("change at a negative time") << QStringList{"--load-change", "-1:0,5"} << "--load-change";
@@ -256,8 +267,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dossier.csv")));
         const QString path = MeasuresFile::withSuffix(dir.filePath(name));
-        LabScenario scenario;
-        const QString error = MeasuresFile::save(path, scenario, 0.1);
+        const QString error = MeasuresFile::save(path, LabRun{}, 0.1);
         if (reason.isEmpty()) {
             QCOMPARE(error, QString());
         } else {

@@ -15,7 +15,8 @@
 #include "window_fixture.h"
 
 #include "app/lab_controls.h"
-#include "pages/lab/measures_csv.h"
+#include "measures/measures_csv.h"
+#include "pages/lab/lab_readouts.h"
 
 #include <QAccessible>
 #include <QBuffer>
@@ -452,7 +453,7 @@ QString RandomUse::actOnLab()
             c.Setpoint->setValue(-300 + random.bounded(3700));
             done = QStringLiteral("setpoint set to %1").arg(c.Setpoint->value());
         } else {
-            done = typeInto(c.Setpoint, typed(0, 3100, false), 0, Lab::MaxSetpoint, Lab::SetpointStep);
+            done = typeInto(c.Setpoint, typed(0, 3100, false), 0, LabSettings::MaxSetpoint, LabSettings::SetpointStep);
         }
         break;
     case 2: {
@@ -461,7 +462,7 @@ QString RandomUse::actOnLab()
         if (const int k = random.bounded(8); k < 6)
             QTest::keyClick(c.SetpointSlider, keys[k]);
         else
-            c.SetpointSlider->setValue(-5 + random.bounded(Lab::MaxSetpoint / Lab::SetpointStep + 10));
+            c.SetpointSlider->setValue(-5 + random.bounded(LabSettings::MaxSetpoint / LabSettings::SetpointStep + 10));
         done = QStringLiteral("slider to %1").arg(c.SetpointSlider->value());
         break;
     }
@@ -475,10 +476,11 @@ QString RandomUse::actOnLab()
     case 4:
         control = "slope";
         if (random.bounded(2)) {
-            c.Slope->setValue(-50 + random.bounded(12000));
+            c.Slope->setValue((-50 + random.bounded(120000)) / 10.0);
             done = QStringLiteral("slope set to %1").arg(c.Slope->value());
         } else {
-            done = typeInto(c.Slope, typed(0, 11000, false), Lab::MinSlope, Lab::MaxSlope, 1);
+            done = typeInto(c.Slope, typed(0, 11000, random.bounded(2) == 0), LabSettings::MinSlope, LabSettings::MaxSlope,
+                            LabSettings::SlopeUnit);
         }
         break;
     case 5:
@@ -492,7 +494,7 @@ QString RandomUse::actOnLab()
             c.Load->setValue((-30 + random.bounded(280)) / 100.0);
             done = QStringLiteral("load set to %1").arg(c.Load->value());
         } else {
-            done = typeInto(c.Load, typed(0, 25, true), 0, Lab::MaxLoadTenths, 0.1);
+            done = typeInto(c.Load, typed(0, 25, true), 0, LabSettings::MaxLoad, LabSettings::LoadUnit);
         }
         break;
     case 7:
@@ -511,16 +513,19 @@ QString RandomUse::actOnLab()
         done = QStringLiteral("tab %1").arg(c.Tabs->tabText(c.Tabs->currentIndex()));
         break;
     case 12:
-        done = regulatorBox(c.Lead, "lead", Lab::MinTimeConstant, Lab::MaxTimeConstant, Lab::TimeConstantUnit);
+        done = regulatorBox(c.Lead, "lead", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
+                             LabSettings::TimeConstantUnit);
         break;
     case 13:
-        done = regulatorBox(c.Lag, "lag", Lab::MinTimeConstant, Lab::MaxTimeConstant, Lab::TimeConstantUnit);
+        done = regulatorBox(c.Lag, "lag", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
+                             LabSettings::TimeConstantUnit);
         break;
     case 14:
-        done = regulatorBox(c.Filter, "filter", Lab::MinTimeConstant, Lab::MaxTimeConstant, Lab::TimeConstantUnit);
+        done = regulatorBox(c.Filter, "filter", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
+                             LabSettings::TimeConstantUnit);
         break;
     case 15:
-        done = regulatorBox(c.Gain, "gain", Lab::MinGain, Lab::MaxGain, Lab::GainUnit);
+        done = regulatorBox(c.Gain, "gain", LabSettings::MinGain, LabSettings::MaxGain, LabSettings::GainUnit);
         break;
     case 16:
         control = "course values";
@@ -549,7 +554,7 @@ QString RandomUse::actOnLab()
         const Lab &lab = w->stage().lab;
         QBuffer table;
         table.open(QIODevice::WriteOnly);
-        MeasuresCsv::write(lab.scenario(), lab.loop().time(), 0.01, table);
+        MeasuresCsv::write(lab.experiment().run, lab.loop().time(), 0.01, table);
         done = QStringLiteral("measures of %1 s exported").arg(lab.loop().time());
         if (holdsNotANumber(QString::fromUtf8(table.data())))
             return done + QStringLiteral(": FAULT the table holds a NaN or an infinity");
@@ -587,7 +592,9 @@ QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low,
     const auto setting = [&] {
         const LabSettings &s = w->stage().lab.settings();
         const LabControls &c = *w->LabPanel;
-        return box == c.Setpoint ? s.setpoint : box == c.Slope ? s.slope : box == c.Load ? s.loadTenths
+        // Between steps the slope waits on its box, not in the lab.
+        const int slope = s.ramp > 0 ? s.ramp : int(std::lround(c.Slope->value() / LabSettings::SlopeUnit));
+        return box == c.Setpoint ? s.setpoint : box == c.Slope ? slope : box == c.Load ? s.load
              : box == c.Lead ? s.lead : box == c.Lag ? s.lag : box == c.Filter ? s.filter : s.gain;
     };
     const int was = setting();
@@ -634,27 +641,29 @@ QString RandomUse::checkLab() const
     }
     const Lab &lab = w->stage().lab;
     const LabSettings &s = lab.settings();
+    const long slopeShown = std::lround(c.Slope->value() / LabSettings::SlopeUnit);
+    const double second = LabSettings::TimeConstantUnit;
     const struct { const char *name; long shown, held; } values[] = {
         {"LabSetpoint", c.Setpoint->value(), s.setpoint},
-        {"LabSetpointSlider", c.SetpointSlider->value() * Lab::SetpointStep, s.setpoint},
-        {"LabStep", c.Step->isChecked(), !s.ramp},
-        {"LabRamp", c.Ramp->isChecked(), s.ramp},
-        {"LabSlope", c.Slope->value(), s.slope},
+        {"LabSetpointSlider", c.SetpointSlider->value() * LabSettings::SetpointStep, s.setpoint},
+        {"LabStep", c.Step->isChecked(), s.ramp == 0},
+        {"LabRamp", c.Ramp->isChecked(), s.ramp > 0},
+        {"LabSlope (tenths)", slopeShown, s.ramp > 0 ? s.ramp : slopeShown},
         {"LabCorrector", c.Corrector->isChecked(), s.corrector},
-        {"LabLoad (tenths)", std::lround(c.Load->value() * 10), s.loadTenths},
-        {"LabSlowMotion", c.SlowMotion->currentIndex(), s.slowMotion},
-        {"LabLead", std::lround(c.Lead->value() / Lab::TimeConstantUnit), s.lead},
-        {"LabLag", std::lround(c.Lag->value() / Lab::TimeConstantUnit), s.lag},
-        {"LabFilter", std::lround(c.Filter->value() / Lab::TimeConstantUnit), s.filter},
-        {"LabGain", std::lround(c.Gain->value() / Lab::GainUnit), s.gain},
-        {"LabView", c.View->text() == QStringLiteral("Signaux"), s.frequencyView},
+        {"LabLoad (tenths)", std::lround(c.Load->value() / LabSettings::LoadUnit), s.load},
+        {"LabSlowMotion", c.SlowMotion->currentIndex(), lab.pace().slowMotion},
+        {"LabLead", std::lround(c.Lead->value() / second), s.lead},
+        {"LabLag", std::lround(c.Lag->value() / second), s.lag},
+        {"LabFilter", std::lround(c.Filter->value() / second), s.filter},
+        {"LabGain", std::lround(c.Gain->value() / LabSettings::GainUnit), s.gain},
+        {"LabView", c.View->text() == QStringLiteral("Signaux"), w->stage().labView.frequencyResponse},
     };
     for (const auto &v : values)
         if (v.shown != v.held)
             return QStringLiteral("%1 shows %2, the lab holds %3").arg(v.name).arg(v.shown).arg(v.held);
     if (!onLab)
         return {};
-    const LabReadouts r = lab.readouts();
+    const LabReadouts r = labReadouts(lab);
     for (const QString *line : {&r.lock, &r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time,
                                 &r.overshoot, &r.settling})
         if (line->contains(QStringLiteral("nan"), Qt::CaseInsensitive) || line->contains(QStringLiteral("inf"), Qt::CaseInsensitive))
@@ -677,7 +686,7 @@ QString RandomUse::checkLabText(bool justDrawn)
         return QStringLiteral("the drawing area reads: %1").arg(text);
     if (!justDrawn)
         return {};
-    const LabReadouts r = w->stage().lab.readouts();
+    const LabReadouts r = labReadouts(w->stage().lab);
     if (!text.contains(r.lock))
         return QStringLiteral("the drawing area does not read '%1': %2").arg(r.lock, text);
     for (const QString *line : {&r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time}) {
@@ -766,8 +775,8 @@ QString RandomUse::checkControlsAfterTick(int pageBefore) const
         // the menu's first tick may stay); the tick took the scroll bar's period.
         mustShow = {w->Button1};
         mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};
-        if (w->stage().lab.settings().tickMs != w->ScrollBar1->value())
-            return QStringLiteral("the lab ticks %1 ms, the scroll bar is at %2").arg(w->stage().lab.settings().tickMs).arg(w->ScrollBar1->value());
+        if (w->stage().lab.pace().tickMs != w->ScrollBar1->value())
+            return QStringLiteral("the lab ticks %1 ms, the scroll bar is at %2").arg(w->stage().lab.pace().tickMs).arg(w->ScrollBar1->value());
     } else if (PageStep > 1 && PageStep != 251 && pageBefore != PageStep) {
         mustShow = {w->Button1};
         mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};

@@ -441,10 +441,10 @@ private slots:
         lab.Load->setFocus();
         lab.Load->selectAll();
         QTest::keyClicks(lab.Load, QStringLiteral("1,5"));
-        QCOMPARE(w->stage().lab.settings().loadTenths, 0);
+        QCOMPARE(w->stage().lab.settings().load, 0);
         QCOMPARE(LabStep, frame);
         QTest::keyClick(lab.Load, Qt::Key_Return);
-        QCOMPARE(w->stage().lab.settings().loadTenths, 15);
+        QCOMPARE(w->stage().lab.settings().load, 15);
 
         choose(1);
         tick();

@@ -137,11 +137,11 @@ private slots:
         QCOMPARE(playback.labTickPeriodAhead(), 2);
         playback.stepForward();
         QVERIFY(playback.stepBack());
-        QCOMPARE(stage.lab.settings().tickMs, LabSettings{}.tickMs);
+        QCOMPARE(stage.lab.pace().tickMs, LabPace{}.tickMs);
         QCOMPARE(playback.labTickPeriodAhead(), 2);
-        playback.labSetting({LabCommand::Kind::TickPeriod, LabSettings{}.tickMs});
+        playback.labSetting({LabCommand::Kind::TickPeriod, LabPace{}.tickMs});
         playback.stepForward();
-        QCOMPARE(stage.lab.settings().tickMs, LabSettings{}.tickMs);
+        QCOMPARE(stage.lab.pace().tickMs, LabPace{}.tickMs);
     }
 };
 

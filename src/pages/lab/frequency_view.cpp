@@ -3,7 +3,7 @@
 #include "drawing/canvas.h"
 #include "drawing/fonts.h"
 #include "drawing/page_text.h"
-#include "pages/lab/lab.h"
+#include "text/french_number.h"
 
 #include <QFontMetrics>
 #include <QHash>

@@ -1,31 +1,44 @@
 #pragma once
-// A student's action on the lab, as a value: the playback keeps it with the frame it came after
-// and plays it again when going forward over that frame.
+// A student's action on the lab's controls, as a value. Those that change the loop become an
+// action of the lab's run, which keeps them; the others (the pace, the view, the kept responses)
+// the playback keeps with the frame they came after and plays again when going forward over it.
+#include "lab/lab_run.h"
+
 #include <cstdint>
+#include <optional>
+
+class Stage;
 
 struct LabCommand
 {
     enum class Kind : std::uint8_t {
         Setpoint,    // Hz
-        Ramp,        // 1: a new setpoint as a ramp, 0: as a step
-        Slope,       // Hz/s
+        Ramp,        // a new setpoint ramps at this many LabSettings::SlopeUnit; 0: it steps
         Corrector,   // 1: the phase-advance regulator, 0: a gain of 1
-        Load,        // tenths of a volt
+        Load,        // LabSettings::LoadUnit
         StartAtRest,
         StartLocked,
         SlowMotion,  // index of the factor
         TickPeriod,  // ms, the scroll bar's
-        Lead,        // the regulator's time constants, in Lab::TimeConstantUnit
+        Lead,        // the regulator's time constants, in LabSettings::TimeConstantUnit
         Lag,
         Filter,
-        Gain,        // the regulator's gain, in hundredths
+        Gain,        // the regulator's gain, in LabSettings::GainUnit
         CourseValues,  // the course's regulator back
         FrequencyView, // 1: the open loop's frequency response, 0: the signals
         KeepResponse,  // the response since the last action kept in grey
         ClearResponses,
+        Statement,     // 1: the experiment's title and text over the displays, 0: hidden
     };
     Kind kind;
     int value = 0;
 
     bool operator==(const LabCommand &) const = default;
 };
+
+// What the command changes in the loop, if it does.
+std::optional<LabChange> runChange(const LabCommand &command);
+// Carries out a command that does not change the loop.
+void applyView(Stage &stage, const LabCommand &command);
+// Carries out any command, on a stage with no playback.
+void applyLabCommand(Stage &stage, const LabCommand &command);

@@ -6,7 +6,8 @@
 #include "drawing/page_text.h"
 #include "pages/closedloop/closed_loop_page.h"
 #include "pages/lab/frequency_view.h"
-#include "pages/lab/lab.h"
+#include "pages/lab/lab_readouts.h"
+#include "text/french_number.h"
 #include "pages/stage.h"
 
 #include <algorithm>
@@ -87,8 +88,8 @@ void drawBlocks(Canvas &canvas, const Lab &lab)
     drawValue(canvas, CommandValue, frenchDecimal(lab.commandMean(), 2) + QStringLiteral(" V"));
     drawValue(canvas, MotorSpeedValue, frenchDecimal(loop.speed(), 2) + QStringLiteral(" tr/s"));
     drawValue(canvas, RadarSpeedValue, frenchDecimal(loop.radarSpeed() * MinutesPerSecond, 1) + QStringLiteral(" tr/min"));
-    if (!lab.message().isEmpty())
-        write(canvas, MessageX, MessageY, Red, lab.message());
+    if (lab.unholdable())
+        write(canvas, MessageX, MessageY, Red, unholdableMessage(*lab.unholdable()));
 }
 
 // ---- The oscilloscope: the two squares and the comparator's output, lane under lane.
@@ -212,7 +213,7 @@ void drawCharacteristic(Canvas &canvas, const Lab &lab)
     const auto &trail = lab.trail();
     for (int i = 0; i < lab.trailSize(); ++i) {
         const bool now = i == lab.trailSize() - 1;
-        const QPoint p = characteristicPoint(trail[std::size_t(i)].x(), trail[std::size_t(i)].y());
+        const QPoint p = characteristicPoint(trail[std::size_t(i)].phase, trail[std::size_t(i)].volts);
         const int r = now ? 4 : 1;
         canvas.setPenAndBrush(now ? Red : Fuchsia);
         canvas.Ellipse(p.x() - r, p.y() - r, p.x() + r + 1, p.y() + r + 1);
@@ -246,7 +247,7 @@ void drawKeptResponses(Canvas &canvas, const Lab &lab, SpeedY speedY)
         const KeptResponse &response = kept[k];
         const QString number = QString::number(k + 1);
         write(canvas, PlotLeft + 4, SpeedTop + 1 + int(k) * LegendLine, KeptGrey,
-              number + QStringLiteral(" : ") + response.label);
+              number + QStringLiteral(" : ") + regulatorLabel(response.settings));
         std::vector<TracePoint> curve;
         int lastX = 0, lastY = 0;
         for (std::size_t i = 0; i < response.curve.size(); ++i) {
@@ -327,7 +328,7 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
           QStringLiteral("-%1 %2").arg(frenchDecimal(milliseconds ? window * 1000 : window, 0),
                                         milliseconds ? QStringLiteral("ms") : QStringLiteral("s")));
     write(canvas, NowLabelX, PhaseTop + PhaseHeight + 4, Black, QStringLiteral("maintenant"));
-    const LabReadouts r = lab.readouts();
+    const LabReadouts r = labReadouts(lab);
     // A little lower than the time marks: their accents stay clear of the phase trace's reach,
     // which moves every tick and would have them drawn again with it.
     write(canvas, OvershootX, MeasuresY, Navy, r.overshoot);
@@ -344,7 +345,7 @@ constexpr int LockSize = 10;
 
 void drawStatus(Canvas &canvas, const Lab &lab)
 {
-    const LabReadouts r = lab.readouts();
+    const LabReadouts r = labReadouts(lab);
     canvas.SetBkMode(BkMode::Transparent);
     write(canvas, StatusLeft, StatusTop - 4, r.locked ? Green : Red, r.lock, Sans, LockSize);
     const QString *lines[] = {&r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time};
@@ -363,8 +364,8 @@ void drawLabPage(Stage &stage)
     stage.ClearDrawingArea();
     Canvas &canvas = stage.canvas;
     drawBlocks(canvas, stage.lab);
-    if (stage.lab.settings().frequencyView) {
-        drawFrequencyResponse(canvas, stage.lab.parameters(), FrequencyArea);
+    if (stage.labView.frequencyResponse) {
+        drawFrequencyResponse(canvas, stage.lab.settings().parameters(), FrequencyArea);
     } else {
         drawScope(canvas, stage.lab);
         drawCharacteristic(canvas, stage.lab);

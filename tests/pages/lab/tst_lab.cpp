@@ -5,12 +5,15 @@
 // moc cannot read the standard library's <numbers>, which the model's headers use, and needs none
 // of it.
 #ifndef Q_MOC_RUN
+#include "lab/lab.h"
 #include "pages/commands.h"
-#include "pages/lab/lab.h"
+#include "pages/lab/lab_command.h"
+#include "pages/lab/lab_readouts.h"
 #include "pages/page_state.h"
 #include "pages/page_tick.h"
 #include "pages/stage.h"
 #include "playback/playback.h"
+#include "text/french_number.h"
 
 #include <cmath>
 #include <memory>
@@ -50,7 +53,7 @@ struct Frame
 };
 Frame frameOf(Stage &stage)
 {
-    return {stage.canvas.image().copy(), readoutLines(stage.lab.readouts())};
+    return {stage.canvas.image().copy(), readoutLines(labReadouts(stage.lab))};
 }
 }
 
@@ -65,9 +68,9 @@ private slots:
         QCOMPARE(PageStep, LabPageStep);
         PageTick(*stage);
         QVERIFY(stage->controls.isShown(Control::LabPanel));
-        QCOMPARE(stage->lab.readouts().lock, QStringLiteral("Boucle décrochée"));
+        QCOMPARE(labReadouts(stage->lab).lock, QStringLiteral("Boucle décrochée"));
         runFor(*stage, 3);
-        const LabReadouts r = stage->lab.readouts();
+        const LabReadouts r = labReadouts(stage->lab);
         QCOMPARE(r.lock, QStringLiteral("Boucle verrouillée"));
         QCOMPARE(r.speed, QStringLiteral("Vitesse moteur : 10,00 tr/s"));
         QCOMPARE(r.setpoint, QStringLiteral("Consigne : 1000 Hz"));
@@ -106,7 +109,7 @@ private slots:
         QTest::addRow("a 200 Hz step makes it slip") << QList<LabCommand>{locked, {Kind::Setpoint, 1200}}
             << "Boucle décrochée" << "Vitesse moteur : 9,8" << true << false;
         QTest::addRow("the same change as a ramp keeps the lock")
-            << QList<LabCommand>{locked, {Kind::Ramp, 1}, {Kind::Setpoint, 1200}}
+            << QList<LabCommand>{locked, {Kind::Ramp, 1570}, {Kind::Setpoint, 1200}}
             << "Boucle verrouillée" << "Vitesse moteur : 12,00 tr/s" << false << false;
         QTest::addRow("2500 Hz cannot be held") << QList<LabCommand>{{Kind::Setpoint, 2500}, locked}
             << "Boucle décrochée" << "Vitesse moteur : 8,3" << true << true;
@@ -126,10 +129,10 @@ private slots:
         QFETCH(bool, refused);
         auto stage = openLab();
         for (const LabCommand &c : commands)
-            stage->lab.apply(c);
-        QCOMPARE(!stage->lab.message().isEmpty(), refused);
+            applyLabCommand(*stage, c);
+        QCOMPARE(stage->lab.unholdable().has_value(), refused);
         runFor(*stage, 3);
-        const LabReadouts r = stage->lab.readouts();
+        const LabReadouts r = labReadouts(stage->lab);
         QCOMPARE(r.lock, lock);
         QVERIFY2(r.speed.startsWith(speed), qPrintable(r.speed));
         QCOMPARE(stage->lab.loop().cycleSlips() > 0, slipped);
@@ -141,17 +144,16 @@ private slots:
     void outOfRangeSettingsStayInTheControlsRanges()
     {
         Lab lab;
-        for (const LabCommand &c : {LabCommand{Kind::Setpoint, 99999}, {Kind::Load, -4}, {Kind::SlowMotion, 9},
-                                    {Kind::Slope, 0}, {Kind::TickPeriod, 500}})
-            lab.apply(c);
+        lab.act({.setpoint = 99999, .ramp = 1 << 30, .load = -4});
+        lab.setPace({500, 9});
         const LabSettings &s = lab.settings();
-        QCOMPARE(s.setpoint, Lab::MaxSetpoint);
-        QCOMPARE(s.loadTenths, 0);
-        QCOMPARE(s.slowMotion, 3);
-        QCOMPARE(s.slope, Lab::MinSlope);
-        QCOMPARE(s.tickMs, Lab::MaxTickMs);
-        lab.apply({Kind::Setpoint, 1004});
+        QCOMPARE(s.setpoint, LabSettings::MaxSetpoint);
+        QCOMPARE(s.load, 0);
+        QCOMPARE(s.ramp, LabSettings::MaxSlope);
+        QCOMPARE(lab.pace(), (LabPace{LabPace::MaxTickMs, 3}));
+        lab.act({.setpoint = 1004, .ramp = -3});
         QCOMPARE(lab.settings().setpoint, 1000);
+        QCOMPARE(lab.settings().ramp, 0);
     }
 
     // The response to each action, measured on the speed from the action's instant: "—" until
@@ -173,15 +175,15 @@ private slots:
         QFETCH(double, longestSettling);
         auto stage = openLab();
         if (!atOneSecond.isEmpty()) {
-            stage->lab.apply({Kind::StartLocked});
+            applyLabCommand(*stage, {Kind::StartLocked});
             runFor(*stage, 1);
             for (const LabCommand &c : atOneSecond)
-                stage->lab.apply(c);
+                applyLabCommand(*stage, c);
             PageTick(*stage);
-            QCOMPARE(stage->lab.readouts().settling, QStringLiteral("Temps de réponse à 5 % : —"));
+            QCOMPARE(labReadouts(stage->lab).settling, QStringLiteral("Temps de réponse à 5 % : —"));
         }
         runFor(*stage, 3.5);
-        const LabReadouts r = stage->lab.readouts();
+        const LabReadouts r = labReadouts(stage->lab);
         const std::optional<double> settling = stage->lab.response().settlingTime();
         const std::optional<double> overshoot = stage->lab.response().overshootPercent();
         QCOMPARE(settling.has_value(), known);
@@ -201,19 +203,20 @@ private slots:
     void theRegulatorIsTunedLive()
     {
         Lab lab;
-        for (const LabCommand &c : {LabCommand{Kind::Lead, 99999}, {Kind::Lag, 0}, {Kind::Filter, 30}, {Kind::Gain, 5}})
-            lab.apply(c);
+        lab.act({.lead = 99999, .lag = 0, .filter = 30, .gain = 5});
         const pllmodel::LoopParameters &live = lab.loop().loopParameters();
         QCOMPARE(live.regulatorLead, 1.0);
         QCOMPARE(live.regulatorLag, 1e-4);
         QCOMPARE(live.regulatorFilter, 3e-3);
         QCOMPARE(live.regulatorGain, 0.1);
-        lab.apply({Kind::Corrector, 0});
-        lab.apply({Kind::Gain, 250});
+        lab.act({.gain = 250, .corrector = false});
         QVERIFY(!lab.loop().loopParameters().phaseAdvance);
         QCOMPARE(lab.loop().loopParameters().regulatorGain, 2.5);
-        lab.apply({Kind::CourseValues});
+        Stage stage;
+        stage.lab = lab;
+        applyLabCommand(stage, {Kind::CourseValues});
         const LabSettings course;
+        lab = stage.lab;
         QVERIFY(lab.settings().lead == course.lead && lab.settings().lag == course.lag
                 && lab.settings().filter == course.filter && lab.settings().gain == course.gain);
         QCOMPARE(lab.loop().loopParameters().regulatorLead, pllmodel::Radar.regulatorLead);
@@ -225,57 +228,57 @@ private slots:
     {
         auto stage = openLab();
         runFor(*stage, 1);
-        stage->lab.apply({Kind::KeepResponse});
+        stage->lab.keepResponse();
         QCOMPARE(stage->lab.keptResponses().size(), std::size_t(1));
-        QCOMPARE(stage->lab.keptResponses().front().label, QStringLiteral("avance 0,025 s, retard 0,0025 s, filtre 0,0008 s, gain 1"));
-        stage->lab.apply({Kind::Corrector, 0});
+        QCOMPARE(regulatorLabel(stage->lab.keptResponses().front().settings),
+                 QStringLiteral("avance 0,025 s, retard 0,0025 s, filtre 0,0008 s, gain 1"));
+        stage->lab.act({.corrector = false});
         for (int hz : {1010, 1020, 1030}) {
-            stage->lab.apply({Kind::Setpoint, hz});
+            stage->lab.act({.setpoint = hz});
             runFor(*stage, stage->lab.loop().time() + 0.2);
-            stage->lab.apply({Kind::KeepResponse});
+            stage->lab.keepResponse();
         }
         const auto &kept = stage->lab.keptResponses();
         QCOMPARE(kept.size(), std::size_t(Lab::MaxKeptResponses));
-        QCOMPARE(kept.front().label, QStringLiteral("sans correcteur"));
+        QCOMPARE(regulatorLabel(kept.front().settings), QStringLiteral("sans correcteur"));
         // 0,2 s of curve at the recorder's column, 10 ms at the real time.
         QVERIFY(std::abs(int(kept.back().curve.size()) - 20) <= 1);
         QVERIFY(kept.back().offset >= 0 && kept.back().offset < kept.back().spacing);
-        stage->lab.apply({Kind::ClearResponses});
+        stage->lab.clearResponses();
         QVERIFY(stage->lab.keptResponses().empty());
     }
 
-    // The run since the last start, run again from its actions, gives the same loop; a copy that
-    // acts after another keeps its own actions.
+    // The run, played again from its actions, gives the same loop; a copy that acts after
+    // another keeps its own actions.
     void aRunAgainGivesTheSameLoop()
     {
         auto stage = openLab();
         Lab &lab = stage->lab;
-        lab.apply({Kind::StartLocked});
+        runFor(*stage, 0.3);
+        lab.act({.restart = LabStart::Locked});
         runFor(*stage, 0.5);
         Lab before = lab;
-        for (const LabCommand &c : {LabCommand{Kind::Ramp, 1}, {Kind::Setpoint, 1100}, {Kind::Lead, 300}})
-            lab.apply(c);
+        lab.act({.ramp = 1570});
+        lab.act({.setpoint = 1100});
+        lab.act({.lead = 300});
         runFor(*stage, 1.2);
-        lab.apply({Kind::Load, 5});
+        lab.act({.load = 5});
         runFor(*stage, 2);
-        const LabScenario scenario = lab.scenario();
-        QCOMPARE(scenario.commands.size(), std::size_t(4));
-        QVERIFY(scenario.locked);
+        const Experiment run = lab.experiment();
+        QCOMPARE(run.run.actions.size(), std::size_t(5));
+        QCOMPARE(run.until, lab.loop().time());
         Lab again;
-        again.startWith(scenario.settings, scenario.locked);
-        for (const TimedCommand &c : scenario.commands) {
-            again.runLoopTo(c.time);
-            again.apply(c.command);
-        }
-        again.runLoopTo(lab.loop().time());
+        again.open({{}, {}, run.run, {}});
+        again.runTo(lab.loop().time());
         QVERIFY(std::abs(again.loop().speed() - lab.loop().speed()) < 1e-9);
         QVERIFY(std::abs(again.loop().phaseError() - lab.loop().phaseError()) < 1e-9);
         QCOMPARE(again.loop().cycleSlips(), lab.loop().cycleSlips());
+        QCOMPARE(again.settings(), lab.settings());
 
-        before.apply({Kind::Gain, 200});
-        QCOMPARE(before.scenario().commands.size(), std::size_t(1));
-        QCOMPARE(before.scenario().commands.front().command, (LabCommand{Kind::Gain, 200}));
-        QCOMPARE(lab.scenario().commands.size(), std::size_t(4));
+        before.act({.gain = 200});
+        QCOMPARE(before.experiment().run.actions.size(), std::size_t(2));
+        QCOMPARE(before.experiment().run.actions.back().change, (LabChange{.gain = 200}));
+        QCOMPARE(lab.experiment().run.actions.size(), std::size_t(5));
     }
 
     // Going back gives each frame and its readouts exactly as first drawn, as far back as the
@@ -314,13 +317,13 @@ private slots:
     {
         const double hours = qEnvironmentVariableIsSet("PLL_LAB_HOURS") ? qEnvironmentVariable("PLL_LAB_HOURS").toDouble() : 1;
         Lab lab;
-        lab.apply({Kind::TickPeriod, Lab::MaxTickMs});
+        lab.setPace({LabPace::MaxTickMs, 0});
         const double end = hours * 3600;
         while (lab.loop().time() < end - 1e-6) {
             lab.advance();
             QVERIFY(lab.loop().recentEdges().size() <= pllmodel::LoopSimulation::MaxKeptEdges);
         }
-        const LabReadouts r = lab.readouts();
+        const LabReadouts r = labReadouts(lab);
         QCOMPARE(r.lock, QStringLiteral("Boucle verrouillée"));
         QCOMPARE(r.speed, QStringLiteral("Vitesse moteur : 10,00 tr/s"));
         QCOMPARE(r.setpoint, QStringLiteral("Consigne : 1000 Hz"));
