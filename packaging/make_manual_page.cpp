@@ -30,6 +30,16 @@ const char *const Simulation[] = {
 };
 const char *const SimulationExample = "pll --simulate --duration 3 --change 1,5:1100 > mesures.csv";
 
+// The experiment files, before their keys.
+const char *const Experiments[] = {
+    "Une expérience est un fichier texte (UTF-8, JSON, extension .pll) qu'un enseignant prépare",
+    "et qu'un élève rend : le départ de la boucle, ses réglages, les actions qui suivent à leurs",
+    "instants, un titre et un énoncé. pll FICHIER.pll ouvre le laboratoire sur l'expérience et",
+    "la joue, les actions venant quand le temps de boucle les atteint ; « Ouvrir une expérience… »",
+    "en ouvre une, « Enregistrer l'expérience… » enregistre celle du laboratoire. Une clé inconnue,",
+    "une valeur hors limites ou des actions dans le désordre sont refusées en le disant. Ses clés :",
+};
+
 const CommandLine::Entry Environment[] = {
     {"DISPLAY, WAYLAND_DISPLAY", "la session graphique X11 ou Wayland où ouvrir la fenêtre ; "
                                  "sans elle, le programme le dit en une ligne et s'arrête"},
@@ -40,7 +50,7 @@ const CommandLine::Entry Environment[] = {
 const CommandLine::Entry ExitStatuses[] = {
     {"0", "fin normale, y compris après une erreur montrée dans une boîte de message"},
     {"1", "pas de session graphique utilisable ; en simulation, mesures non écrites"},
-    {"2", "argument inconnu, ou option ou valeur refusée en simulation"},
+    {"2", "argument inconnu, ou option, valeur ou fichier d'expérience refusé en simulation"},
 };
 
 // Text as roff reads it: backslashes escaped, and in what is typed (options, keys) minus signs,
@@ -97,6 +107,8 @@ int main(int argc, char **argv)
     std::fprintf(out, "%s \\- %s\n", program.c_str(), roff(purpose, false).c_str());
     section(out, "SYNOPSIS");
     std::fprintf(out, ".B %s\n", program.c_str());
+    std::fputs("[\\fIFICHIER\\fR.pll]\n.br\n", out);
+    std::fprintf(out, ".B %s\n", program.c_str());
     std::fputs("[", out);
     for (std::size_t i = 0; i < CommandLine::Options.size(); ++i)
         std::fprintf(out, "%s\\fB%s\\fR", i ? " | " : "", typed(CommandLine::Options[i].name).c_str());
@@ -112,6 +124,10 @@ int main(int argc, char **argv)
         std::fprintf(out, "%s\n", prose(line).c_str());
     std::fprintf(out, ".PP\n.RS\n\\fB%s\\fR\n.RE\n.PP\nSes options :\n", typed(SimulationExample).c_str());
     table(out, CommandLine::SimulationOptions);
+    section(out, "EXPÉRIENCES");
+    for (const char *line : Experiments)
+        std::fprintf(out, "%s\n", prose(line).c_str());
+    table(out, CommandLine::ExperimentKeys);
     section(out, "TOUCHES");
     std::fputs("Dans la fenêtre :\n", out);
     table(out, CommandLine::windowKeys());

@@ -27,6 +27,9 @@ constexpr std::array OptionTable{
 
 // Numbers take a decimal comma or point; the limits are the lab's controls'.
 constexpr std::array SimulationTable{
+    Entry{"--experiment FICHIER", "l'expérience du fichier (.pll) : les options données à côté remplacent ses "
+                                  "réglages de départ et ajoutent leurs actions aux siennes ; sa durée est celle de "
+                                  "l'expérience enregistrée, s'il en a une"},
     Entry{"--setpoint HZ", "consigne au départ, de 0 à 3000 Hz par pas de 10 (1000)"},
     Entry{"--duration S", "temps de boucle simulé, plus de 0 et au plus 86400 s (3)"},
     Entry{"--every S", "temps entre deux lignes, de 0,0001 à 3600 s, au plus 3600001 lignes (0,001) ; "
@@ -42,6 +45,28 @@ constexpr std::array SimulationTable{
     Entry{"--tau2 S", "constante de temps de retard du correcteur, mêmes limites (0,0025)"},
     Entry{"--tau3 S", "constante de temps du filtre du correcteur, mêmes limites (0,0008)"},
     Entry{"--gain G", "gain du correcteur, de 0,1 à 10 par pas de 0,01 (1)"},
+};
+
+constexpr std::array ExperimentTable{
+    Entry{"format", "\"pll-experience\" (obligatoire)"},
+    Entry{"version", "1 (obligatoire) ; une version plus récente est refusée en le disant"},
+    Entry{"title", "titre, au plus 200 caractères (facultatif)"},
+    Entry{"text", "énoncé, au plus 4000 caractères (facultatif)"},
+    Entry{"start", "\"rest\" (départ arrêté, par défaut) ou \"locked\" (départ verrouillé)"},
+    Entry{"setpoint", "consigne au départ, Hz, de 0 à 3000 par pas de 10 (1000)"},
+    Entry{"ramp", "null : changements de consigne en échelon (par défaut) ; sinon leur pente en rampe, Hz/s, "
+                  "de 0,1 à 100000 par pas de 0,1"},
+    Entry{"load", "couple résistant, V, de 0 à 2 par pas de 0,1 (0)"},
+    Entry{"corrector", "true : correcteur à avance de phase (par défaut) ; false : un gain de 1"},
+    Entry{"tau1, tau2, tau3", "constantes de temps du correcteur, s, de 0,0001 à 1 par pas de 0,0001 "
+                              "(0,025, 0,0025, 0,0008)"},
+    Entry{"gain", "gain du correcteur, de 0,1 à 10 par pas de 0,01 (1)"},
+    Entry{"actions", "liste d'actions dans l'ordre de leurs instants, au plus 100000 : chacune a \"at\", "
+                     "l'instant en secondes depuis le départ (de 0 à 1000000), et les réglages qu'elle change "
+                     "(setpoint, ramp, load, corrector, tau1, tau2, tau3, gain), et \"restart\": \"rest\" "
+                     "ou \"locked\" pour repartir ensuite de ces réglages"},
+    Entry{"until", "temps de boucle, s, où l'expérience a été enregistrée, de 0 à 1000000 (facultatif) : la "
+                   "fenêtre s'y met en pause, --simulate s'y arrête sans --duration"},
 };
 
 // The key names Qt's French catalogue changes, so that the help names a key as the menu does.
@@ -107,6 +132,7 @@ void appendTable(std::string &text, const char *title, const Table &table)
 
 const std::span<const Entry> Options = OptionTable;
 const std::span<const Entry> SimulationOptions = SimulationTable;
+const std::span<const Entry> ExperimentKeys = ExperimentTable;
 
 std::vector<Line> windowKeys()
 {
@@ -124,7 +150,8 @@ std::vector<Line> windowKeys()
 
 std::string helpText()
 {
-    std::string text = std::string("Utilisation : ") + Program + " [" + HelpOption + " | " + VersionOption + "]\n";
+    std::string text = std::string("Utilisation : ") + Program + " [FICHIER.pll]\n";
+    text += std::string("              ") + Program + " [" + HelpOption + " | " + VersionOption + "]\n";
     text += std::string("              ") + Program + ' ' + SimulateOption + " [option…]\n";
     text += Purpose;
     text += "\n\n";
@@ -146,15 +173,38 @@ bool asksSimulation(int argc, const char *const *argv)
     return std::any_of(argv + 1, argv + argc, [](const char *arg) { return std::strcmp(arg, SimulateOption) == 0; });
 }
 
+namespace {
+// Anything not starting with '-' names a file; "-" alone, standard input, is not one here.
+bool namesFile(const char *arg)
+{
+    return arg[0] != '-';
+}
+}
+
+std::optional<std::string> experimentFile(int argc, const char *const *argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (namesFile(argv[i]))
+            return std::string(argv[i]);
+    return std::nullopt;
+}
+
 std::optional<int> answer(int argc, const char *const *argv, std::FILE *out, std::FILE *err)
 {
     bool help = false;
     bool version = false;
+    int files = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], HelpOption) == 0) {
             help = true;
         } else if (std::strcmp(argv[i], VersionOption) == 0) {
             version = true;
+        } else if (namesFile(argv[i]) && ++files == 1) {
+            continue;
+        } else if (namesFile(argv[i])) {
+            std::fprintf(err, "%s : un seul fichier d'expérience à la fois : « %s » est de trop (%s %s pour l'aide)\n",
+                         Program, argv[i], Program, HelpOption);
+            return RefusedArgument;
         } else {
             std::fprintf(err, "%s : argument inconnu « %s » (%s %s pour l'aide)\n", Program, argv[i], Program, HelpOption);
             return RefusedArgument;

@@ -30,6 +30,8 @@ extern const char *const Purpose;      // what the program is, in one line
 extern const std::span<const Entry> Options;
 // The options --simulate takes, as --help and the manual page list them.
 extern const std::span<const Entry> SimulationOptions;
+// The keys of an experiment file, as the manual page lists them (docs/experience.md tells more).
+extern const std::span<const Entry> ExperimentKeys;
 // The window's keys as every help shows them: the controls' own, then each action's, named as
 // Qt's French catalogue names them on the menu ("Échap", "Maj+Tab").
 std::vector<Line> windowKeys();
@@ -46,8 +48,11 @@ std::string versionText();
 // --simulate among the arguments: the loop is to run without a window (simulation_command.h).
 bool asksSimulation(int argc, const char *const *argv);
 
-// Answers --help or --version on `out`, or refuses an unknown argument with one line on `err`,
-// and returns the exit status; without arguments returns nothing: the window is to be opened.
+// Answers --help or --version on `out`, or refuses an unknown option (or a second file) with one
+// line on `err`, and returns the exit status; otherwise returns nothing: the window is to be
+// opened, on the experiment the arguments name if they name one.
 std::optional<int> answer(int argc, const char *const *argv, std::FILE *out = stdout, std::FILE *err = stderr);
+// The experiment file the arguments name for the window: the one that is not an option.
+std::optional<std::string> experimentFile(int argc, const char *const *argv);
 
 }

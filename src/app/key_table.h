@@ -16,6 +16,8 @@ enum class Action {
     StepBack,
     Copy,
     Save,
+    OpenExperiment,
+    SaveExperiment,
     ExportMeasures,
     ZoomIn,
     ZoomOut,
@@ -31,7 +33,7 @@ enum class Action {
 enum class Reach { Window, Application };
 
 // The menu's groups, a separator between two; Off: a key alone, not on the menu.
-enum class Menu { Off, Playback, Picture, Size, Program };
+enum class Menu { Off, Playback, Picture, Lab, Size, Program };
 
 struct Row
 {
@@ -61,8 +63,10 @@ inline constexpr std::array Actions{
     Row{Action::StepBack, {","}, "Image précédente", "une image en arrière, pendant la pause", Reach::Window, Menu::Playback, false},
     Row{Action::Copy, {"Ctrl+C"}, "Copier l'image", "copie l'image dans le presse-papiers", Reach::Window, Menu::Picture, false},
     Row{Action::Save, {"Ctrl+S"}, "Enregistrer l'image…", "enregistre l'image (PNG, PDF ou SVG)", Reach::Window, Menu::Picture, false},
-    // The lab's page only: the window greys it out elsewhere.
-    Row{Action::ExportMeasures, {"Ctrl+E"}, "Exporter les mesures…", "enregistre les mesures du laboratoire depuis son départ (tableau CSV)", Reach::Window, Menu::Picture, false},
+    Row{Action::OpenExperiment, {"Ctrl+O"}, "Ouvrir une expérience…", "ouvre le laboratoire sur une expérience enregistrée (fichier .pll)", Reach::Window, Menu::Lab, false},
+    // The lab's page only: the window greys them out elsewhere.
+    Row{Action::SaveExperiment, {"Ctrl+Shift+S"}, "Enregistrer l'expérience…", "enregistre l'expérience du laboratoire, ses actions comprises (fichier .pll)", Reach::Window, Menu::Lab, false},
+    Row{Action::ExportMeasures, {"Ctrl+E"}, "Exporter les mesures…", "enregistre les mesures du laboratoire depuis son départ (tableau CSV)", Reach::Window, Menu::Lab, false},
     // Ctrl+= too, for keyboards where + needs Shift.
     Row{Action::ZoomIn, {"Ctrl++", "Ctrl+="}, "Agrandir", "agrandit l'affichage", Reach::Window, Menu::Size, false},
     Row{Action::ZoomOut, {"Ctrl+-"}, "Réduire", "réduit l'affichage", Reach::Window, Menu::Size, false},

@@ -15,7 +15,7 @@ int main(int argc, char **argv)
     if (const std::optional<int> status = CommandLine::answer(argc, argv))
         return *status;
     PllApplication app(argc, argv);
-    return runGuarded([&app] {
+    return runGuarded([&app, argc, argv] {
         TPLL window;
         PLL = &window;
         // As large as the screen's free area holds it, the window's frame aside.
@@ -24,6 +24,8 @@ int main(int argc, char **argv)
         // Without a window manager maximising does nothing: take the screen's free area first.
         window.setGeometry(available);
         window.showMaximized();
+        if (const std::optional<std::string> experiment = CommandLine::experimentFile(argc, argv))
+            window.openExperimentFile(QString::fromLocal8Bit(experiment->c_str()));
         const int code = app.exec();
         PLL = nullptr;
         return code;

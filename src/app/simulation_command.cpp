@@ -1,6 +1,8 @@
 #include "app/simulation_command.h"
 
 #include "app/command_line.h"
+#include "lab/experiment_file.h"
+#include "lab/setting_ranges.h"
 #include "measures/measures_csv.h"
 #include "pages/lab/lab_readouts.h"
 #include "text/french_number.h"
@@ -17,23 +19,27 @@
 
 namespace SimulationCommand {
 namespace {
-using S = LabSettings;
-
-// The help and the refusals name these limits: they are the lab's controls'.
-static_assert(S::MaxSetpoint == 3000 && S::SetpointStep == 10 && S::MaxLoad == 20 && S::LoadUnit == 0.1);
-static_assert(S::MinTimeConstant == 1 && S::MaxTimeConstant == 10000 && S::TimeConstantUnit == 1e-4);
-static_assert(S::MinGain == 10 && S::MaxGain == 1000 && S::GainUnit == 0.01);
-static_assert(S::MinSlope == 1 && S::MaxSlope == 1000000 && S::SlopeUnit == 0.1);
-
-const char *const Frequency = "une fréquence de 0 à 3000 Hz, par pas de 10 Hz, est attendue";
-const char *const Voltage = "une tension de 0 à 2 V, par pas de 0,1 V, est attendue";
-const char *const TimeConstant = "une durée de 0,0001 à 1 s, par pas de 0,0001 s, est attendue";
-const char *const Gain = "un gain de 0,1 à 10, par pas de 0,01, est attendu";
-const char *const Slope = "une pente de 0,1 à 100000 Hz/s, par pas de 0,1 Hz/s, est attendue";
 const char *const Duration = "une durée de plus de 0 s et d'au plus 86400 s est attendue";
 const char *const Every = "un temps de 0,0001 à 3600 s est attendu";
 const char *const Start = "« rest » ou « locked » est attendu";
 const char *const Change = "INSTANT:VALEUR est attendu, l'instant en secondes, 0 ou plus";
+
+// The options that set the run's start, which override an experiment's.
+struct SettingOption
+{
+    std::string_view name;
+    const SettingRange *range;
+    int LabSettings::*setting;
+};
+const SettingOption SettingOptions[] = {
+    {"--setpoint", &SettingRanges::Setpoint, &LabSettings::setpoint},
+    {"--ramp", &SettingRanges::Slope, &LabSettings::ramp},
+    {"--load", &SettingRanges::Load, &LabSettings::load},
+    {"--tau1", &SettingRanges::TimeConstant, &LabSettings::lead},
+    {"--tau2", &SettingRanges::TimeConstant, &LabSettings::lag},
+    {"--tau3", &SettingRanges::TimeConstant, &LabSettings::filter},
+    {"--gain", &SettingRanges::Gain, &LabSettings::gain},
+};
 
 struct Refusal
 {
@@ -58,17 +64,13 @@ std::optional<double> number(std::string_view text)
     return value;
 }
 
-// `text` as a whole number of `unit` from `low` to `high`.
-std::optional<int> inSteps(std::string_view text, double unit, int low, int high)
+int inRange(std::string_view option, std::string_view text, const SettingRange &range)
 {
     const std::optional<double> value = number(text);
-    if (!value)
-        return std::nullopt;
-    const double steps = *value / unit;
-    const double whole = std::round(steps);
-    if (std::abs(steps - whole) > 1e-6 * std::max(1.0, std::abs(whole)) || whole < low || whole > high)
-        return std::nullopt;
-    return int(whole);
+    const std::optional<int> units = value ? range.read(*value) : std::nullopt;
+    if (!units)
+        throw Refusal{invalid(option, text, range.expected)};
+    return *units;
 }
 
 class Parser
@@ -82,19 +84,18 @@ public:
             const std::string_view option = m_argv[m_at];
             if (option == "--simulate")
                 continue;
-            if (option == "--no-corrector") {
-                once(option);
-                m_request.run.settings.corrector = false;
-                continue;
-            }
             if (!knows(option))
                 throw Refusal{std::string(CommandLine::Program) + " : option inconnue « " + std::string(option) +
                               " » avec --simulate (" + CommandLine::Program + " --help pour l'aide)"};
             if (option != "--change" && option != "--load-change")
                 once(option);
-            const std::string_view text = value(option);
-            take(option, text);
+            if (option == "--no-corrector")
+                m_request.run.settings.corrector = false;
+            else
+                take(option, value(option));
         }
+        if (!m_experiment.empty())
+            takeExperiment();
         finish();
         return m_request;
     }
@@ -110,6 +111,8 @@ private:
         return false;
     }
 
+    bool given(std::string_view option) const { return m_seen.count(std::string(option)) > 0; }
+
     void once(std::string_view option)
     {
         if (!m_seen.insert(std::string(option)).second)
@@ -124,51 +127,31 @@ private:
         return m_argv[++m_at];
     }
 
-    static int need(std::optional<int> value, std::string_view option, std::string_view text, const char *expected)
-    {
-        if (!value)
-            throw Refusal{invalid(option, text, expected)};
-        return *value;
-    }
-
-    // "T:V" as a timed action, the value read by `read` and set by `set`.
-    template <typename Read, typename Set>
-    void timed(std::string_view option, std::string_view text, Read read, const char *expected, Set set)
+    // "T:V" as a timed action, the value read in `range` and set by `set`.
+    template <typename Set>
+    void timed(std::string_view option, std::string_view text, const SettingRange &range, Set set)
     {
         const std::size_t colon = text.find(':');
-        if (colon == std::string_view::npos)
-            throw Refusal{invalid(option, text, Change)};
-        const std::optional<double> time = number(text.substr(0, colon));
+        const std::optional<double> time = colon == std::string_view::npos ? std::nullopt : number(text.substr(0, colon));
         if (!time || *time < 0)
             throw Refusal{invalid(option, text, Change)};
+        const std::optional<double> value = number(text.substr(colon + 1));
+        const std::optional<int> units = value ? range.read(*value) : std::nullopt;
+        if (!units)
+            throw Refusal{invalid(option, text, range.expected)};
         LabAction action{*time, {}};
-        set(action.change, need(read(text.substr(colon + 1)), option, text, expected));
+        set(action.change, *units);
         m_request.run.actions.push_back(action);
     }
 
     void take(std::string_view option, std::string_view text)
     {
-        LabSettings &s = m_request.run.settings;
-        const auto hertz = [](std::string_view t) { return inSteps(t, S::SetpointStep, 0, S::MaxSetpoint / S::SetpointStep); };
-        const auto volts = [](std::string_view t) { return inSteps(t, S::LoadUnit, 0, S::MaxLoad); };
-        const auto timeConstant = [&] {
-            return need(inSteps(text, S::TimeConstantUnit, S::MinTimeConstant, S::MaxTimeConstant), option, text, TimeConstant);
-        };
-        if (option == "--setpoint") {
-            s.setpoint = need(hertz(text), option, text, Frequency) * S::SetpointStep;
-        } else if (option == "--ramp") {
-            s.ramp = need(inSteps(text, S::SlopeUnit, S::MinSlope, S::MaxSlope), option, text, Slope);
-        } else if (option == "--load") {
-            s.load = need(volts(text), option, text, Voltage);
-        } else if (option == "--tau1") {
-            s.lead = timeConstant();
-        } else if (option == "--tau2") {
-            s.lag = timeConstant();
-        } else if (option == "--tau3") {
-            s.filter = timeConstant();
-        } else if (option == "--gain") {
-            s.gain = need(inSteps(text, S::GainUnit, S::MinGain, S::MaxGain), option, text, Gain);
-        } else if (option == "--start") {
+        for (const SettingOption &o : SettingOptions)
+            if (option == o.name) {
+                m_request.run.settings.*o.setting = inRange(option, text, *o.range);
+                return;
+            }
+        if (option == "--start") {
             if (text != "rest" && text != "locked")
                 throw Refusal{invalid(option, text, Start)};
             m_request.run.start = text == "locked" ? LabStart::Locked : LabStart::Rest;
@@ -183,10 +166,38 @@ private:
                 throw Refusal{invalid(option, text, Every)};
             m_request.every = *e;
             m_everyText = text;
+        } else if (option == "--experiment") {
+            m_experiment = text;
         } else if (option == "--change") {
-            timed(option, text, hertz, Frequency, [](LabChange &c, int steps) { c.setpoint = steps * S::SetpointStep; });
+            timed(option, text, SettingRanges::Setpoint, [](LabChange &c, int hz) { c.setpoint = hz; });
         } else if (option == "--load-change") {
-            timed(option, text, volts, Voltage, [](LabChange &c, int load) { c.load = load; });
+            timed(option, text, SettingRanges::Load, [](LabChange &c, int load) { c.load = load; });
+        }
+    }
+
+    // The experiment's run, its start's settings overridden by the options given beside it, its
+    // actions joined by theirs, and its end the run's length unless --duration says otherwise.
+    void takeExperiment()
+    {
+        auto read = ExperimentFile::read(QString::fromLocal8Bit(m_experiment.data(), qsizetype(m_experiment.size())));
+        if (const auto *why = std::get_if<std::string>(&read))
+            throw Refusal{std::string(CommandLine::Program) + " : " + *why};
+        Experiment &e = std::get<Experiment>(read);
+        const LabRun &options = m_request.run;
+        for (const SettingOption &o : SettingOptions)
+            if (given(o.name))
+                e.run.settings.*o.setting = options.settings.*o.setting;
+        if (given("--no-corrector"))
+            e.run.settings.corrector = false;
+        if (given("--start"))
+            e.run.start = options.start;
+        e.run.actions.insert(e.run.actions.end(), options.actions.begin(), options.actions.end());
+        m_request.run = e.run;
+        if (!given("--duration") && e.until) {
+            if (*e.until > MaxDuration)
+                throw Refusal{std::string(CommandLine::Program) + " : l'expérience s'arrête à " + French::shortest(*e.until) +
+                              " s, au-delà de 86400 s : donnez --duration"};
+            m_request.duration = *e.until;
         }
     }
 
@@ -196,7 +207,7 @@ private:
             throw Refusal{invalid("--every", m_everyText, "au plus 3600001 lignes : un temps d'au moins " +
                                                               French::shortest(leastEvery(m_request.duration)) +
                                                               " s est attendu pour cette durée")};
-        // Actions at one instant keep the order they were given in.
+        // Actions at one instant keep the order they were given in, an experiment's first.
         std::stable_sort(m_request.run.actions.begin(), m_request.run.actions.end(),
                          [](const LabAction &a, const LabAction &b) { return a.at < b.at; });
     }
@@ -221,6 +232,7 @@ private:
     Request m_request;
     std::set<std::string> m_seen;
     std::string_view m_everyText = "0,001";
+    std::string_view m_experiment;
 };
 }
 

@@ -144,6 +144,7 @@ TPLL::TPLL(QWidget *parent)
     setFont(Fonts::windowFont());
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    setAcceptDrops(true);
 
     // The drawing area comes first so that the buttons stand on top of it.
     FOND = new DrawingArea(m_stage.canvas, this);
@@ -286,6 +287,8 @@ void TPLL::showStage()
         status = QStringLiteral("Pause");
         if (const auto progress = animationProgress())
             status += QStringLiteral(" — image %1 / %2").arg(progress->frame).arg(progress->last);
+        else if (PageStep == LabPageStep && m_stage.lab.atEnd())
+            status += QStringLiteral(" — fin de l'expérience");
     }
     if (StatusLine->text() != status)
         StatusLine->setText(status);

@@ -75,6 +75,15 @@ public:
     void savePicture();
     // On the lab: asks for a file and saves there the measures of the run since its last start.
     void exportMeasures();
+    // Asks for an experiment file and opens the lab on it.
+    void openExperiment();
+    // Opens the lab on the experiment at `path`; one that cannot be read is said in a dialog
+    // and the window goes on as it was.
+    void openExperimentFile(const QString &path);
+    // The same without a dialog: what went wrong, or nothing.
+    QString loadExperiment(const QString &path);
+    // On the lab: asks for a file and saves the run there as an experiment.
+    void saveExperiment();
     // The classic layout's area (controls and drawing), drawn at `scale` times its size: the
     // controls by Qt, the drawing area drawn again. What the print button prints.
     QImage layoutPicture(int scale);
@@ -95,12 +104,15 @@ public:
     // "Pause — image 120 / 250" while paused, empty while running.
     QLabel *StatusLine;
     QAction *PauseAction, *StepForwardAction, *StepBackAction;
-    QAction *CopyAction, *SaveAction, *ExportAction = nullptr, *ZoomInAction, *ZoomOutAction, *ZoomResetAction, *FullScreenAction,
+    QAction *CopyAction, *SaveAction, *SaveExperimentAction = nullptr, *ExportAction = nullptr, *ZoomInAction, *ZoomOutAction, *ZoomResetAction, *FullScreenAction,
         *LeaveFullScreenAction;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // An experiment file dropped on the window opens.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Every control, and the drawing area, where the layout puts them.
@@ -113,6 +125,8 @@ private:
     QSize leastSize() const;
 
     WindowLayout m_layout;
+    // The experiment file last opened or saved: where the next save is offered.
+    QString m_experimentPath;
     // What to go back to when leaving full screen.
     int m_windowedZoom = 1;
     bool m_maximisedBeforeFullScreen = false;

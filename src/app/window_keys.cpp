@@ -28,6 +28,14 @@ private:
     QAction *m_action;
 };
 
+// Enabled while the lab's controls show, that is on the lab's page: they show and hide together,
+// so the first tells.
+void enableOnTheLab(TPLL &w, QAction *action)
+{
+    action->setEnabled(!w.LabPanel->tabOrder().first()->isHidden());
+    w.LabPanel->tabOrder().first()->installEventFilter(new LabShownFilter(action));
+}
+
 // What the action does, and the window's member that names it.
 void connectAction(TPLL &w, Keys::Action id, QAction *action)
 {
@@ -53,13 +61,18 @@ void connectAction(TPLL &w, Keys::Action id, QAction *action)
         w.SaveAction = action;
         run(&TPLL::savePicture);
         break;
+    case Keys::Action::OpenExperiment:
+        run(&TPLL::openExperiment);
+        break;
+    case Keys::Action::SaveExperiment:
+        w.SaveExperimentAction = action;
+        run(&TPLL::saveExperiment);
+        enableOnTheLab(w, action);
+        break;
     case Keys::Action::ExportMeasures:
         w.ExportAction = action;
         run(&TPLL::exportMeasures);
-        // Enabled while the lab's controls show, that is on the lab's page: they show and hide
-        // together, so the first tells.
-        action->setEnabled(!w.LabPanel->tabOrder().first()->isHidden());
-        w.LabPanel->tabOrder().first()->installEventFilter(new LabShownFilter(action));
+        enableOnTheLab(w, action);
         break;
     case Keys::Action::ZoomIn:
         w.ZoomInAction = action;

@@ -9,18 +9,6 @@
 
 namespace {
 constexpr double Turn = 2 * std::numbers::pi;
-
-// A typed value in the setpoint's steps: 1004 Hz is 1000.
-int inSetpointSteps(int hz)
-{
-    constexpr int step = LabSettings::SetpointStep;
-    return std::clamp((hz + step / 2) / step * step, 0, LabSettings::MaxSetpoint);
-}
-
-int timeConstant(int units)
-{
-    return std::clamp(units, LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant);
-}
 }
 
 Lab::Lab()
@@ -40,6 +28,7 @@ void Lab::open(const Experiment &experiment)
     m_title = experiment.title;
     m_text = experiment.text;
     m_until = experiment.until;
+    m_waitedAtEnd = false;
     m_runStart = experiment.run.start;
     m_runSettings = experiment.run.settings;
     m_given = std::make_shared<const std::vector<LabAction>>(experiment.run.actions);
@@ -100,11 +89,12 @@ void Lab::changeRegulator()
     m_loop.setRegulator(p.regulatorLead, p.regulatorLag, p.regulatorFilter, p.regulatorGain);
 }
 
-void Lab::apply(const LabChange &c)
+void Lab::apply(const LabChange &change)
 {
+    const LabChange c = change.inRange();
     LabSettings &s = m_settings;
     if (c.ramp) {
-        s.ramp = *c.ramp > 0 ? std::clamp(*c.ramp, LabSettings::MinSlope, LabSettings::MaxSlope) : 0;
+        s.ramp = *c.ramp;
         // A ramp under way takes the new slope.
         if (s.ramp > 0 && !c.setpoint && m_loop.setpointFrequency() != s.setpoint)
             changeSetpoint();
@@ -114,15 +104,15 @@ void Lab::apply(const LabChange &c)
         m_loop.setPhaseAdvance(s.corrector);
     }
     if (c.lead || c.lag || c.filter || c.gain) {
-        s.lead = timeConstant(c.lead.value_or(s.lead));
-        s.lag = timeConstant(c.lag.value_or(s.lag));
-        s.filter = timeConstant(c.filter.value_or(s.filter));
-        s.gain = std::clamp(c.gain.value_or(s.gain), LabSettings::MinGain, LabSettings::MaxGain);
+        s.lead = c.lead.value_or(s.lead);
+        s.lag = c.lag.value_or(s.lag);
+        s.filter = c.filter.value_or(s.filter);
+        s.gain = c.gain.value_or(s.gain);
         changeRegulator();
     }
     if (c.load) {
         const int before = s.load;
-        s.load = std::clamp(*c.load, 0, LabSettings::MaxLoad);
+        s.load = *c.load;
         m_loop.setLoad(s.load * LabSettings::LoadUnit);
         // The speed asked for stays: the response is a disturbance's.
         if (s.load != before)
@@ -130,7 +120,7 @@ void Lab::apply(const LabChange &c)
     }
     if (c.setpoint) {
         const int before = s.setpoint;
-        s.setpoint = inSetpointSteps(*c.setpoint);
+        s.setpoint = *c.setpoint;
         changeSetpoint();
         if (s.setpoint != before)
             beginResponse(setpointSpeed(s.setpoint));
@@ -184,13 +174,15 @@ void Lab::forgetActionsAhead()
 
 void Lab::act(const LabChange &change)
 {
-    // What the run holds for now comes first, as it would when played again.
-    playDue(AllDue);
+    // The student's own actions from now on belong to the history this one replaces; what
+    // else the run holds for now comes first, as it would when played again.
     forgetActionsAhead();
-    m_live->push_back({m_loop.time(), change});
+    playDue(AllDue);
+    // Kept as taken: a file holds only what the controls offer.
+    m_live->push_back({m_loop.time(), change.inRange()});
     m_liveSize = m_live->size();
     ++m_livePlayed;
-    apply(change);
+    apply(m_live->back().change);
 }
 
 void Lab::takeActionsAhead(const Lab &later)
@@ -208,6 +200,12 @@ Experiment Lab::experiment() const
     std::merge(m_given->begin(), m_given->end(), m_live->begin(), m_live->begin() + std::ptrdiff_t(m_liveSize),
                std::back_inserter(actions), [](const LabAction &live, const LabAction &given) { return live.at < given.at; });
     return e;
+}
+
+Experiment Lab::saved()
+{
+    playDue(AllDue);
+    return experiment();
 }
 
 void Lab::setPace(const LabPace &pace)
@@ -238,7 +236,9 @@ void Lab::advance()
 {
     playDue(AllDue);
     double end = m_loop.time() + tickSpan();
-    if (m_until && m_loop.time() < *m_until && end > *m_until)
+    // A tick stops at the experiment's end, and the one after it goes on.
+    const bool toTheEnd = m_until && !m_waitedAtEnd && m_loop.time() <= *m_until && end >= *m_until;
+    if (toTheEnd)
         end = *m_until;
     // The recorder's samples and the run's actions before the tick's end, in time order; an
     // action at its very end waits for the next tick, as one the student makes then.
@@ -257,6 +257,11 @@ void Lab::advance()
         }
     }
     advanceMeasuring(end);
+    if (toTheEnd) {
+        // Saved after them, the end shows the actions made at its instant.
+        playDue(AllDue);
+        m_waitedAtEnd = true;
+    }
     remember();
 }
 

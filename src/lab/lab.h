@@ -90,10 +90,14 @@ public:
     // The run so far: its start, its actions (ahead of now too, after going back) and its
     // title and text, with loop time now as its end.
     Experiment experiment() const;
+    // The run to save: the actions due now made first, so that opened again and played to its
+    // end it shows what is seen now.
+    Experiment saved();
     const std::string &title() const { return m_title; }
     const std::string &text() const { return m_text; }
-    // At the end of an opened experiment (its "until"), where the loop waits.
-    bool atEnd() const { return m_until && m_loop.time() == *m_until; }
+    // At the end of an opened experiment (its "until"), where the loop waits a tick: it shows
+    // what was seen when it was saved, the actions made at that instant included.
+    bool atEnd() const { return m_waitedAtEnd && m_loop.time() == *m_until; }
 
     const LabSettings &settings() const { return m_settings; }
     const LabPace &pace() const { return m_pace; }
@@ -160,6 +164,7 @@ private:
     LabSettings m_runSettings;
     std::string m_title, m_text;
     std::optional<double> m_until;
+    bool m_waitedAtEnd = false;
     std::shared_ptr<const std::vector<LabAction>> m_given;
     std::size_t m_givenPlayed = 0;
     std::shared_ptr<std::vector<LabAction>> m_live;

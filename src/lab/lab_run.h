@@ -49,6 +49,9 @@ struct LabChange
 
     bool operator==(const LabChange &) const = default;
     bool empty() const { return *this == LabChange{}; }
+    // Each value brought into its control's range and onto its steps (1004 Hz is 1000 Hz, a
+    // slope of 0 or less makes steps), as the lab takes and keeps it.
+    LabChange inRange() const;
 };
 
 struct LabAction

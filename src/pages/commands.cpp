@@ -13,6 +13,7 @@ using enum Control;
 
 // The first PageStep of each topic, by list entry.
 constexpr int TopicStart[] = {-1, -2, 1, 251, LabPageStep};
+static_assert(TopicStart[LabTopic] == LabPageStep);
 constexpr int TopicCount = int(std::size(TopicStart));
 
 struct ControlCommand { Control control; Command command; };
@@ -63,4 +64,11 @@ void Button1Click(Stage &stage)
         stage.labView = {};
         LabStep = 0;
     }
+}
+
+void OpenExperiment(Stage &stage, const Experiment &experiment)
+{
+    Choix(stage, LabTopic);
+    Button1Click(stage);
+    stage.lab.open(experiment);
 }

@@ -4,6 +4,7 @@
 // between ticks; the next tick draws the page they set.
 class Stage;
 enum class Control;
+struct Experiment;
 
 // A click in the topic list, with `entry` the entry then selected (0 to 4; -1: none).
 void Choix(Stage &stage, int entry);
@@ -25,6 +26,11 @@ void ButtonBOncClick(Stage &stage);
 void ButtonBOcClick(Stage &stage);
 void ButtonregulClick(Stage &stage);
 void ButtonPPClick(Stage &stage);
+
+// The lab opened on an experiment, as its list entry and the start button open it.
+void OpenExperiment(Stage &stage, const Experiment &experiment);
+// The list entry of the lab.
+inline constexpr int LabTopic = 4;
 
 using Command = void (*)(Stage &);
 // The handler of a button the pages show and hide.

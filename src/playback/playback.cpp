@@ -69,6 +69,9 @@ void Playback::runTick()
     const PageState before = PageState::current();
     PageTick(m_stage);
     ++m_ticks;
+    // An experiment played to where it was saved waits there, showing what was seen then.
+    if (PageStep == LabPageStep && m_stage.lab.atEnd())
+        m_paused = true;
     if (m_ticks == 1 || PageState::current() != before) {
         m_frames.push_back(m_ticks);
         if (++m_frameCount % KeepEvery == 0)

@@ -9,7 +9,8 @@
 // A student's action on the lab does not start a new history: going forward over the frame it
 // came after plays it again. One that changes the loop is an action of the lab's run, which
 // plays it when its loop time comes again; the others (the pace, the view, the kept responses)
-// are kept here with that frame. An action after going back replaces what came after it.
+// are kept here with that frame. An action after going back replaces what came after it. An
+// opened experiment pauses at its end, the loop time it was saved at.
 #include "pages/lab/lab_command.h"
 #include "pages/page_state.h"
 #include "pages/stage.h"

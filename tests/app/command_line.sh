@@ -52,9 +52,11 @@ check() {
 NEEDS_SESSION='^pll : .*session graphique.* / .*graphical session \(X11 or Wayland\)'
 
 check "--help answers without a display" 0 \
-    '^Utilisation : pll \[--help \| --version\]\n.*\nOptions :\n.*\nTouches de la fenêtre :\n.*\n  Ctrl\+Q  +quitte' '' -- --help
+    '^Utilisation : pll \[FICHIER.pll\]\n +pll \[--help \| --version\]\n.*\nOptions :\n.*--experiment FICHIER.*\nTouches de la fenêtre :\n.*Ctrl\+O +ouvre.*\n  Ctrl\+Q  +quitte' '' -- --help
 check "--version answers without a display" 0 "^pll $VERSION\n\$" '' -- --version
-check "an unknown argument is refused" 2 '' '^pll : argument inconnu « foo »' -- foo
+check "an unknown argument is refused" 2 '' '^pll : argument inconnu « --foo »' -- --foo
+check "a second experiment file is refused" 2 '' '^pll : un seul fichier d.expérience à la fois : « b.pll » est de trop' -- a.pll b.pll
+check "an experiment file still needs a display" 1 '' "$NEEDS_SESSION\$" -- a.pll
 check "an unknown argument beside --help is refused" 2 '' '« -x »' -- --help -x
 check "no display at all" 1 '' "$NEEDS_SESSION\$" --
 check "an X display with no server" 1 '' "$NEEDS_SESSION \[DISPLAY=:$NOBODY\]\$" DISPLAY=":$NOBODY" --

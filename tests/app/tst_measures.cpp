@@ -5,6 +5,7 @@
 #ifndef Q_MOC_RUN
 #include "app/measures_file.h"
 #include "app/tpll.h"
+#include "lab/experiment_file.h"
 #include "lab/lab.h"
 #include "measures/measures_csv.h"
 #include "window_fixture.h"
@@ -108,6 +109,48 @@ private slots:
         QVERIFY(qAbs(field(last, 5) - lab.commandMean()) <= 1e-3);
         QCOMPARE(field(last, 6), 0.5);
         QCOMPARE(field(last, 7), double(lab.loop().cycleSlips()));
+    }
+
+    // An experiment file, the same run given as options, and the window's export of the file
+    // played to its end: the same table, byte for byte. Options beside the file override its
+    // start and add their actions; a file that cannot be read is refused in one line.
+    void fileOptionsAndWindowAgree()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("essai.pll"));
+        Experiment e{"Essai", {}, {LabStart::Locked, {}, {{0.7, {.setpoint = 1200}}, {1.3, {.load = 5}}}}, 2.0};
+        e.run.settings.setpoint = 1100;
+        e.run.settings.ramp = 1570;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ExperimentFile::write(e)) > 0);
+        file.close();
+
+        const Run fromFile = pll({"--simulate", "--experiment", path});
+        const Run fromOptions = pll({"--simulate", "--start", "locked", "--setpoint", "1100", "--ramp", "157",
+                                     "--change", "0,7:1200", "--load-change", "1,3:0,5", "--duration", "2"});
+        QCOMPARE(fromFile.status, 0);
+        QCOMPARE(fromFile.err, QByteArray());
+        QCOMPARE(lines(fromFile.out).size(), 1 + 2001);
+        QVERIFY(fromFile.out == fromOptions.out);
+        Lab lab;
+        lab.open(e);
+        while (!lab.atEnd())
+            lab.advance();
+        QVERIFY(table(lab.experiment().run, lab.loop().time(), 1e-3) == fromFile.out);
+
+        const Run overridden = pll({"--simulate", "--experiment", path, "--setpoint", "1000", "--start", "rest",
+                                    "--load-change", "0,2:1", "--duration", "1"});
+        const Run same = pll({"--simulate", "--setpoint", "1000", "--ramp", "157", "--change", "0,7:1200",
+                              "--load-change", "0,2:1", "--duration", "1"});
+        QCOMPARE(overridden.status, 0);
+        QVERIFY(overridden.out == same.out);
+
+        const Run missing = pll({"--simulate", "--experiment", dir.filePath(QStringLiteral("absente.pll"))});
+        QCOMPARE(missing.status, 2);
+        QCOMPARE(missing.out, QByteArray());
+        QVERIFY2(missing.err.startsWith("pll : L'expérience « ") && missing.err.endsWith(" » ne peut pas être ouverte : "
+                                                                                          "le fichier n'existe pas.\n"),
+                 missing.err.constData());
     }
 
     // Header, decimal commas, one row per step of time and no more, UTF-8 and "\n".

@@ -15,6 +15,7 @@
 #include "window_fixture.h"
 
 #include "app/lab_controls.h"
+#include "lab/experiment_file.h"
 #include "measures/measures_csv.h"
 #include "pages/lab/lab_readouts.h"
 
@@ -34,6 +35,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -149,6 +151,7 @@ private:
     QString changeDisplay(int kind);
     QString checkLayout() const;
     QString actOnLab();
+    QString saveAndOpenExperiment();
     QString typeInto(QAbstractSpinBox *box, const QString &text, int low, int high, double unit);
     QString checkLab() const;
     QString checkLabText(bool justDrawn);
@@ -185,6 +188,7 @@ private:
     int labFramesBack = 0;                  // frames back compared on the lab
     std::map<QString, int> labActions;      // by control
     int labTextsRead = 0;
+    int experimentsSaved = 0, experimentsOpened = 0;
 };
 
 namespace {
@@ -362,8 +366,9 @@ QString RandomUse::act()
         for (int i = 0; i < n; ++i) {
             const int pageBefore = PageStep;
             const PageState stateBefore = PageState::current();
-            tick(1);
+            // A tick draws unless paused before it (an experiment's end pauses after drawing).
             const bool drawn = !w->playback().isPaused();
+            tick(1);
             if (drawn)
                 frameDrawn(stateBefore, i >= n - 3); // the pictures a few steps back may compare with
             QString fault = checkState();
@@ -379,9 +384,10 @@ QString RandomUse::act()
         return QStringLiteral("%1 ticks").arg(n);
     }
     if (kind < 70) {
-        // On the lab, its controls take four clicks in five; the restart button the others.
+        // On the lab, its controls take four clicks in five; the restart button the others. Now
+        // and then its run is saved as an experiment, and opened.
         if (PageStep == LabPageStep && w->LabPanel->View->isVisible() && random.bounded(5) != 0)
-            return actOnLab();
+            return random.bounded(20) == 0 ? saveAndOpenExperiment() : actOnLab();
         QList<const NamedButton *> shown;
         for (const NamedButton &b : Buttons)
             if ((w.get()->*b.button)->isVisible())
@@ -580,6 +586,54 @@ QString RandomUse::actOnLab()
     if (fault.isEmpty())
         fault = checkLabText(drawn);
     return fault.isEmpty() ? done : done + QStringLiteral(": FAULT ") + fault;
+}
+
+// The lab's run saved as an experiment: it reads back the same, and played again to where it
+// was saved, without a window, it gives the same loop to the last bit. Now and then the window
+// opens it, on the lab at its start.
+QString RandomUse::saveAndOpenExperiment()
+{
+    Lab &lab = w->stage().lab;
+    const Experiment saved = lab.saved();
+    w->showStage();
+    ++experimentsSaved;
+    const QByteArray text = ExperimentFile::write(saved);
+    QString done = QStringLiteral("experiment of %1 actions saved at %2 s").arg(saved.run.actions.size()).arg(lab.loop().time());
+    const auto read = ExperimentFile::parse(text);
+    if (!std::holds_alternative<Experiment>(read) || !(std::get<Experiment>(read) == saved))
+        return done + QStringLiteral(": FAULT it does not read back the same");
+    Lab again;
+    again.setPace({LabPace::MaxTickMs, 0});
+    again.open(std::get<Experiment>(read));
+    while (!again.atEnd())
+        again.advance();
+    const pllmodel::LoopSimulation &a = again.loop(), &b = lab.loop();
+    if (a.speed() != b.speed() || a.phaseError() != b.phaseError() || a.cycleSlips() != b.cycleSlips()
+        || again.settings() != lab.settings() || again.commandMean() != lab.commandMean())
+        return done + QStringLiteral(": FAULT played again it ends at %1 tr/s, %2 rad, %3 V, %4 slips, setpoint %5; "
+                                     "not %6 tr/s, %7 rad, %8 V, %9 slips, setpoint %10")
+                          .arg(a.speed(), 0, 'g', 17).arg(a.phaseError(), 0, 'g', 17).arg(again.commandMean(), 0, 'g', 17)
+                          .arg(a.cycleSlips()).arg(again.settings().setpoint)
+                          .arg(b.speed(), 0, 'g', 17).arg(b.phaseError(), 0, 'g', 17).arg(lab.commandMean(), 0, 'g', 17)
+                          .arg(b.cycleSlips()).arg(lab.settings().setpoint);
+    if (random.bounded(3) != 0)
+        return done;
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("essai.pll")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return done + QStringLiteral(": FAULT the file could not be written");
+    file.close();
+    if (const QString error = w->loadExperiment(file.fileName()); !error.isEmpty())
+        return done + QStringLiteral(": FAULT opening it says ") + error;
+    commandDone();
+    run.clear();
+    // Paused, the window draws the lab's first frame at once.
+    const Lab &opened = w->stage().lab;
+    const double start = w->playback().isPaused() ? std::min(opened.tickSpan(), lab.loop().time()) : 0;
+    if (PageStep != LabPageStep || opened.loop().time() != start || !(opened.experiment().run == saved.run))
+        return done + QStringLiteral(": FAULT opened, the lab is not at the run's start");
+    ++experimentsOpened;
+    return done + QStringLiteral(", opened");
 }
 
 // Types into a spin box as a user does: the focus by Tab, which selects the text, the cursor
@@ -874,13 +928,14 @@ void RandomUse::randomUse()
     QStringList onLab;
     for (const auto &[control, n] : labActions)
         onLab << QStringLiteral("%1: %2").arg(control).arg(n);
-    qInfo("lab actions: %s; lab frames back compared: %d; lab texts read: %d",
-          qPrintable(onLab.join(QStringLiteral(", "))), labFramesBack, labTextsRead);
+    qInfo("lab actions: %s; lab frames back compared: %d; lab texts read: %d; experiments saved: %d, opened: %d",
+          qPrintable(onLab.join(QStringLiteral(", "))), labFramesBack, labTextsRead, experimentsSaved, experimentsOpened);
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2, LabPageStep})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
     QVERIFY2(labActions.size() == 19 || events < ReachesEveryFactor, "a lab control was never used");
     QVERIFY2(labFramesBack > events / 500, "too few frames back compared on the lab");
+    QVERIFY2(experimentsOpened > 0 || events < ReachesEveryFactor, "no experiment was saved and opened");
 }
 
 QTEST_MAIN(RandomUse)

@@ -7,6 +7,7 @@
 #include "pages/closedloop/closed_loop_page.h"
 #include "pages/lab/frequency_view.h"
 #include "pages/lab/lab_readouts.h"
+#include "pages/lab/statement_panel.h"
 #include "text/french_number.h"
 #include "pages/stage.h"
 
@@ -363,15 +364,19 @@ void drawLabPage(Stage &stage)
     stage.controls.show(Control::LabPanel);
     stage.ClearDrawingArea();
     Canvas &canvas = stage.canvas;
-    drawBlocks(canvas, stage.lab);
-    if (stage.labView.frequencyResponse) {
-        drawFrequencyResponse(canvas, stage.lab.settings().parameters(), FrequencyArea);
+    const Lab &lab = stage.lab;
+    drawBlocks(canvas, lab);
+    // The experiment's words over the displays, until the student hides them.
+    if (stage.labView.statement && (!lab.title().empty() || !lab.text().empty())) {
+        drawStatement(canvas, FrequencyArea, lab.title(), lab.text());
+    } else if (stage.labView.frequencyResponse) {
+        drawFrequencyResponse(canvas, lab.settings().parameters(), FrequencyArea);
     } else {
-        drawScope(canvas, stage.lab);
-        drawCharacteristic(canvas, stage.lab);
+        drawScope(canvas, lab);
+        drawCharacteristic(canvas, lab);
     }
-    drawRecorder(canvas, stage.lab);
-    drawStatus(canvas, stage.lab);
+    drawRecorder(canvas, lab);
+    drawStatus(canvas, lab);
 }
 
 void LabPage(Stage &stage)

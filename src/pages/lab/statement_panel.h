@@ -1,0 +1,10 @@
+#pragma once
+// An experiment's title and text, on a white panel over the lab's displays: the words a teacher
+// wrote for the student, on the canvas like the rest of the page, so printing, saving and the
+// screen reader have them.
+#include <QRect>
+#include <string>
+
+class Canvas;
+
+void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text);

@@ -1,0 +1,131 @@
+// Experiment files in the real window: opened on the lab with their words on the page, played
+// to where they were saved and paused there, dropped on the window; a bad one said in a dialog,
+// the window going on as it was.
+#include <QtTest>
+#ifndef Q_MOC_RUN
+#include "app/lab_controls.h"
+#include "lab/experiment_file.h"
+#include "window_fixture.h"
+#endif
+
+#include <QAccessible>
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        return {};
+    return path;
+}
+
+// What a screen reader reads of the drawing area.
+QString pageText(TPLL &w)
+{
+    w.FOND->repaint();
+    return QAccessible::queryAccessibleInterface(w.FOND)->text(QAccessible::Description);
+}
+
+const Experiment Example{"Un échelon de trop", "Passez la consigne à 1200 Hz : la boucle suit-elle ?",
+                         {LabStart::Locked, {}, {{0.1, {.setpoint = 1200}}}}, 0.3};
+}
+
+class TestExperimentWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TPLL> w;
+    QTemporaryDir dir;
+
+private slots:
+    void init()
+    {
+        w = openWindow();
+        PLL = w.get();
+        // The area is painted, and so read, once the window is on screen.
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanup()
+    {
+        w.reset();
+        PLL = nullptr;
+    }
+
+    // Opened from anywhere: the lab shows, its list entry chosen, the file's words over the
+    // displays until the student hides them; played, it waits at its end, said under the start
+    // button; saving is offered on the lab only.
+    void anExperimentOpensOnTheLabAndWaitsAtItsEnd()
+    {
+        QVERIFY(!w->SaveExperimentAction->isEnabled());
+        const QString path = writeFile(dir, QStringLiteral("essai.pll"), ExperimentFile::write(Example));
+        QCOMPARE(w->loadExperiment(path), QString());
+        QCOMPARE(PageStep, LabPageStep);
+        QCOMPARE(w->ListBox1->currentRow(), 4);
+        w->Timer1Timer();
+        QVERIFY(w->SaveExperimentAction->isEnabled());
+        QVERIFY(w->LabPanel->Statement->isVisible());
+        QVERIFY(pageText(*w).contains(QStringLiteral("Un échelon de trop")));
+        QVERIFY(pageText(*w).contains(QStringLiteral("la boucle suit-elle ?")));
+        QVERIFY(!pageText(*w).contains(QStringLiteral("Oscilloscope")));
+        w->LabPanel->Statement->click();
+        w->Timer1Timer();
+        QVERIFY(!pageText(*w).contains(QStringLiteral("Un échelon de trop")));
+        QVERIFY(pageText(*w).contains(QStringLiteral("Oscilloscope")));
+
+        for (int i = 0; i < 40 && !w->playback().isPaused(); ++i)
+            w->Timer1Timer();
+        QVERIFY(w->playback().isPaused());
+        QCOMPARE(w->stage().lab.loop().time(), 0.3);
+        QCOMPARE(w->stage().lab.settings().setpoint, 1200);
+        QCOMPARE(w->StatusLine->text(), QStringLiteral("Pause — fin de l'expérience"));
+        // Going on, the lab runs past its end.
+        w->togglePause();
+        w->Timer1Timer();
+        QVERIFY(w->stage().lab.loop().time() > 0.3);
+    }
+
+    // A file that cannot be read: a dialog says why, the window stays on its page.
+    void aBadFileIsSaidAndChangesNothing()
+    {
+        w->ListBox1->setCurrentRow(2);
+        w->Timer1Timer();
+        const QString bad = writeFile(dir, QStringLiteral("faux.pll"), "{\"format\": \"pll-experience\", \"version\": 3}");
+        MessageBoxReader reader;
+        w->openExperimentFile(bad);
+        QCOMPARE(reader.title, QStringLiteral("Ouvrir une expérience"));
+        QVERIFY2(reader.text.contains(QStringLiteral("ne peut pas être ouverte : elle vient d'une version plus récente")),
+                 qPrintable(reader.text));
+        QCOMPARE(PageStep, 0);
+        QCOMPARE(ChoiceIndex, 2);
+    }
+
+    // A .pll dropped on the window opens; any other file is not taken.
+    void aDroppedFileOpens()
+    {
+        const QString path = writeFile(dir, QStringLiteral("lâché.pll"), ExperimentFile::write(Example));
+        const QString other = writeFile(dir, QStringLiteral("image.png"), "not a picture");
+        for (const QString &file : {other, path}) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(w.get(), &enter);
+            QCOMPARE(enter.isAccepted(), file == path);
+            if (!enter.isAccepted())
+                continue;
+            QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(w.get(), &drop);
+        }
+        QCOMPARE(PageStep, LabPageStep);
+        QCOMPARE(w->stage().lab.title(), Example.title);
+    }
+};
+
+QTEST_MAIN(TestExperimentWindow)
+#include "tst_experiment_window.moc"
