@@ -22,7 +22,10 @@ DEPS      := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-
 TEST_DEPS := $(DEPS) xvfb xdotool xclip imagemagick x11-utils python3 strace tesseract-ocr tesseract-ocr-fra \
              at-spi2-core python3-pyatspi dbus-daemon poppler-utils librsvg2-bin
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
-TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) lintian desktop-file-utils appstream xvfb xdotool x11-utils imagemagick weston
+# shared-mime-info builds the MIME database the installed package's type goes into; gio
+# (libglib2.0-bin) names a file by that database as a file manager does.
+TEST_PACKAGE_DEPS := $(PACKAGE_DEPS) lintian desktop-file-utils appstream xvfb xdotool x11-utils imagemagick weston \
+                     shared-mime-info libglib2.0-bin
 # The PDF printer brings the print service (cups) and Ghostscript; poppler-utils renders its pages.
 PRINT_TEST_DEPS   := $(TEST_DEPS) printer-driver-cups-pdf poppler-utils
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package with lintian and the desktop validators, installs it as a teacher
-# would (apt install ./pll_*.deb), checks what it puts on the machine and that the installed
-# program opens its window on an X server and on a Wayland compositor, then removes it and checks
-# that nothing of it is left. The machine's package set ends as it was, on failure too.
+# would (apt install ./pll_*.deb), checks what it puts on the machine (the experiment files' type
+# in the MIME database included) and that the installed program opens its window on an X server
+# and on a Wayland compositor, then removes it and checks that nothing of it is left. The
+# machine's package set ends as it was, on failure too.
 #
 #   usage: check_package.sh PATH/TO/pll_VERSION_ARCH.deb      (as root; `make test-package`)
 #
@@ -13,6 +14,9 @@ set -Eeuo pipefail
 SIZES=(48 64 128 256)
 # The window's own icon, beside the desktop icons it also carries.
 WINDOW_ICON_SIZE=32
+# The experiment files: their type, which the desktop entry opens, and their name's ending.
+TYPE=application/x-pll-experience
+EXTENSION=pll
 WORK="" INSTALLED=0 FAILED=0 WESTON_PID=""
 source "$(dirname "$0")/../app/x_session.sh"
 
@@ -78,7 +82,7 @@ trap 'FAILED=1; exit 130' INT TERM
 [ $# = 1 ] || { note "usage: $0 PATH/TO/pll_VERSION_ARCH.deb"; exit 2; }
 DEB=$(realpath -e -- "$1" 2>/dev/null) || { note "no such package file: $1"; exit 2; }
 for tool in dpkg-deb apt-get lintian desktop-file-validate appstreamcli Xvfb xdotool xdpyinfo xprop \
-            weston weston-screenshooter "$CONVERT"; do
+            weston weston-screenshooter update-mime-database update-desktop-database gio "$CONVERT"; do
     command -v "$tool" >/dev/null || { note "missing tool: $tool (make test-package installs it)"; exit 1; }
 done
 status=$(dpkg-query -W -f='${db:Status-Status}' pll 2>/dev/null || true)
@@ -109,8 +113,9 @@ fi
 ID=$(basename "${desktops[0]}" .desktop)
 DESKTOP=usr/share/applications/$ID.desktop
 METAINFO=usr/share/metainfo/$ID.metainfo.xml
+MIME=usr/share/mime/packages/$ID.xml
 DOC=usr/share/doc/pll
-expected=(usr/bin/pll "$DESKTOP" "$METAINFO" "$DOC/changelog.gz" "$DOC/copyright" usr/share/man/man1/pll.1.gz)
+expected=(usr/bin/pll "$DESKTOP" "$METAINFO" "$MIME" "$DOC/changelog.gz" "$DOC/copyright" usr/share/man/man1/pll.1.gz)
 for size in "${SIZES[@]}"; do expected+=("usr/share/icons/hicolor/${size}x$size/apps/$ID.png"); done
 
 # Only the program and its desktop files: no tests, tools or libraries.
@@ -131,11 +136,19 @@ appstreamcli validate --no-net "$WORK/root/$METAINFO" >"$WORK/appstream.log" 2>&
 # icon and the software centre does not find the program.
 entry() { sed -n "s/^$1=//p" "$WORK/root/$DESKTOP"; }
 [ "$(entry Icon)" = "$ID" ] || fail "$DESKTOP: Icon=$(entry Icon), expected $ID"
-[ "$(entry Exec)" = pll ] || fail "$DESKTOP: Exec=$(entry Exec), expected pll"
+[ "$(entry Exec)" = "pll %f" ] || fail "$DESKTOP: Exec=$(entry Exec), expected pll %f"
+[[ ";$(entry MimeType)" == *";$TYPE;"* ]] || fail "$DESKTOP: MimeType=$(entry MimeType) does not list $TYPE"
 [[ ";$(entry Categories)" == *";Education;"* ]] || fail "$DESKTOP: not in the Education category"
 grep -q "<id>$ID</id>" "$WORK/root/$METAINFO" || fail "$METAINFO: its <id> is not $ID"
 grep -q "<launchable type=\"desktop-id\">$ID.desktop</launchable>" "$WORK/root/$METAINFO" ||
     fail "$METAINFO: does not launch $ID.desktop"
+grep -q "<mediatype>$TYPE</mediatype>" "$WORK/root/$METAINFO" || fail "$METAINFO: does not provide $TYPE"
+# What the menu runs: Exec without the field codes of the files to open, which a desktop drops
+# when it is given none (the program would otherwise be handed "%f" as a file).
+read -ra MENU_COMMAND <<<"$(entry Exec)"
+for i in "${!MENU_COMMAND[@]}"; do
+    case ${MENU_COMMAND[i]} in %[fFuU]) unset "MENU_COMMAND[i]" ;; esac
+done
 for size in "${SIZES[@]}"; do
     icon=usr/share/icons/hicolor/${size}x$size/apps/$ID.png
     # A PNG's width and height are the big-endian words at bytes 16 and 20.
@@ -175,10 +188,34 @@ answer=$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/pll --version 2>&1) ||
 [ -f /usr/share/qt6/translations/qtbase_fr.qm ] ||
     fail "qtbase_fr.qm is not installed: Qt's dialogs would be in English"
 
+# The triggers of shared-mime-info and desktop-file-utils have put the experiment files' type in
+# the system's MIME database and the desktop entry among its applications: a file manager names
+# the files, by their name or, without its ending, by their first bytes, and offers PLL.
+# knows_glob: whether the database names the files by their ending (globs2: weight:type:pattern).
+knows_glob() {
+    awk -F: -v type="$TYPE" -v glob="*.$EXTENSION" '$2 == type && $3 == glob { found = 1 } END { exit !found }' \
+        /usr/share/mime/globs2
+}
+knows_glob || fail "/usr/share/mime/globs2 has no *.$EXTENSION for $TYPE"
+[ -f "/usr/share/mime/$TYPE.xml" ] || fail "/usr/share/mime/$TYPE.xml missing: the MIME database was not updated"
+file_type() {
+    env -u XDG_DATA_DIRS -u XDG_DATA_HOME HOME="$WORK/home" LC_ALL=C \
+        gio info -a standard::content-type "$1" 2>>"$WORK/gio.log" | sed -n 's/^ *standard::content-type: //p'
+}
+mkdir -p "$WORK/home" "$WORK/experiments"
+printf '{\n    "format": "pll-experience"\n}\n' >"$WORK/experiments/essai.$EXTENSION"
+cp "$WORK/experiments/essai.$EXTENSION" "$WORK/experiments/essai"
+for sample in "essai.$EXTENSION" essai; do
+    seen=$(file_type "$WORK/experiments/$sample")
+    [ "$seen" = "$TYPE" ] || fail "an experiment file named $sample is taken for '$seen', not $TYPE"
+done
+sed -n "s|^$TYPE=||p" /usr/share/applications/mimeinfo.cache 2>/dev/null | tr ';' '\n' | grep -qxF "$ID.desktop" ||
+    fail "/usr/share/applications/mimeinfo.cache does not offer $ID.desktop for $TYPE"
+
 # --- the installed program, started as the menu starts it ----------------------
 start_xvfb 150 199
 # The desktop runs Exec through the system's PATH: it must find the installed program.
-start_program env PATH=/usr/bin:/bin "$(entry Exec)"
+start_program env PATH=/usr/bin:/bin "${MENU_COMMAND[@]}"
 # The desktop puts a window under its menu entry by WM_CLASS (StartupWMClass), and shows the
 # window's own icon from _NET_WM_ICON.
 wm_class=$(xprop -id "$WID" WM_CLASS)
@@ -207,7 +244,7 @@ until [ -S "$WAYLAND_RUNTIME/wayland-pll" ]; do
 done
 wayland=(env -u DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$WAYLAND_RUNTIME" WAYLAND_DISPLAY=wayland-pll
          XDG_SESSION_TYPE=wayland PATH=/usr/bin:/bin)
-"${wayland[@]}" "$(entry Exec)" >"$WORK/pll.log" 2>&1 </dev/null &
+"${wayland[@]}" "${MENU_COMMAND[@]}" >"$WORK/pll.log" 2>&1 </dev/null &
 PLL_PID=$!
 # colour_count COLOUR: the pixels of that colour in the last screenshot.
 colour_count() {
@@ -244,9 +281,15 @@ while read -r path; do
     fi
 done <"$WORK/owned"
 [ -z "$left" ] || fail "left after removal:$left"
+# Nor in the databases the triggers built.
+! knows_glob || fail "/usr/share/mime/globs2 still knows *.$EXTENSION for $TYPE after removal"
+[ ! -e "/usr/share/mime/$TYPE.xml" ] || fail "/usr/share/mime/$TYPE.xml left after removal"
+! grep -qsF "$ID.desktop" /usr/share/applications/mimeinfo.cache ||
+    fail "/usr/share/applications/mimeinfo.cache still offers $ID.desktop after removal"
 still=$(comm -12 "$WORK/packages.added" <(installed_packages) | tr '\n' ' ')
 [ -z "$still" ] || fail "still installed after removal: $still"
 
 echo "check_package: PASS ($(basename "$DEB"): ${#expected[@]} files as expected, lintian and validators clean," \
-     "installed, window 'PLL' shown on $DISPLAY with icons of $WINDOW_ICON_SIZE ${SIZES[*]} pixels," \
+     "installed, $TYPE known by name and content and offered to $ID.desktop," \
+     "window 'PLL' shown on $DISPLAY with icons of $WINDOW_ICON_SIZE ${SIZES[*]} pixels," \
      "$WAYLAND_SEEN, removed without a trace)"
