@@ -1,13 +1,16 @@
 # PLL — build, run and test on Debian 12.
 #   make run    install what is missing, build, start the program
-#   make test   install what is missing, build, run every test
+#   make test   install what is missing, build, run every test, then fuzz the experiment file
+#               reader for 25 s (make fuzz)
 #   make bench  build, print the benchmark figures (headless, then the real program under Xvfb)
 #   make package       build, make the Debian package build/pll_VERSION_ARCH.deb, print its path
 #   make test-package  as root: lintian, install that package, check it and the installed program
 #                      (on Xvfb and on a headless Wayland compositor), remove it
 #   make test-print    as root: print for real on a PDF printer, through a print service of its own
-#   make test-long      100000 random user actions on the window (make test runs 10000), and a day
-#                       of the lab's loop time (make test runs an hour)
+#   make test-long      100000 random user actions on the window (make test runs 10000), a day
+#                       of the lab's loop time (make test runs an hour), and 2 minutes of fuzzing
+#   make fuzz   libFuzzer on the experiment file reader, built with clang in build-fuzz/, for
+#               FUZZ_SECONDS; an input that fails is kept in build-fuzz/artifacts/
 #   make test-sanitize  every test again, built with AddressSanitizer and UBSan, in build-sanitize/
 #   make test-memcheck  a short tour of every page under valgrind's memcheck
 #   make clean  remove build/
@@ -19,8 +22,11 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 DEPS      := cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
 # poppler-utils reads the saved PDFs' text and images back; librsvg2-bin draws the saved SVGs.
+# clang-14 and libclang-rt-14-dev (libFuzzer, the sanitizers' runtimes) build the fuzz target;
+# llvm-14's symbolizer names the lines in a report.
 TEST_DEPS := $(DEPS) xvfb xdotool xclip imagemagick x11-utils python3 strace tesseract-ocr tesseract-ocr-fra \
-             at-spi2-core python3-pyatspi dbus-daemon poppler-utils librsvg2-bin
+             at-spi2-core python3-pyatspi dbus-daemon poppler-utils librsvg2-bin \
+             clang-14 libclang-rt-14-dev llvm-14
 PACKAGE_DEPS      := $(DEPS) dpkg-dev file
 # shared-mime-info builds the MIME database the installed package's type goes into; gio
 # (libglib2.0-bin) names a file by that database as a file manager does.
@@ -51,7 +57,7 @@ echo "Installing:$$missing"; \
 $$sudo apt-get update && $$sudo apt-get install -y --no-install-recommends $$missing
 endef
 
-.PHONY: deps test-deps build run test bench clean package test-package test-print test-long test-sanitize test-memcheck
+.PHONY: deps test-deps build run test bench clean package test-package test-print test-long test-sanitize test-memcheck fuzz
 .NOTPARALLEL:
 
 deps:
@@ -73,6 +79,7 @@ run: build
 
 test: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure
+	@$(MAKE) fuzz
 
 bench: test-deps build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_tick
@@ -102,6 +109,7 @@ test-print: build
 test-long: test-deps build
 	QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=3600000 PLL_RANDOM_EVENTS=100000 $(BUILD)/tests/tst_random_use
 	QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=3600000 PLL_LAB_HOURS=24 $(BUILD)/tests/tst_lab hoursOfLoopTimeLoseNothing
+	@$(MAKE) fuzz FUZZ_SECONDS=120
 
 # Any sanitizer report ends the test that made it, leaks included.
 SANITIZE_BUILD ?= build-sanitize
@@ -120,5 +128,23 @@ test-memcheck: test-deps build
 	  valgrind --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
 	  --num-callers=40 $(BUILD)/tests/tst_random_use
 
+# The experiment file reader fed by libFuzzer from the documented example and saved runs
+# (tests/lab/fuzz_corpus), in a clang tree of its own: CMake cannot mix compilers in one tree.
+# A crash, a sanitizer report, a leak, an input taking over 10 s or a check of the target
+# failing stops it and fails the command. What it learns stays in $(FUZZ_BUILD)/corpus for the
+# next run. Quiet but for a failure and the closing figures: -verbosity=1 shows its progress.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 25
+fuzz: test-deps
+	@[ -f $(FUZZ_BUILD)/CMakeCache.txt ] || cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DCMAKE_CXX_COMPILER=clang++-14 -DPLL_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_experiment_file
+	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts && cp docs/exemple.pll $(FUZZ_BUILD)/corpus/
+	ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer UBSAN_OPTIONS=print_stacktrace=1 \
+	  $(FUZZ_BUILD)/fuzz_experiment_file -max_total_time=$(FUZZ_SECONDS) -timeout=10 -verbosity=0 -print_final_stats=1 \
+	  -dict=tests/lab/fuzz_experiment_file.dict -artifact_prefix=$(FUZZ_BUILD)/artifacts/ \
+	  $(FUZZ_BUILD)/corpus tests/lab/fuzz_corpus \
+	  || { echo "fuzz: failed; the input is kept in $(FUZZ_BUILD)/artifacts/ (run $(FUZZ_BUILD)/fuzz_experiment_file FILE to replay it)"; exit 1; }
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
