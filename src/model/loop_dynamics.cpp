@@ -50,7 +50,7 @@ LoopDynamics::LoopDynamics(const LoopParameters &p)
             "Constantes de temps de la boucle invalides : elles doivent être positives.");
     if (!std::isfinite(p.motorLoad))
         throw std::invalid_argument("Charge du moteur invalide : un nombre fini de volts est attendu.");
-    const double regulatorGain = p.phaseAdvance ? p.regulatorGain : 1;
+    regulatorGain = p.phaseAdvance ? p.regulatorGain : 1;
     if (!(regulatorGain > 0) || !std::isfinite(regulatorGain))
         throw std::invalid_argument("Gain du régulateur invalide : un nombre fini, positif, est attendu.");
     modes = static_cast<int>(lags.size());
@@ -70,6 +70,8 @@ LoopDynamics::LoopDynamics(const LoopParameters &p)
         commandWeight[i] = inRegulator ? command * lagWeight(T, lead, regulatorLags) : 0;
         if (!inRegulator)
             motorMode = i;
+        if (!regulatorLags.empty() && T == regulatorLags.front())
+            lagMode = i;
     }
     commandDirect = p.phaseAdvance ? 0 : p.amplifierGain;
     // The motor's state is read back from the speed through this weight, and the load acts on it.
@@ -120,6 +122,35 @@ ModalState LoopDynamics::withSpeed(double speed, double regulatorInput) const
             state[i] = regulatorInput;
             others += speedWeight[i] * regulatorInput;
         }
+    state[motorMode] = (speed - others) / speedWeight[motorMode];
+    return state;
+}
+
+LoopDynamics::RegulatorHeld LoopDynamics::regulatorHeld(const ModalState &state) const
+{
+    // Each mode is the comparator through its own lag: the lag stage's is K times its mode.
+    return {lagMode < 0 ? 0 : regulatorGain * state[std::size_t(lagMode)], command(state, 0)};
+}
+
+ModalState LoopDynamics::withRegulatorHeld(double speed, const RegulatorHeld &held) const
+{
+    if (lagMode < 0)
+        return withSpeed(speed, held.command);
+    ModalState state{};
+    const auto lag = std::size_t(lagMode);
+    state[lag] = held.lagStage / regulatorGain;
+    // The filter's mode gives U with the lag's; a lead on the filter leaves U to the lag alone.
+    std::size_t filter = lag;
+    for (int i = 0; i < modes; ++i)
+        if (i != motorMode && i != lagMode)
+            filter = std::size_t(i);
+    const double filterWeight = commandWeight[filter];
+    const bool filterCounts = std::abs(filterWeight) > LagSeparation * std::abs(commandWeight[lag]);
+    state[filter] = filterCounts ? (held.command - commandWeight[lag] * state[lag]) / filterWeight : state[lag];
+    double others = 0;
+    for (int i = 0; i < modes; ++i)
+        if (i != motorMode)
+            others += speedWeight[i] * state[i];
     state[motorMode] = (speed - others) / speedWeight[motorMode];
     return state;
 }

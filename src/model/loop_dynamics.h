@@ -58,6 +58,14 @@ public:
     // The regulator settled with `regulatorInput` volts long at its input, the motor turning at
     // `speed` turns per second: how the loop stands when the regulator is switched in.
     ModalState withSpeed(double speed, double regulatorInput) const;
+    // What the regulator's circuit holds, as a lead-lag stage K (1 + lead p) / (1 + lag p) and a
+    // filter 1 / (1 + filter p) in series hold it: the comparator through K / (1 + lag p), and U,
+    // the filter's output. Retuned, a circuit keeps these, so U carries on and the regulator's
+    // transient with it; only with the regulator in the loop.
+    struct RegulatorHeld { double lagStage, command; };
+    RegulatorHeld regulatorHeld(const ModalState &state) const;
+    // The loop with the regulator's circuit holding `held` and the motor turning at `speed`.
+    ModalState withRegulatorHeld(double speed, const RegulatorHeld &held) const;
     // The comparator voltage that holds the motor's lag where it is. Without the regulator a
     // shaft at rest on a feedback edge can chatter there, the comparator switching ever faster
     // (the speed's slope then follows the comparator at once); the motor then turns as under this
@@ -81,6 +89,8 @@ struct CommandCurve
 };
     int modes;
     int motorMode;                 // the motor's lag among the modes
+    int lagMode = -1;              // the regulator's lag stage among them, with the regulator
+    double regulatorGain = 1;
     ExpSum::Terms rate{};          // 1/s, ascending: motor, regulator lag, regulator filter
     ExpSum::Terms speedWeight{};   // turns per second per volt of each lag
     ExpSum::Terms commandWeight{}; // volts of U per volt of each lag

@@ -291,7 +291,7 @@ void LoopSimulation::setPhaseAdvance(bool on)
     LoopParameters next = parameters;
     next.phaseAdvance = on;
     // Switched out, the regulator leaves no state behind.
-    changeRegulator(next);
+    switchRegulator(next);
 }
 
 void LoopSimulation::setRegulator(double lead, double lag, double filter, double gain)
@@ -310,14 +310,23 @@ void LoopSimulation::setRegulator(double lead, double lag, double filter, double
         parameters = next;
         return;
     }
-    changeRegulator(next);
+    // Retuned, the circuit keeps what it holds: U, the speed and the regulator's transient
+    // carry on, so a loop retuned again and again runs as a loop with such a regulator.
+    const LoopDynamics retuned(next);
+    anchorNow();
+    const LoopDynamics::RegulatorHeld held = dynamics.regulatorHeld(state);
+    state = retuned.withRegulatorHeld(speed(), held);
+    dynamics = retuned;
+    parameters = next;
+    startMotion();
 }
 
-void LoopSimulation::changeRegulator(const LoopParameters &changed)
+void LoopSimulation::switchRegulator(const LoopParameters &changed)
 {
     const LoopDynamics changedDynamics(changed);
     anchorNow();
-    // The new regulator starts settled where it gives the U of now: U and the speed carry on.
+    // Switched in, the regulator starts settled where it gives the U of now: U and the speed
+    // carry on.
     state = changedDynamics.withSpeed(speed(), command() / changed.settledCommandGain());
     dynamics = changedDynamics;
     parameters = changed;

@@ -57,8 +57,9 @@ public:
     // amplified comparator output at once.
     void setPhaseAdvance(bool on);
     // The regulator's lead, lag and filter time constants (s) and static gain: lead 0 or more,
-    // the others above 0, all finite. In the loop, it starts settled where it gives the U of now,
-    // so U and the speed carry on; out of it, it is kept for when it is switched in.
+    // the others above 0, all finite. In the loop, its circuit keeps what it holds (its lag
+    // stage and U: LoopDynamics::RegulatorHeld), so U, the speed and the regulator's transient
+    // carry on; out of it, it is kept for when it is switched in.
     void setRegulator(double lead, double lag, double filter, double gain);
     const LoopParameters &loopParameters() const { return parameters; }
 
@@ -125,7 +126,7 @@ private:
     // From the anchor on U follows the motion's curve, until the next edge or change.
     void markCommand();
     void changeSetpoint(std::vector<SetpointProfile::Point> points);
-    void changeRegulator(const LoopParameters &next);
+    void switchRegulator(const LoopParameters &next);
     double comparatorIntegralAt(double t) const;
     // Past so many feedback edges at one instant the shaft is chattering on one.
     static constexpr int ChatterCrossings = 4;

@@ -604,6 +604,22 @@ private slots:
         }
     }
 
+    // A locked loop retuned again and again, its gain nudged by 1 % every few milliseconds, runs
+    // as a loop with such a regulator: locked, no cycle slipped, U carrying on at each retune.
+    void aLoopRetunedAgainAndAgainStaysLocked()
+    {
+        LoopSimulation loop = LoopSimulation::locked(SetpointProfile::constant(1000));
+        for (int i = 0; i < 500; ++i) {
+            loop.advanceTo(0.1 + 0.004 * i);
+            const double before = loop.command();
+            loop.setRegulator(0.025, 0.0025, 8e-4, i % 2 ? 1.0 : 1.01);
+            QVERIFY(near(loop.command(), before, 1e-12 * std::max(1.0, std::abs(before))));
+        }
+        loop.advanceTo(2.1);
+        QCOMPARE(loop.cycleSlips(), 0);
+        QVERIFY2(near(loop.speed(), 10, 0.01), qPrintable(QString::number(loop.speed())));
+    }
+
     // The motor voltage's mean, like the comparator's, is the integral's difference as a run
     // stopped at the span's start reads it: across a load step and a regulator tuned in the
     // window, and without the regulator, where U follows the comparator at once.
