@@ -86,6 +86,7 @@ bench: test-deps build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_step_back
 	$(BUILD)/bench/bench_model
 	$(BUILD)/bench/bench_measures
+	$(BUILD)/bench/bench_experiment
 	bash bench/xvfb_timing.sh $(BUILD)
 
 # CPack runs dpkg-shlibdeps (dpkg-dev) and file to find the libraries the program needs.

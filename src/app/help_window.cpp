@@ -24,7 +24,8 @@ const char *const TopicSummaries[] = {
     "moteur, le correcteur et ses constantes de temps, le ralenti, et voir la boucle verrouiller "
     "ou décrocher ; sa réponse en fréquence avec ses marges, le dépassement et le temps de "
     "réponse de chaque action, les réponses gardées pour les comparer, et les mesures exportées "
-    "(Ctrl+E).",
+    "(Ctrl+E) ; une expérience enregistrée (fichier .pll) s'y ouvre avec son énoncé et s'y joue, "
+    "et la marche de l'élève s'enregistre de même (Ctrl+O, Ctrl+Maj+S).",
 };
 
 const char *const HowTo =

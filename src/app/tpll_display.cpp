@@ -3,6 +3,7 @@
 #include "app/measures_file.h"
 #include "app/picture_file.h"
 #include "app/tpll.h"
+#include "measures/measures_csv.h"
 #include "text/french_number.h"
 
 #include <QAction>
@@ -160,11 +161,15 @@ void TPLL::exportMeasures()
     });
     poll->start(100);
     auto *watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, progress, title] {
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, progress, title, stop, end] {
         exporting = false;
         const QString error = watcher->result();
         watcher->deleteLater();
         progress->deleteLater();
+        // What the table leaves out is said beside it, never in it.
+        const std::string note = MeasuresCsv::lastHourNote(end, MeasuresFile::RowSpacing);
+        if (error.isEmpty() && !stop->load() && !note.empty())
+            QMessageBox::information(this, title, QString::fromStdString(note) + QLatin1Char('.'));
         if (error.isEmpty())
             return;
         // Also in the program's output, for whoever looks into the problem later.

@@ -10,9 +10,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <span>
 
 namespace ExperimentFile {
@@ -121,9 +119,9 @@ std::string position(const QByteArray &bytes, qsizetype offset)
 void refuseUnknownKeys(const QJsonObject &object, std::span<const char *const> known, const std::string &where)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const std::string key = it.key().toStdString();
-        if (std::none_of(known.begin(), known.end(), [&](const char *k) { return key == k; }))
-            refuse(where + "clé inconnue " + quotedFromFile(it.key()));
+        const QString key = it.key();
+        if (std::none_of(known.begin(), known.end(), [&](const char *k) { return key == QLatin1String(k); }))
+            refuse(where + "clé inconnue " + quotedFromFile(key));
     }
 }
 
@@ -331,116 +329,6 @@ std::variant<Experiment, std::string> read(const QString &path)
     if (const auto *why = std::get_if<std::string>(&parsed))
         return because(*why);
     return parsed;
-}
-
-namespace {
-// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
-void appendString(QByteArray &out, const std::string &text)
-{
-    out += '"';
-    for (const char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-}
-
-// A whole number of units of 10^-places as its decimal: 250 units of 0,0001 is 0.025.
-QByteArray decimal(int units, int places)
-{
-    std::string digits = std::to_string(std::abs(units));
-    if (int(digits.size()) <= places)
-        digits.insert(0, std::size_t(places + 1 - int(digits.size())), '0');
-    digits.insert(digits.size() - std::size_t(places), ".");
-    while (digits.back() == '0')
-        digits.pop_back();
-    if (digits.back() == '.')
-        digits.pop_back();
-    return QByteArray::fromStdString((units < 0 ? "-" : "") + digits);
-}
-
-// An instant, in the fewest digits that read back to the same bits.
-QByteArray exact(double value)
-{
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return QByteArray(text, end - text);
-}
-
-constexpr int SlopePlaces = 1, LoadPlaces = 1, TimeConstantPlaces = 4, GainPlaces = 2;
-
-void appendChange(QByteArray &out, const LabChange &c, const char *between)
-{
-    const auto key = [&](const char *name, const QByteArray &value) {
-        out += between;
-        out += '"';
-        out += name;
-        out += "\": ";
-        out += value;
-    };
-    if (c.restart)
-        key("restart", *c.restart == LabStart::Locked ? "\"locked\"" : "\"rest\"");
-    if (c.setpoint)
-        key("setpoint", QByteArray::number(*c.setpoint));
-    if (c.ramp)
-        key("ramp", *c.ramp > 0 ? decimal(*c.ramp, SlopePlaces) : QByteArray("null"));
-    if (c.load)
-        key("load", decimal(*c.load, LoadPlaces));
-    if (c.corrector)
-        key("corrector", *c.corrector ? "true" : "false");
-    if (c.lead)
-        key("tau1", decimal(*c.lead, TimeConstantPlaces));
-    if (c.lag)
-        key("tau2", decimal(*c.lag, TimeConstantPlaces));
-    if (c.filter)
-        key("tau3", decimal(*c.filter, TimeConstantPlaces));
-    if (c.gain)
-        key("gain", decimal(*c.gain, GainPlaces));
-}
-}
-
-QByteArray write(const Experiment &e)
-{
-    QByteArray out = "{\n  \"format\": \"";
-    out += Format;
-    out += "\",\n  \"version\": " + QByteArray::number(Version) + ",\n";
-    for (const auto &[key, words] : {std::pair{"title", &e.title}, std::pair{"text", &e.text}}) {
-        if (words->empty())
-            continue;
-        out += "  \"" + QByteArray(key) + "\": ";
-        appendString(out, *words);
-        out += ",\n";
-    }
-    out += "  \"start\": ";
-    out += e.run.start == LabStart::Locked ? "\"locked\"" : "\"rest\"";
-    const LabSettings &s = e.run.settings;
-    appendChange(out, {s.setpoint, s.ramp, s.load, s.lead, s.lag, s.filter, s.gain, s.corrector, {}}, ",\n  ");
-    out += ",\n  \"actions\": [";
-    for (std::size_t i = 0; i < e.run.actions.size(); ++i) {
-        const LabAction &action = e.run.actions[i];
-        out += i ? ",\n    { \"at\": " : "\n    { \"at\": ";
-        out += exact(action.at);
-        appendChange(out, action.change, ", ");
-        out += " }";
-    }
-    out += e.run.actions.empty() ? "]" : "\n  ]";
-    if (e.until)
-        out += ",\n  \"until\": " + exact(*e.until);
-    out += "\n}\n";
-    return out;
 }
 
 }

@@ -8,27 +8,17 @@
 # on success too).
 set -uo pipefail
 
-# A session bus of our own, gone with the test.
-if [ -z "${PLL_A11Y_SESSION:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "e2e_accessibility: FAIL: missing dbus-run-session (make test-deps installs it)"; exit 1; }
-    PLL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
-fi
-
+source "$(dirname "$0")/x_session.sh"
+in_session_bus "$@"
 PLL=${1:-}
 WORK=""
-source "$(dirname "$0")/x_session.sh"
 handle_exit
-BUS_PID=""
-cleanup_more() { [ -n "$BUS_PID" ] && kill "$BUS_PID" 2>/dev/null; wait "$BUS_PID" 2>/dev/null; }
-
-BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
-require_program Xvfb xdpyinfo "$BUS_LAUNCHER"
-/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "missing pyatspi (make test-deps installs python3-pyatspi)"
+require_program Xvfb xdpyinfo
+require_accessibility
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-a11y.XXXXXX") || fail "cannot create a work folder"
 
 start_xvfb 241 290
-"$BUS_LAUNCHER" --launch-immediately >"$WORK/bus.log" 2>&1 &
-BUS_PID=$!
+start_accessibility_bus
 # As with a screen reader running: the program's bridge to the bus is on from the start.
 CUPS_SERVER="$WORK/no-print-service" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program "$PLL"
 

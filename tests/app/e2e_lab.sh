@@ -12,27 +12,17 @@
 # (E2E_KEEP=1 keeps it on success too).
 set -uo pipefail
 
-# A session bus of our own, gone with the test.
-if [ -z "${PLL_A11Y_SESSION:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "e2e_lab: FAIL: missing dbus-run-session (make test-deps installs it)"; exit 1; }
-    PLL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
-fi
-
+source "$(dirname "$0")/x_session.sh"
+in_session_bus "$@"
 PLL=${1:-}
 WORK=""
-source "$(dirname "$0")/x_session.sh"
 handle_exit
-BUS_PID=""
-cleanup_more() { [ -n "$BUS_PID" ] && kill "$BUS_PID" 2>/dev/null; wait "$BUS_PID" 2>/dev/null; }
-
-BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
-require_program Xvfb xdotool xdpyinfo "$IMPORT" "$BUS_LAUNCHER"
-/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "missing pyatspi (make test-deps installs python3-pyatspi)"
+require_program Xvfb xdotool xdpyinfo "$IMPORT"
+require_accessibility
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-lab.XXXXXX") || fail "cannot create a work folder"
 
 start_xvfb 341 390
-"$BUS_LAUNCHER" --launch-immediately >"$WORK/bus.log" 2>&1 &
-BUS_PID=$!
+start_accessibility_bus
 CUPS_SERVER="$WORK/no-print-service" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program "$PLL"
 # The keys go to the focused window; there is no window manager to give it the focus.
 xdotool windowfocus --sync "$WID"

@@ -219,9 +219,36 @@ handle_exit() {
     }
     end_session() {
         stop_session
+        if [ -n "$BUS_PID" ]; then kill "$BUS_PID" 2>/dev/null; wait "$BUS_PID" 2>/dev/null; fi
         if declare -F cleanup_more >/dev/null; then cleanup_more; fi
         if [ -n "$WORK" ] && [ "$FAILED" = 0 ] && [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$WORK"; fi
     }
     trap end_session EXIT
     trap 'FAILED=1; exit 130' INT TERM
+}
+
+# The tests that read the window as a screen reader does: a session bus of their own, gone with
+# the test, and the accessibility bus a desktop runs for its screen reader.
+BUS_LAUNCHER=/usr/libexec/at-spi-bus-launcher
+BUS_PID=""
+
+# in_session_bus ARG...: runs the calling script again, with ARG..., inside a session bus of its
+# own, unless it already is; before anything else.
+in_session_bus() {
+    [ -n "${PLL_A11Y_SESSION:-}" ] && return 0
+    command -v dbus-run-session >/dev/null ||
+        { echo "$(basename "$0" .sh): FAIL: missing dbus-run-session (make test-deps installs it)"; exit 1; }
+    PLL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
+}
+
+# require_accessibility: the accessibility bus's launcher and pyatspi, or the script fails.
+require_accessibility() {
+    [ -x "$BUS_LAUNCHER" ] || fail "missing tool: $BUS_LAUNCHER (make test-deps installs it)"
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "missing pyatspi (make test-deps installs python3-pyatspi)"
+}
+
+# start_accessibility_bus: the accessibility bus, stopped with the session's end.
+start_accessibility_bus() {
+    "$BUS_LAUNCHER" --launch-immediately >"$WORK/bus.log" 2>&1 &
+    BUS_PID=$!
 }

@@ -28,18 +28,6 @@ void write(Canvas &canvas, int x, int y, TColor colour, const QString &text, con
     drawText(canvas, {x, y, face, size, colour, text});
 }
 
-// A white panel with a black outline, and the text background made transparent again for the
-// texts written over it.
-void panel(Canvas &canvas, const QRect &r)
-{
-    canvas.setPenWidth(1);
-    canvas.setPenStyle(PenStyle::Solid);
-    canvas.setPenColor(Black);
-    canvas.setBrushColor(White);
-    canvas.Rectangle(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
-    canvas.SetBkMode(BkMode::Transparent);
-}
-
 // A polyline through `points`, a run of points on one row drawn as one line; a gap in the run
 // (a point marked `jump`) starts a new line.
 struct TracePoint { int x, y; bool jump; };
@@ -109,7 +97,7 @@ struct Levels { bool setpoint, feedback; };
 
 void drawScope(Canvas &canvas, const Lab &lab)
 {
-    panel(canvas, ScopePanel);
+    drawPanel(canvas, ScopePanel);
     const pllmodel::LoopSimulation &loop = lab.loop();
     const auto &edges = loop.recentEdges();
     const double span = lab.scopeSpan();
@@ -187,7 +175,7 @@ QPoint characteristicPoint(double phase, double volts)
 
 void drawCharacteristic(Canvas &canvas, const Lab &lab)
 {
-    panel(canvas, CharacteristicPanel);
+    drawPanel(canvas, CharacteristicPanel);
     const int top = CharacteristicPanel.top();
     write(canvas, 512, top + 2, Navy, QStringLiteral("Comparateur : sortie moyenne (V)"));
     write(canvas, 512, top + 16, Navy, QStringLiteral("selon l'erreur de phase (rad)"));
@@ -267,7 +255,7 @@ void drawKeptResponses(Canvas &canvas, const Lab &lab, SpeedY speedY)
 
 void drawRecorder(Canvas &canvas, const Lab &lab)
 {
-    panel(canvas, RecorderPanel);
+    drawPanel(canvas, RecorderPanel);
     const Recorder &paper = lab.recorder();
     const int top = RecorderPanel.top();
     write(canvas, 226, top + 2, Navy, QStringLiteral("Vitesse du moteur (rouge) et vitesse demandée f/100 (vert), en tr/s"));

@@ -57,14 +57,19 @@ int writeLines(Canvas &canvas, const QStringList &lines, int left, int y, int bo
 }
 }
 
-void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text)
+void drawPanel(Canvas &canvas, const QRect &r)
 {
     canvas.setPenWidth(1);
     canvas.setPenStyle(PenStyle::Solid);
     canvas.setPenColor(Black);
     canvas.setBrushColor(White);
-    canvas.Rectangle(area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+    canvas.Rectangle(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
     canvas.SetBkMode(BkMode::Transparent);
+}
+
+void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text)
+{
+    drawPanel(canvas, area);
     const int left = area.left() + Margin, width = area.width() - 2 * Margin, bottom = area.bottom() - Margin;
     int y = area.top() + Margin;
     if (!title.empty()) {

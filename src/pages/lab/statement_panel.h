@@ -8,3 +8,6 @@
 class Canvas;
 
 void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text);
+// A white panel with a black outline, as the lab's displays stand on, and the text background
+// made transparent again for the texts written over it.
+void drawPanel(Canvas &canvas, const QRect &area);
