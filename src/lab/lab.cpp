@@ -151,6 +151,12 @@ void Lab::playNext()
     apply(next->change);
 }
 
+void Lab::playGivenDue()
+{
+    for (; m_givenPlayed < m_given->size() && (*m_given)[m_givenPlayed].at <= m_loop.time(); ++m_givenPlayed)
+        apply((*m_given)[m_givenPlayed].change);
+}
+
 void Lab::playDue(std::size_t upTo)
 {
     while (actionsPlayed() < upTo) {
@@ -258,8 +264,9 @@ void Lab::advance()
     }
     advanceMeasuring(end);
     if (toTheEnd) {
-        // Saved after them, the end shows the actions made at its instant.
-        playDue(AllDue);
+        // Saved after them, the end shows the run's actions made at its instant. One the student
+        // makes there came after this tick, and going forward again plays it after it too.
+        playGivenDue();
         m_waitedAtEnd = true;
     }
     remember();

@@ -129,6 +129,8 @@ private:
     const LabAction *nextAction() const;
     // Plays the next action of the run.
     void playNext();
+    // Plays the actions the run was given (opened from a file) that are due now.
+    void playGivenDue();
     void apply(const LabChange &change);
     void start(LabStart how, double at);
     void changeSetpoint();

@@ -3,6 +3,8 @@
 // and going forward again the same frames as before.
 #include "app/application.h"
 #include "page_runs.h"
+#include "lab/experiment.h"
+#include "pages/commands.h"
 #include "pages/page_tick.h"
 #include "playback/playback.h"
 
@@ -142,6 +144,34 @@ private slots:
         playback.labSetting({LabCommand::Kind::TickPeriod, LabPace{}.tickMs});
         playback.stepForward();
         QCOMPARE(stage.lab.pace().tickMs, LabPace{}.tickMs);
+    }
+
+    // Paused at an opened experiment's end, the student restarts the loop and changes it a few
+    // times; each frame back must be the one drawn then, the operating point's trail included,
+    // though the first action is at the very instant the run was saved.
+    void backFromActionsAtAnExperimentsEnd()
+    {
+        resetPageState();
+        Stage stage;
+        Playback playback(stage);
+        playback.setPaused(true);
+        Experiment experiment;
+        experiment.until = 2 * stage.lab.tickSpan();
+        experiment.run.actions = {{*experiment.until, LabChange{.gain = 12}}};
+        OpenExperiment(stage, experiment);
+        playback.commandDone();
+        while (!stage.lab.atEnd())
+            playback.stepForward();
+        QList<Frame> frames{frameOf(stage)};
+        for (const LabCommand &command : {LabCommand{LabCommand::Kind::StartAtRest}, LabCommand{LabCommand::Kind::Load, 15},
+                                          LabCommand{LabCommand::Kind::Lead, 280}, LabCommand{LabCommand::Kind::Corrector, 0}}) {
+            playback.labAction(command);
+            frames.append(frameOf(stage));
+        }
+        for (qsizetype i = frames.size() - 2; i >= 0; --i) {
+            QVERIFY(playback.stepBack());
+            QVERIFY2(frameOf(stage) == frames[i], qPrintable(QStringLiteral("back at frame %1").arg(i + 1)));
+        }
     }
 };
 
