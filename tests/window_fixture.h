@@ -3,8 +3,6 @@
 // hand, shown on the offscreen platform.
 #include "pages/page_state.h"
 #include "app/tpll.h"
-#include "drawing/canvas.h"
-#include "drawing/loop_diagram.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,15 +59,4 @@ inline void hideControls(TPLL &w, std::initializer_list<Control> controls)
 {
     w.stage().controls.hide(controls);
     w.showStage();
-}
-
-// The top of the presentation page as the diagram alone draws it on a clear area: what the
-// page must show again once a sliding element has left the diagram.
-inline QImage presentationDiagramAlone()
-{
-    Canvas c;
-    c.setPenAndBrush(Colour::BtnFace);
-    c.Rectangle(0, 0, 793, 473);
-    drawLoopDiagram(c, DiagramVariant::Presentation);
-    return c.image().copy(0, 0, Canvas::Width, 120);
 }

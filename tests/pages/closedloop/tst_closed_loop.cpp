@@ -1,13 +1,13 @@
-// The two closed-loop animations, driven through the real window and read back as pixels.
+// The two closed-loop animations on a bare stage, no window, read back as pixels.
 #include "app/application.h"
-#include "pages/page_state.h"
-#include "app/tpll.h"
 #include "drawing/antenna.h"
 #include "pages/closedloop/speed_change_page.h"
+#include "pages/commands.h"
+#include "pages/page_state.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
 #include "pixel_probe.h"
-#include "window_fixture.h"
 
-#include <QPushButton>
 #include <QtTest>
 #include <cmath>
 #include <memory>
@@ -17,28 +17,35 @@ using Probe::rgb;
 class TestClosedLoop : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TPLL> w;
+    std::unique_ptr<Stage> stage;
 
-    const QImage &picture() { return w->canvas().image(); }
+    const QImage &picture() { return stage->canvas.image(); }
     QRgb at(int x, int y) { return Probe::opaque(picture().pixel(x, y)); }
 
+    void tick() { PageTick(*stage); }
+    // A fresh stage, as the program starts.
+    void openStage()
+    {
+        resetPageState();
+        stage = std::make_unique<Stage>();
+    }
     // Starts a topic with the start button, as the user does.
     void start(int choice)
     {
         ChoiceIndex = choice;
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        Button1Click(*stage);
     }
     // Ticks until PageStep reaches `page`.
     void runTo(int page)
     {
         while (PageStep < page)
-            w->Timer1Timer();
+            tick();
     }
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
-    void init() { w = openWindow(); }
-    void cleanup() { w.reset(); }
+    void init() { openStage(); }
+    void cleanup() { stage.reset(); }
 
     void antennaTurnsFromItsFirstToItsLastPosition_data()
     {
@@ -127,10 +134,10 @@ private slots:
         runTo(last);
         const QImage end = picture().copy();
         for (int i = 0; i < 5; ++i)
-            w->Timer1Timer();
+            tick();
         QCOMPARE(PageStep, last);
         QCOMPARE(picture(), end);
-        QVERIFY(w->Button1->isVisible());
+        QVERIFY(stage->controls.isShown(Control::Button1));
     }
 
     void startButtonRestartsMidRun_data()
@@ -146,10 +153,10 @@ private slots:
         QFETCH(int, first);
         start(choice);
         runTo(first + 120);
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        Button1Click(*stage);
         QCOMPARE(PageStep, first);
         QCOMPARE(Probe::inked(picture(), rgb(Colour::BtnFace)), QRect());
-        w->Timer1Timer();
+        tick();
         QCOMPARE(PageStep, first + 1);
         QCOMPARE(Probe::count(picture(), QRect(650, 100, 125, 200), rgb(Colour::Blue)) > 0, choice == 2);
     }
@@ -159,7 +166,7 @@ private slots:
         start(3);
         const QRect strip(540, 150, Canvas::Width - 540, 170);
         while (PageStep < 570) {
-            w->Timer1Timer();
+            tick();
             QCOMPARE(Probe::count(picture(), strip, rgb(Colour::BtnFace)), strip.width() * strip.height());
         }
     }
@@ -252,10 +259,10 @@ private slots:
         runTo(570);
         // Only the last value is left: the cell reads as a fresh "3,75" would.
         const QImage last = picture().copy(cell);
-        w = openWindow();
+        openStage();
         start(3);
         PageStep = 569; // straight to the last frame, over a cleared area
-        w->Timer1Timer();
+        tick();
         QCOMPARE(picture().copy(cell), last);
         QLocale::setDefault(QLocale::system());
     }

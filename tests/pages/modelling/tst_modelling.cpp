@@ -1,12 +1,11 @@
-// The modelling topic through the real window: its page, its five buttons and its pictures.
+// The modelling topic on a bare stage, no window: its page, its five buttons and its pictures.
 #include "app/application.h"
+#include "pages/commands.h"
 #include "pages/page_state.h"
-#include "app/tpll.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
 #include "pixel_probe.h"
-#include "window_fixture.h"
 
-#include <QListWidget>
-#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -34,27 +33,33 @@ bool drawnAt(const QImage &canvas, const Picture &picture, QPoint at, QRgb under
 class TestModelling : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TPLL> w;
+    std::unique_ptr<Stage> stage;
 
-    const QImage &picture() { return w->canvas().image(); }
-    void click(QPushButton *b)
+    const QImage &picture() { return stage->canvas.image(); }
+    bool shown(Control c) { return stage->controls.isShown(c); }
+    void tick() { PageTick(*stage); }
+    // A button the page shows, pressed.
+    void press(Control c)
     {
-        QVERIFY(b->isVisible());
-        QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY(shown(c));
+        commandOf(c)(*stage);
     }
     void openTopic()
     {
-        const QRect r = w->ListBox1->visualItemRect(w->ListBox1->item(1));
-        QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, {}, r.center());
-        w->Timer1Timer();
-        click(w->Button1);
-        w->Timer1Timer();
+        Choix(*stage, 1);
+        tick();
+        press(Control::Button1);
+        tick();
     }
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
-    void init() { w = openWindow(); }
-    void cleanup() { w.reset(); }
+    void init()
+    {
+        resetPageState();
+        stage = std::make_unique<Stage>();
+    }
+    void cleanup() { stage.reset(); }
 
     void picturesAreCarriedUnderTheirNames_data()
     {
@@ -91,23 +96,23 @@ private slots:
     {
         openTopic();
         QCOMPARE(PageStep, -3);
-        QVERIFY(w->ButtonMod->isVisible());
-        QVERIFY(w->Button1->isVisible());
+        QVERIFY(shown(Control::ButtonMod));
+        QVERIFY(shown(Control::Button1));
         QVERIFY(Probe::count(picture(), QRect(240, 136, 200, 16), rgb(Colour::Highlight)) > 50); // the title
         QCOMPARE(picture().pixel(630, 90), rgb(Colour::Yellow));                                  // the diagram
         const QImage page = picture().copy();
-        w->Timer1Timer();
+        tick();
         QCOMPARE(picture(), page);
     }
 
     void visualiserShowsTheBlockModel()
     {
         openTopic();
-        click(w->ButtonMod);
-        QVERIFY(!w->ButtonMod->isVisible());
-        QVERIFY(w->ButtonBOnc->isVisible());
-        QVERIFY(w->ButtonBOc->isVisible());
-        QVERIFY(drawnAt(picture(), w->stage().PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
+        press(Control::ButtonMod);
+        QVERIFY(!shown(Control::ButtonMod));
+        QVERIFY(shown(Control::ButtonBOnc));
+        QVERIFY(shown(Control::ButtonBOc));
+        QVERIFY(drawnAt(picture(), stage->PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
         QVERIFY(Probe::count(picture(), QRect(100, 350, 600, 14), rgb(Colour::Blue)) > 100);
     }
 
@@ -126,17 +131,17 @@ private slots:
         QFETCH(QPoint, at);
         QFETCH(bool, regulatorButton);
         openTopic();
-        click(w->ButtonMod);
-        click(button == 0 ? w->ButtonBOnc : w->ButtonBOc);
+        press(Control::ButtonMod);
+        press(button == 0 ? Control::ButtonBOnc : Control::ButtonBOc);
         if (button == 2)
-            click(w->Buttonregul);
-        Picture *shown[] = {&w->stage().PllBoncBitmap, &w->stage().PllBocBitmap, &w->stage().RegulBitmap};
+            press(Control::Buttonregul);
+        Picture *drawn[] = {&stage->PllBoncBitmap, &stage->PllBocBitmap, &stage->RegulBitmap};
         // The open-loop picture with the regulator lies over the page's red texts.
-        QVERIFY(drawnAt(picture(), *shown[button], at, button == 1 ? 0 : rgb(Colour::BtnFace)));
-        QVERIFY(!w->Button1->isVisible());
-        QVERIFY(!w->ButtonBOnc->isVisible());
-        QVERIFY(w->ButtonPP->isVisible());
-        QCOMPARE(w->Buttonregul->isVisible(), regulatorButton);
+        QVERIFY(drawnAt(picture(), *drawn[button], at, button == 1 ? 0 : rgb(Colour::BtnFace)));
+        QVERIFY(!shown(Control::Button1));
+        QVERIFY(!shown(Control::ButtonBOnc));
+        QVERIFY(shown(Control::ButtonPP));
+        QCOMPARE(shown(Control::Buttonregul), regulatorButton);
         QCOMPARE(PageStep, -3);
         // Nothing of the model page is left.
         QCOMPARE(Probe::count(picture(), QRect(630, 90, 1, 1), rgb(Colour::Yellow)), 0);
@@ -145,43 +150,42 @@ private slots:
     void redTextsShowThroughTheOpenLoopPicture()
     {
         openTopic();
-        click(w->ButtonMod);
-        click(w->ButtonBOc);
+        press(Control::ButtonMod);
+        press(Control::ButtonBOc);
         QVERIFY(Probe::count(picture(), QRect(600, 200, 120, 28), rgb(Colour::Red)) > 80);
     }
 
     void returnDrawsTheModelAtOnce()
     {
         openTopic();
-        click(w->ButtonMod);
-        click(w->ButtonBOnc);
-        click(w->ButtonPP);
+        press(Control::ButtonMod);
+        press(Control::ButtonBOnc);
+        press(Control::ButtonPP);
         QCOMPARE(PageStep, -2);
         QCOMPARE(ShowModelButton, 0);
-        QVERIFY(w->Button1->isVisible());
-        QVERIFY(!w->ButtonPP->isVisible());
-        QVERIFY(w->ButtonBOnc->isVisible() && w->ButtonBOc->isVisible());
-        QVERIFY(drawnAt(picture(), w->stage().PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
-        w->Timer1Timer(); // the diagram and title above the model, without the "Visualiser" button
+        QVERIFY(shown(Control::Button1));
+        QVERIFY(!shown(Control::ButtonPP));
+        QVERIFY(shown(Control::ButtonBOnc) && shown(Control::ButtonBOc));
+        QVERIFY(drawnAt(picture(), stage->PllModelBitmap, {80, 150}, rgb(Colour::BtnFace)));
+        tick(); // the diagram and title above the model, without the "Visualiser" button
         QCOMPARE(PageStep, -3);
-        QVERIFY(!w->ButtonMod->isVisible());
+        QVERIFY(!shown(Control::ButtonMod));
         QCOMPARE(picture().pixel(630, 90), rgb(Colour::Yellow));
 
-        click(w->Button1); // the start button opens the page afresh, with its button
-        w->Timer1Timer();
-        QVERIFY(w->ButtonMod->isVisible());
+        press(Control::Button1); // the start button opens the page afresh, with its button
+        tick();
+        QVERIFY(shown(Control::ButtonMod));
     }
 
     void leavingTheTopicHidesItsButtons()
     {
         openTopic();
-        click(w->ButtonMod);
-        click(w->ButtonBOc);
-        const QRect r = w->ListBox1->visualItemRect(w->ListBox1->item(2));
-        QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, {}, r.center());
-        w->Timer1Timer();
-        for (QPushButton *b : {w->ButtonMod, w->ButtonBOnc, w->ButtonBOc, w->Buttonregul, w->ButtonPP})
-            QVERIFY(!b->isVisible());
+        press(Control::ButtonMod);
+        press(Control::ButtonBOc);
+        Choix(*stage, 2);
+        tick();
+        for (Control b : {Control::ButtonMod, Control::ButtonBOnc, Control::ButtonBOc, Control::Buttonregul, Control::ButtonPP})
+            QVERIFY(!shown(b));
     }
 };
 

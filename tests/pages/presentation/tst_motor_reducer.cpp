@@ -1,16 +1,16 @@
-// The motor and reducer sections of the presentation topic through the real window: their
+// The motor and reducer sections of the presentation topic on a bare stage, no window: their
 // blocks sliding out of the diagram, where they come to rest, and their end pages.
 #include "app/application.h"
-#include "pages/page_state.h"
-#include "app/tpll.h"
+#include "diagram_alone.h"
 #include "drawing/canvas.h"
 #include "drawing/fonts.h"
-#include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
+#include "pages/commands.h"
+#include "pages/page_state.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
 #include "pixel_probe.h"
-#include "window_fixture.h"
 
-#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -19,31 +19,34 @@ using Probe::rgb;
 class TestMotorReducer : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TPLL> w;
+    std::unique_ptr<Stage> stage;
 
-    const QImage &picture() { return w->canvas().image(); }
+    const QImage &picture() { return stage->canvas.image(); }
     QRgb at(QPoint p) { return Probe::opaque(picture().pixel(p)); }
     void tick(int times = 1)
     {
         for (int i = 0; i < times; ++i)
-            w->Timer1Timer();
+            PageTick(*stage);
     }
     // The topic open, then the section's button pressed.
     void start(bool reducer)
     {
         ChoiceIndex = 0;
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        Button1Click(*stage);
         tick();
-        QPushButton *button = reducer ? w->ButtonF : w->ButtonE;
-        QVERIFY(button->isVisible());
-        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(stage->controls.isShown(reducer ? Control::ButtonF : Control::ButtonE));
+        (reducer ? ButtonFClick : ButtonEClick)(*stage);
     }
     QRect inkBelowDiagram() { return Probe::inked(picture().copy(0, 125, Canvas::Width, Canvas::Height - 125), rgb(Colour::BtnFace)); }
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
-    void init() { w = openWindow(); }
-    void cleanup() { w.reset(); }
+    void init()
+    {
+        resetPageState();
+        stage = std::make_unique<Stage>();
+    }
+    void cleanup() { stage.reset(); }
 
     // Points given at the diagram's place; at step k they are expected moved by k * step.
     void copyMovesWholeAtEveryStep_data()
@@ -135,8 +138,8 @@ private slots:
         // The blanks after "1 :" hold only the Symbol face's omega, 1 and slash.
         QVERIFY(Probe::count(picture(), QRect(380, 205, 32, 20), rgb(Colour::Blue)) > 30);
         // Later pages write in the usual face and size.
-        QCOMPARE(w->canvas().font().Name, FontFace::Sans);
-        QCOMPARE(w->canvas().font().Size, 10);
+        QCOMPARE(stage->canvas.font().Name, FontFace::Sans);
+        QCOMPARE(stage->canvas.font().Size, 10);
     }
 
     void reducerCopyLabelsItsRadarSmall()
@@ -169,7 +172,7 @@ private slots:
         start(reducer);
         tick(20);
         QVERIFY(inkBelowDiagram() != QRect()); // the copy is well down by now
-        QTest::mouseClick(reducer ? w->ButtonF : w->ButtonE, Qt::LeftButton);
+        (reducer ? ButtonFClick : ButtonEClick)(*stage);
         QCOMPARE(ElementStep, first);
         QCOMPARE(Probe::inked(picture(), rgb(Colour::BtnFace)), QRect());
         tick();

@@ -1,11 +1,12 @@
-// The phase comparator section through the real window: intro slide, end page, phase sweep.
+// The phase comparator section on a bare stage, no window: intro slide, end page, phase sweep.
 #include "app/application.h"
-#include "pages/page_state.h"
-#include "app/tpll.h"
 #include "drawing/loop_diagram.h"
+#include "pages/commands.h"
+#include "pages/page_state.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
 #include "pixel_probe.h"
 
-#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -14,16 +15,16 @@ using Probe::rgb;
 class TestPhaseComparator : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TPLL> w;
+    std::unique_ptr<Stage> stage;
     static constexpr int IntroTicks = 59; // ElementStep 21 -> 80
 
-    const QImage &picture() { return w->canvas().image(); }
+    const QImage &picture() { return stage->canvas.image(); }
     QRgb at(int x, int y) { return Probe::opaque(picture().pixel(x, y)); }
     int count(const QRect &area, TColor colour) { return Probe::count(picture(), area, rgb(colour)); }
     void tick(int times = 1)
     {
         for (int i = 0; i < times; ++i)
-            w->Timer1Timer();
+            PageTick(*stage);
     }
     void startSection()
     {
@@ -31,7 +32,7 @@ class TestPhaseComparator : public QObject
             PageStep = -1;
             tick(); // shows the element buttons
         }
-        QTest::mouseClick(w->ButtonB, Qt::LeftButton);
+        ButtonBClick(*stage);
     }
     // Highlight pixels along row y; a 2-pixel trace's vertical edge at x covers x and x + 1.
     QList<int> crossings(int y)
@@ -61,12 +62,9 @@ private slots:
     void init()
     {
         resetPageState();
-        w = std::make_unique<TPLL>();
-        w->Timer1->stop();
-        w->resize(800, 545);
-        w->show();
+        stage = std::make_unique<Stage>();
     }
-    void cleanup() { w.reset(); }
+    void cleanup() { stage.reset(); }
 
     void introSlidesTheGroupTwoPixelsPerTick_data()
     {
@@ -98,12 +96,12 @@ private slots:
         const QRect blueTexts(250, 180, 500, 55);
         tick(IntroTicks - 1);
         QCOMPARE(count(blueTexts, Colour::Blue), 0);
-        QVERIFY(!w->Button2->isVisibleTo(w.get()));
+        QVERIFY(!stage->controls.isShown(Control::Button2));
         tick();
         QCOMPARE(ElementStep, 80);
         QCOMPARE(PhaseSweepStep, 60);
         QVERIFY(count(blueTexts, Colour::Blue) > 500);
-        QVERIFY(w->Button2->isVisibleTo(w.get()));
+        QVERIFY(stage->controls.isShown(Control::Button2));
         expectNoSweep();
         tick(3);
         QCOMPARE(PhaseSweepStep, 60);
@@ -147,7 +145,7 @@ private slots:
         startSection();
         tick(IntroTicks);
         if (sweepTicks >= 0) {
-            QTest::mouseClick(w->Button2, Qt::LeftButton);
+            Button2Click(*stage);
             tick(sweepTicks);
             QCOMPARE(PhaseSweepStep, p);
         }
@@ -173,7 +171,7 @@ private slots:
     {
         startSection();
         tick(IntroTicks);
-        QTest::mouseClick(w->Button2, Qt::LeftButton);
+        Button2Click(*stage);
         for (int i = 0; i < 45; ++i) {
             tick();
             QVERIFY(PhaseSweepStep >= 2 && PhaseSweepStep <= 39);
@@ -192,7 +190,7 @@ private slots:
         const QImage firstVisit = picture().copy();
         startSection(); // Button2 stays visible from the first visit
         tick(10);
-        QTest::mouseClick(w->Button2, Qt::LeftButton);
+        Button2Click(*stage);
         QCOMPARE(PhaseSweepStep, 1);
         tick();
         QCOMPARE(PhaseSweepStep, 12);

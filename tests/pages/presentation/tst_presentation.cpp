@@ -1,14 +1,14 @@
-// The presentation topic through the real window: its section dispatch and the setpoint,
+// The presentation topic on a bare stage, no window: its section dispatch and the setpoint,
 // regulator and amplifier sections, read back as pixels of the drawing area.
 #include "app/application.h"
-#include "pages/page_state.h"
-#include "app/tpll.h"
+#include "diagram_alone.h"
 #include "drawing/canvas.h"
-#include "drawing/loop_diagram.h"
+#include "pages/commands.h"
+#include "pages/page_state.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
 #include "pixel_probe.h"
-#include "window_fixture.h"
 
-#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -17,31 +17,37 @@ using Probe::rgb;
 class TestPresentation : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TPLL> w;
+    std::unique_ptr<Stage> stage;
 
-    const QImage &picture() { return w->canvas().image(); }
+    const QImage &picture() { return stage->canvas.image(); }
+    bool shown(Control c) { return stage->controls.isShown(c); }
     QRgb at(int x, int y) { return Probe::opaque(picture().pixel(x, y)); }
     void tick(int times = 1)
     {
         for (int i = 0; i < times; ++i)
-            w->Timer1Timer();
+            PageTick(*stage);
     }
     void openTopic()
     {
         ChoiceIndex = 0;
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        Button1Click(*stage);
         tick();
     }
-    void press(QPushButton *b)
+    // A button the page shows, pressed.
+    void press(Control c)
     {
-        QVERIFY(b->isVisible());
-        QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY(shown(c));
+        commandOf(c)(*stage);
     }
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
-    void init() { w = openWindow(); }
-    void cleanup() { w.reset(); }
+    void init()
+    {
+        resetPageState();
+        stage = std::make_unique<Stage>();
+    }
+    void cleanup() { stage.reset(); }
 
     void beforeAnyElementOnlyTheDiagramIsDrawn()
     {
@@ -49,9 +55,9 @@ private slots:
         tick(5);
         QCOMPARE(picture().copy(0, 0, Canvas::Width, 120), presentationDiagramAlone());
         QVERIFY(Probe::count(picture(), QRect(120, 200, 600, 50), rgb(Colour::Blue)) > 100); // the hints stay
-        for (QPushButton *b : {w->ButtonA, w->ButtonD, w->ButtonG})
-            QVERIFY(b->isVisible());
-        QVERIFY(!w->Button1->isVisible());
+        for (Control b : {Control::ButtonA, Control::ButtonD, Control::ButtonG})
+            QVERIFY(shown(b));
+        QVERIFY(!shown(Control::Button1));
         ElementStep = -1;
         ElementActive = 1;
         const QImage before = picture().copy();
@@ -73,7 +79,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(int, end);
         QFETCH(int, introTicks);
-        QPushButton *buttons[] = {w->ButtonA, w->ButtonB, w->ButtonC, w->ButtonD};
+        const Control buttons[] = {Control::ButtonA, Control::ButtonB, Control::ButtonC, Control::ButtonD};
         openTopic();
         press(buttons[button]);
         tick(introTicks - 1);
@@ -90,7 +96,7 @@ private slots:
     void setpointLabelSlidesToTheFirstLine()
     {
         openTopic();
-        press(w->ButtonA);
+        press(Control::ButtonA);
         tick();
         QVERIFY(Probe::count(picture(), QRect(5, 106, 70, 13), rgb(Colour::Green)) > 20);
         tick(18);
@@ -109,11 +115,11 @@ private slots:
     void amplifierSlidesFromTheDiagram()
     {
         openTopic();
-        press(w->ButtonD);
-        showControls(*w, {Control::ButtonPD, Control::Button2});
+        press(Control::ButtonD);
+        stage->controls.show({Control::ButtonPD, Control::Button2});
         tick();
-        QVERIFY(!w->ButtonPD->isVisible());
-        QVERIFY(!w->Button2->isVisible());
+        QVERIFY(!shown(Control::ButtonPD));
+        QVERIFY(!shown(Control::Button2));
         QCOMPARE(LocalStep, 2);
         QCOMPARE(at(312, 64), rgb(Colour::Red));  // drawn at L = 2
         QCOMPARE(at(411, 103), rgb(Colour::Red));
@@ -133,20 +139,20 @@ private slots:
     void regulatorPageOffersItsPictures()
     {
         openTopic();
-        showControls(*w, {Control::Button2});
-        press(w->ButtonC);
+        stage->controls.show(Control::Button2);
+        press(Control::ButtonC);
         tick();
-        QVERIFY(!w->Button2->isVisible());
+        QVERIFY(!shown(Control::Button2));
         QCOMPARE(at(216, 64), rgb(Colour::Red)); // the first step, 16 pixels left of the diagram's block
         tick(58);
         QCOMPARE(at(100, 180), rgb(Colour::Red));
         QCOMPARE(at(159, 219), rgb(Colour::Red));
         QCOMPARE(at(199, 200), rgb(Colour::Red));
-        QVERIFY(w->ButtonPD->isVisible());
+        QVERIFY(shown(Control::ButtonPD));
 
-        press(w->ButtonPD);
+        press(Control::ButtonPD);
         QCOMPARE(ElementStep, -1);
-        QVERIFY(!w->ButtonPD->isVisible());
+        QVERIFY(!shown(Control::ButtonPD));
         QVERIFY(Probe::count(picture(), QRect(20, 330, 120, 16), rgb(Colour::Red)) > 50);   // "Son rôle :"
         QVERIFY(Probe::count(picture(), QRect(20, 410, 300, 12), rgb(Colour::Green)) > 50); // "VOIR plus loin..."
         // The fraction's grey is cut out: the page's button face shows around the black figures.
@@ -161,12 +167,12 @@ private slots:
     void anotherButtonRestartsMidIntro()
     {
         openTopic();
-        press(w->ButtonD);
+        press(Control::ButtonD);
         tick(20);
-        press(w->ButtonA);
+        press(Control::ButtonA);
         QCOMPARE(ElementStep, 1);
         QCOMPARE(Probe::inked(picture(), rgb(Colour::BtnFace)), QRect());
-        press(w->ButtonA); // the same button again: from the start again
+        press(Control::ButtonA); // the same button again: from the start again
         QCOMPARE(ElementStep, 1);
         tick();
         QCOMPARE(ElementStep, 2);

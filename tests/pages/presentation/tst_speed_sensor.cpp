@@ -1,13 +1,12 @@
-// The speed sensor section and the encoder rotation run through the real window, read back as
-// pixels of the drawing area.
+// The speed sensor section and the encoder rotation run on a bare stage, no window, read back
+// as pixels of the drawing area.
 #include "app/application.h"
+#include "pages/commands.h"
 #include "pages/page_state.h"
-#include "app/tpll.h"
-#include "drawing/canvas.h"
+#include "pages/page_tick.h"
+#include "pages/stage.h"
 #include "pixel_probe.h"
-#include "window_fixture.h"
 
-#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -21,50 +20,56 @@ const QRect ChartArea(600, 220, 150, 50);
 class TestSpeedSensor : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TPLL> w;
+    std::unique_ptr<Stage> stage;
 
-    const QImage &picture() { return w->canvas().image(); }
+    const QImage &picture() { return stage->canvas.image(); }
+    bool shown(Control c) { return stage->controls.isShown(c); }
     QRgb at(int x, int y) { return Probe::opaque(picture().pixel(x, y)); }
     int blackIn(const QRect &r) { return Probe::count(picture(), r, rgb(Colour::Black)); }
     void tick(int times = 1)
     {
         for (int i = 0; i < times; ++i)
-            w->Timer1Timer();
+            PageTick(*stage);
     }
-    void press(QPushButton *b)
+    // A button the page shows, pressed.
+    void press(Control c)
     {
-        QVERIFY(b->isVisible());
-        QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY(shown(c));
+        commandOf(c)(*stage);
     }
     void startSensorSection()
     {
         ChoiceIndex = 0;
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        Button1Click(*stage);
         tick();
-        press(w->ButtonG);
+        press(Control::ButtonG);
     }
     // The finished page, then the rotation run for `ticks` ticks.
     void runRotation(int ticks)
     {
         startSensorSection();
         tick(59);
-        press(w->Button3);
+        press(Control::Button3);
         tick(ticks);
     }
 
 private slots:
     void initTestCase() { PllApplication::applyLook(); }
-    void init() { w = openWindow(); }
-    void cleanup() { w.reset(); }
+    void init()
+    {
+        resetPageState();
+        stage = std::make_unique<Stage>();
+    }
+    void cleanup() { stage.reset(); }
 
     void blockComesToRestAndOffersTheRotation()
     {
         startSensorSection();
         tick(58);
         QCOMPARE(ElementStep, 379);
-        QVERIFY(!w->Button3->isVisible());
+        QVERIFY(!shown(Control::Button3));
         tick();
-        QVERIFY(w->Button3->isVisible());
+        QVERIFY(shown(Control::Button3));
         for (const QPoint p : {QPoint(110, 190), QPoint(189, 229), QPoint(190, 210), QPoint(219, 210), QPoint(81, 210)})
             QCOMPARE(at(p.x(), p.y()), rgb(Colour::Red)); // block, input arrow to its tip, output arrow
         QCOMPARE(at(195, 188), rgb(Colour::BtnFace));      // nothing left of the step before
@@ -76,8 +81,8 @@ private slots:
         const QImage page = picture().copy();
         tick(4);
         QCOMPARE(picture(), page);
-        press(w->ButtonG);
-        QVERIFY(!w->Button3->isVisible());
+        press(Control::ButtonG);
+        QVERIFY(!shown(Control::Button3));
     }
 
     void discTeeth_data()
@@ -157,7 +162,7 @@ private slots:
     void button3RestartsTheRun()
     {
         runRotation(30);
-        press(w->Button3);
+        press(Control::Button3);
         QCOMPARE(Probe::inked(picture().copy(ChartArea), rgb(Colour::BtnFace)), QRect());
         tick();
         QCOMPARE(SensorStep, 2);
