@@ -2,6 +2,7 @@
 
 #include "model/operating_point.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -106,6 +107,49 @@ double OpenLoop::gainMarginDb() const
     if (!omega)
         return std::numeric_limits<double>::infinity();
     return -20 * std::log10(std::abs(at(*omega)));
+}
+
+std::vector<Corner> OpenLoop::corners() const
+{
+    const LoopParameters &p = parameters;
+    std::vector<Corner> terms{{1 / p.motorTimeConstant, -1}};
+    if (withRegulator)
+        terms.insert(terms.end(), {{1 / p.regulatorLead, +1}, {1 / p.regulatorLag, -1}, {1 / p.regulatorFilter, -1}});
+    std::sort(terms.begin(), terms.end(), [](const Corner &a, const Corner &b) { return a.omega < b.omega; });
+    std::vector<Corner> merged;
+    for (const Corner &t : terms) {
+        if (!(t.omega > 0) || !std::isfinite(t.omega))
+            continue;
+        // Equal time constants, as far as the division that made the pulsations can tell.
+        if (!merged.empty() && std::abs(merged.back().omega / t.omega - 1) < 1e-9)
+            merged.back().gainSlope += t.gainSlope;
+        else
+            merged.push_back(t);
+    }
+    std::erase_if(merged, [](const Corner &c) { return c.gainSlope == 0; });
+    return merged;
+}
+
+GainAsymptote OpenLoop::gainAsymptote() const
+{
+    return {staticGain() * (withRegulator ? parameters.regulatorGain : 1), corners()};
+}
+
+double GainAsymptote::decibels(double omega) const
+{
+    double db = 20 * std::log10(staticGain / omega);
+    for (const Corner &c : corners)
+        if (omega > c.omega)
+            db += 20 * c.gainSlope * std::log10(omega / c.omega);
+    return db;
+}
+
+int GainAsymptote::slope(double omega) const
+{
+    int slope = -1;
+    for (const Corner &c : corners)
+        slope += omega > c.omega ? c.gainSlope : 0;
+    return slope;
 }
 
 }

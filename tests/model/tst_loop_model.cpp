@@ -333,6 +333,71 @@ private slots:
         QCOMPARE(crossings, regulated ? 1 : 0);
     }
 
+    // Where the asymptotes turn, terms at one pulsation merged and cancelling ones gone, and the
+    // gain asymptote on the exact gain, its slope the exact one, four decades clear of the corners.
+    void asymptotes_data()
+    {
+        QTest::addColumn<bool>("regulated");
+        QTest::addColumn<double>("gain");
+        QTest::addColumn<double>("lead");
+        QTest::addColumn<double>("lag");
+        QTest::addColumn<double>("filter");
+        QTest::addColumn<QList<double>>("omegas");  // rad/s, lowest first
+        QTest::addColumn<QList<int>>("steps");      // each corner's step in the gain's slope
+        QTest::addRow("course") << true << 1.0 << 0.025 << 0.0025 << 8e-4 << QList<double>{2, 40, 400, 1250}
+                                << QList<int>{-1, +1, -1, -1};
+        QTest::addRow("sans correcteur, gain 10 unused") << false << 10.0 << 0.025 << 0.0025 << 8e-4
+                                                         << QList<double>{2} << QList<int>{-1};
+        QTest::addRow("course, gain 10") << true << 10.0 << 0.025 << 0.0025 << 8e-4
+                                         << QList<double>{2, 40, 400, 1250} << QList<int>{-1, +1, -1, -1};
+        QTest::addRow("lead cancels the lag") << true << 1.0 << 0.0025 << 0.0025 << 8e-4 << QList<double>{2, 1250}
+                                              << QList<int>{-1, -1};
+        QTest::addRow("lead cancels the filter") << true << 1.0 << 8e-4 << 0.0025 << 8e-4 << QList<double>{2, 400}
+                                                 << QList<int>{-1, -1};
+        QTest::addRow("lag on the motor") << true << 1.0 << 0.025 << 0.5 << 8e-4 << QList<double>{2, 40, 1250}
+                                          << QList<int>{-2, +1, -1};
+        QTest::addRow("all three at 0,01 s") << true << 0.1 << 0.01 << 0.01 << 0.01 << QList<double>{2, 100}
+                                             << QList<int>{-1, -1};
+        // 0.1 * 3 and 0.3 differ in their last bit, and so do their pulsations: still one corner.
+        QTest::addRow("lead cancels the lag, a bit apart") << true << 1.0 << 0.1 * 3 << 0.3 << 8e-4
+                                                           << QList<double>{2, 1250} << QList<int>{-1, -1};
+    }
+    void asymptotes()
+    {
+        QFETCH(bool, regulated);
+        QFETCH(double, gain);
+        QFETCH(double, lead);
+        QFETCH(double, lag);
+        QFETCH(double, filter);
+        QFETCH(QList<double>, omegas);
+        QFETCH(QList<int>, steps);
+        LoopParameters p;
+        p.phaseAdvance = regulated;
+        p.regulatorGain = gain;
+        p.regulatorLead = lead;
+        p.regulatorLag = lag;
+        p.regulatorFilter = filter;
+        const OpenLoop loop(regulated, p);
+        const GainAsymptote asymptote = loop.gainAsymptote();
+
+        QCOMPARE(qsizetype(asymptote.corners.size()), omegas.size());
+        for (qsizetype i = 0; i < omegas.size(); ++i) {
+            QVERIFY2(near(asymptote.corners[i].omega, omegas[i], 1e-9 * omegas[i]), QByteArray::number(i));
+            QCOMPARE(asymptote.corners[i].gainSlope, steps[i]);
+        }
+
+        // Four decades from its corner a first-order term is off its gain asymptote by 4e-8 dB
+        // and its phase by 1e-4 rad; three decades off, it bends the slope by 2e-7.
+        const auto decibels = [&](double omega) { return 20 * std::log10(std::abs(loop.at(omega))); };
+        for (const double omega : {omegas.front() * 1e-4, omegas.back() * 1e4}) {
+            QVERIFY2(near(asymptote.decibels(omega), decibels(omega), 1e-6), QByteArray::number(omega));
+            const double exactSlope = (decibels(omega * std::sqrt(10)) - decibels(omega / std::sqrt(10))) / 20;
+            QVERIFY2(near(asymptote.slope(omega), exactSlope, 1e-5), QByteArray::number(omega));
+            // The phase asymptote: 90 degrees a step of the gain's slope.
+            QVERIFY2(near(90 * asymptote.slope(omega), loop.phaseDegrees(omega), 0.05), QByteArray::number(omega));
+        }
+    }
+
     // The setpoint moved slowly away from a lock until the first cycle slips.
     void lockLimits()
     {

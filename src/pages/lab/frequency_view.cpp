@@ -12,6 +12,8 @@
 #include <map>
 #include <vector>
 
+using pllmodel::Corner;
+using pllmodel::GainAsymptote;
 using pllmodel::LoopParameters;
 using pllmodel::OpenLoop;
 
@@ -310,48 +312,18 @@ void addFrame(Plan &plan, const Plot &plot, const QRect &panel, const QString &t
     addRow(plan, decades, panel.left() + 2, panel.right() - 1, b.bottom() + DecadeGap, Black, DecadeSize);
 }
 
-// The corners of the loop's first-order terms: where each asymptote turns. Terms that cancel
-// (a lead on a lag) leave no corner.
-struct Corner { double omega; int gainSlope; };
-std::vector<Corner> cornersOf(const LoopParameters &p)
-{
-    std::vector<Corner> terms{{1 / p.motorTimeConstant, -1}};
-    if (p.phaseAdvance)
-        terms.insert(terms.end(), {{1 / p.regulatorLead, +1}, {1 / p.regulatorLag, -1}, {1 / p.regulatorFilter, -1}});
-    std::sort(terms.begin(), terms.end(), [](const Corner &a, const Corner &b) { return a.omega < b.omega; });
-    std::vector<Corner> corners;
-    for (const Corner &t : terms) {
-        if (!(t.omega > 0) || !std::isfinite(t.omega))
-            continue;
-        if (!corners.empty() && std::abs(corners.back().omega / t.omega - 1) < 1e-9)
-            corners.back().gainSlope += t.gainSlope;
-        else
-            corners.push_back(t);
-    }
-    std::erase_if(corners, [](const Corner &c) { return c.gainSlope == 0; });
-    return corners;
-}
-
-// The gain asymptote: straight in log-log, its slope stepping at each corner; the segments
-// within the scale, each with its slope.
+// The gain asymptote's segments within the scale, each with its slope.
 struct Segment { QPoint from, to; int slope; };
-std::vector<Segment> gainAsymptote(const Plot &plot, const std::vector<Corner> &corners, double staticGain)
+std::vector<Segment> asymptoteSegments(const Plot &plot, const GainAsymptote &asymptote)
 {
     std::vector<double> turns{LowestOmega};
-    for (const Corner &c : corners)
+    for (const Corner &c : asymptote.corners)
         if (c.omega > LowestOmega && c.omega < plot.highestOmega())
             turns.push_back(c.omega);
     turns.push_back(plot.highestOmega());
-    const auto decibels = [&](double omega) {
-        double db = 20 * std::log10(staticGain / omega);
-        for (const Corner &c : corners)
-            if (omega > c.omega)
-                db += 20 * c.gainSlope * std::log10(omega / c.omega);
-        return db;
-    };
     std::vector<Segment> segments;
     for (std::size_t i = 0; i + 1 < turns.size(); ++i) {
-        const double w0 = turns[i], w1 = turns[i + 1], d0 = decibels(w0), d1 = decibels(w1);
+        const double w0 = turns[i], w1 = turns[i + 1], d0 = asymptote.decibels(w0), d1 = asymptote.decibels(w1);
         if (!std::isfinite(d0) || !std::isfinite(d1))
             continue;
         // Cut where it leaves the scale: dB is linear in log omega.
@@ -366,11 +338,8 @@ std::vector<Segment> gainAsymptote(const Plot &plot, const std::vector<Corner> &
         if (!(t0 < t1))
             continue;
         const double wa = w0 * std::pow(w1 / w0, t0), wb = w0 * std::pow(w1 / w0, t1);
-        int slope = -1;
-        for (const Corner &c : corners)
-            slope += std::sqrt(w0 * w1) > c.omega ? c.gainSlope : 0;
         segments.push_back({{px(plot.x(wa)), px(plot.y(d0 + (d1 - d0) * t0))},
-                            {px(plot.x(wb)), px(plot.y(d0 + (d1 - d0) * t1))}, slope});
+                            {px(plot.x(wb)), px(plot.y(d0 + (d1 - d0) * t1))}, asymptote.slope(std::sqrt(w0 * w1))});
     }
     return segments;
 }
@@ -391,8 +360,8 @@ Plan planFor(const LoopParameters &p, const QRect &area)
 {
     Plan plan(area);
     const OpenLoop loop(p.phaseAdvance, p);
-    const std::vector<Corner> corners = cornersOf(p);
-    const double staticGain = loop.staticGain() * (p.phaseAdvance ? p.regulatorGain : 1);
+    const GainAsymptote gainAsymptote = loop.gainAsymptote();
+    const std::vector<Corner> &corners = gainAsymptote.corners;
     const double wc = loop.gainCrossover();
     const std::optional<double> wp = loop.phaseCrossover();
 
@@ -440,7 +409,7 @@ Plan planFor(const LoopParameters &p, const QRect &area)
     const QRect &g = gain.box;
     const int zero = px(gain.y(0));
     plan.line(Black, 3, PenStyle::Solid, {g.left(), zero}, {g.right() + 1, zero});
-    const std::vector<Segment> asymptote = gainAsymptote(gain, corners, staticGain);
+    const std::vector<Segment> asymptote = asymptoteSegments(gain, gainAsymptote);
     for (const Segment &s : asymptote)
         plan.line(Black, 1, PenStyle::Solid, s.from, s.to);
     addCurve(plan, gain, Blue, [&](double omega) { return 20 * std::log10(std::abs(loop.at(omega))); });
