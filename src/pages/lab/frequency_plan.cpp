@@ -173,7 +173,7 @@ void addFrame(Plan &plan, const Plot &plot)
     addPanelRow(plan, plot, decades, b.bottom() + DecadeGap, Black, DecadeSize);
 }
 
-// The margins on a line of their own, clear of the corner kept free.
+// The margins on a line of their own, ending short of the free corner (see FreeCornerWidth).
 QRect addMarginsStrip(Plan &plan, const OpenLoop &loop, const QRect &area)
 {
     const QRect strip(area.left(), area.top(), area.width() - FreeCornerWidth - StripToCorner, StripHeight);

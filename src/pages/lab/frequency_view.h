@@ -16,12 +16,14 @@ QString phaseMarginText(const pllmodel::OpenLoop &loop);
 QString gainMarginText(const pllmodel::OpenLoop &loop);
 
 // Gain (left) and phase (right) from 0.1 to 1e5 rad/s under a line with both margins, all
-// inside `area`, its top-right corner (105 x 23 pixels) left free for the page's toggle. The
-// loop is taken with its regulator when p.phaseAdvance is set. What the drawing needs is worked
-// out once per settings and area; drawn again unchanged, it only replays the canvas calls.
+// inside `area`, its top-right corner (105 x 23 pixels) left empty. The loop is taken with its
+// regulator when p.phaseAdvance is set. What the drawing needs is worked out once per settings
+// and area; drawn again unchanged, it only replays the canvas calls.
 void drawFrequencyResponse(Canvas &canvas, const pllmodel::LoopParameters &p, const QRect &area);
 
 namespace FrequencyView {
-// The corner the drawing leaves free, at the area's top right.
+// The corner the drawing leaves empty, at the area's top right. No control sits there any more
+// (the view's switch is under the tabs); the margins' line still ends short of it so that the
+// view looks as it always has: every frame recorded of it, and its pictures, show it so.
 constexpr int FreeCornerWidth = 105, FreeCornerHeight = 23;
 }

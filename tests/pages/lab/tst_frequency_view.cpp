@@ -1,5 +1,5 @@
 // The lab's Bode view on a bare canvas: the margins in the page's words, and a drawing that keeps
-// to its area, leaves the toggle's corner alone, writes nothing over anything else it writes and
+// to its area, leaves its top-right corner empty, writes nothing over anything else it writes and
 // follows every change of the settings, at both ends of every control.
 #include <QtTest>
 // moc cannot read the standard library's <numbers>, which the model's headers use.
