@@ -35,6 +35,7 @@ void Lab::open(const Experiment &experiment)
     m_givenPlayed = 0;
     m_live = std::make_shared<std::vector<LabAction>>();
     m_liveSize = m_livePlayed = 0;
+    m_firstLiveAfterEnd = NoneAfterEnd;
     m_lockRefusals.clear();
     m_settings = experiment.run.settings;
     start(experiment.run.start, 0);
@@ -132,7 +133,8 @@ void Lab::apply(const LabChange &change)
 const LabAction *Lab::nextAction() const
 {
     const LabAction *given = m_givenPlayed < m_given->size() ? &(*m_given)[m_givenPlayed] : nullptr;
-    const LabAction *live = m_livePlayed < m_liveSize ? &(*m_live)[m_livePlayed] : nullptr;
+    const bool liveWaitsForTheEnd = m_livePlayed >= m_firstLiveAfterEnd && !m_waitedAtEnd;
+    const LabAction *live = m_livePlayed < m_liveSize && !liveWaitsForTheEnd ? &(*m_live)[m_livePlayed] : nullptr;
     // At one instant the given action comes first: the student acted once it was played.
     if (given && live)
         return live->at < given->at ? live : given;
@@ -176,6 +178,8 @@ void Lab::forgetActionsAhead()
             m_live->resize(m_livePlayed);
     }
     m_liveSize = m_livePlayed;
+    if (m_firstLiveAfterEnd >= m_liveSize)
+        m_firstLiveAfterEnd = NoneAfterEnd;
 }
 
 void Lab::act(const LabChange &change)
@@ -185,6 +189,8 @@ void Lab::act(const LabChange &change)
     forgetActionsAhead();
     playDue(AllDue);
     // Kept as taken: a file holds only what the controls offer.
+    if (atEnd() && m_firstLiveAfterEnd == NoneAfterEnd)
+        m_firstLiveAfterEnd = m_live->size();
     m_live->push_back({m_loop.time(), change.inRange()});
     m_liveSize = m_live->size();
     ++m_livePlayed;
@@ -195,6 +201,7 @@ void Lab::takeActionsAhead(const Lab &later)
 {
     m_live = later.m_live;
     m_liveSize = later.m_liveSize;
+    m_firstLiveAfterEnd = later.m_firstLiveAfterEnd;
 }
 
 Experiment Lab::experiment() const

@@ -171,4 +171,8 @@ private:
     std::size_t m_givenPlayed = 0;
     std::shared_ptr<std::vector<LabAction>> m_live;
     std::size_t m_liveSize = 0, m_livePlayed = 0;
+    // The first of the student's actions made once the loop waited at the end: though at the
+    // end's instant, they come after the tick that reached it, also when it is played again.
+    static constexpr std::size_t NoneAfterEnd = std::numeric_limits<std::size_t>::max();
+    std::size_t m_firstLiveAfterEnd = NoneAfterEnd;
 };

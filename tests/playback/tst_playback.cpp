@@ -146,25 +146,33 @@ private slots:
         QCOMPARE(stage.lab.pace().tickMs, LabPace{}.tickMs);
     }
 
-    // Paused at an opened experiment's end, the student restarts the loop and changes it a few
-    // times; each frame back must be the one drawn then, the operating point's trail included,
-    // though the first action is at the very instant the run was saved.
+    void backFromActionsAtAnExperimentsEnd_data()
+    {
+        QTest::addColumn<int>("ticksToTheEnd");
+        QTest::addRow("end at the start") << 0;
+        QTest::addRow("end two ticks on") << 2;
+    }
+    // Paused at an opened experiment's end, the student changes the loop a few times; each frame
+    // back must be the one drawn then (the recorder's axis and the operating point's trail
+    // included), though the first action is at the very instant the run was saved.
     void backFromActionsAtAnExperimentsEnd()
     {
+        QFETCH(int, ticksToTheEnd);
         resetPageState();
         Stage stage;
         Playback playback(stage);
         playback.setPaused(true);
         Experiment experiment;
-        experiment.until = 2 * stage.lab.tickSpan();
+        experiment.until = ticksToTheEnd * stage.lab.tickSpan();
         experiment.run.actions = {{*experiment.until, LabChange{.gain = 12}}};
         OpenExperiment(stage, experiment);
         playback.commandDone();
         while (!stage.lab.atEnd())
             playback.stepForward();
         QList<Frame> frames{frameOf(stage)};
-        for (const LabCommand &command : {LabCommand{LabCommand::Kind::StartAtRest}, LabCommand{LabCommand::Kind::Load, 15},
-                                          LabCommand{LabCommand::Kind::Lead, 280}, LabCommand{LabCommand::Kind::Corrector, 0}}) {
+        for (const LabCommand &command : {LabCommand{LabCommand::Kind::Setpoint, 2510}, LabCommand{LabCommand::Kind::StartAtRest},
+                                          LabCommand{LabCommand::Kind::Load, 15}, LabCommand{LabCommand::Kind::Lead, 280},
+                                          LabCommand{LabCommand::Kind::Corrector, 0}}) {
             playback.labAction(command);
             frames.append(frameOf(stage));
         }
