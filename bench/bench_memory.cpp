@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     PllApplication app(argc, argv);
     TPLL window;
     PLL = &window;
-    window.Timer1->stop();
+    window.stopTicking();
     window.setZoom(Zoom);
     window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     window.showMaximized();

@@ -3,6 +3,7 @@
 // hand, shown on the offscreen platform.
 #include "pages/page_state.h"
 #include "app/tpll.h"
+#include "window_user.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,7 +21,7 @@ inline std::unique_ptr<TPLL> openWindow()
 {
     resetPageState();
     auto window = std::make_unique<TPLL>();
-    window->Timer1->stop();
+    window->stopTicking();
     window->resize(800, 545);
     window->show();
     return window;

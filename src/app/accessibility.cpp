@@ -2,6 +2,7 @@
 
 #include "app/tpll.h"
 #include "pages/page_tick.h"
+#include "pages/topics.h"
 #include "pages/presentation/presentation_page.h"
 
 #include <QAccessible>
@@ -32,13 +33,13 @@ const NameRow ControlNames[] = {
 const QString MenuPageTitle = QStringLiteral("Menu : schéma de la boucle");
 const QString TitleSeparator = QStringLiteral(" — ");
 
-// A button without caption is named by its hint, as its tooltip shows it.
-void nameControls(TPLL &window)
+// A button without caption is named by its hint, as its tooltip shows it; the scroll bar too.
+void nameControls(QWidget &window, QScrollBar &speed)
 {
     for (QPushButton *button : window.findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
         if (button->text().isEmpty() && !button->toolTip().isEmpty())
             button->setAccessibleName(button->toolTip());
-    window.ScrollBar1->setAccessibleName(window.ScrollBar1->toolTip());
+    speed.setAccessibleName(speed.toolTip());
     for (const NameRow &row : ControlNames)
         if (auto *control = window.findChild<QWidget *>(QLatin1String(row.control)))
             control->setAccessibleName(QString::fromUtf8(row.name));
@@ -151,7 +152,7 @@ void makeAccessible(TPLL &window)
 {
     static const bool installed = (QAccessible::installFactory(accessibleFor), true);
     Q_UNUSED(installed);
-    nameControls(window);
+    nameControls(window, *window.ScrollBar1);
     // Tab reaches the scroll bar; its arrows move the thumb their way, as the arrows of a slider.
     window.ScrollBar1->setFocusPolicy(Qt::StrongFocus);
     window.ScrollBar1->setInvertedControls(false);
@@ -177,7 +178,7 @@ QString PageAnnouncer::title() const
 {
     QStringList parts;
     const std::optional<int> topic = topicShown();
-    parts << (topic ? m_window.ListBox1->item(*topic)->text() : MenuPageTitle);
+    parts << (topic ? QString::fromUtf8(topics()[std::size_t(*topic)].title) : MenuPageTitle);
     if (const std::optional<Control> section = presentationSection())
         parts << m_window.findChild<QPushButton *>(QLatin1String(controlName(*section)))->accessibleName();
     if (const std::optional<AnimationProgress> progress = animationProgress())

@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/tpll.h"
+#include "pages/topics.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -12,21 +13,6 @@
 namespace {
 const QString Title = QStringLiteral("Aide — PLL");
 const QSize InitialSize(560, 640);
-
-// What each list entry shows, in the list's order.
-const char *const TopicSummaries[] = {
-    "le schéma de la boucle ; le petit bouton près de chaque élément anime cet élément et laisse "
-    "sa page d'explication.",
-    "le modèle de la boucle et l'analyse de sa stabilité, sans puis avec le régulateur, en images.",
-    "la boucle verrouillée à 1 kHz : ses signaux, l'antenne qui tourne et les rampes de phase.",
-    "la même boucle pendant que la fréquence de consigne passe de 500 Hz à 1,5 kHz.",
-    "la boucle simulée en direct : changer la consigne (en échelon ou en rampe), la charge du "
-    "moteur, le correcteur et ses constantes de temps, le ralenti, et voir la boucle verrouiller "
-    "ou décrocher ; sa réponse en fréquence avec ses marges, le dépassement et le temps de "
-    "réponse de chaque action, les réponses gardées pour les comparer, et les mesures exportées "
-    "(Ctrl+E) ; une expérience enregistrée (fichier .pll) s'y ouvre avec son énoncé et s'y joue, "
-    "et la marche de l'élève s'enregistre de même (Ctrl+O, Ctrl+Maj+S).",
-};
 
 const char *const HowTo =
     "Choisir un sujet dans la liste, puis appuyer sur « Démarrer Animation ». La barre de "
@@ -39,13 +25,14 @@ QString escaped(const char *text) { return QString::fromUtf8(text).toHtmlEscaped
 
 QString HelpWindow::page(const TPLL &window)
 {
-    QString html = QStringLiteral("<h3>%1</h3><p>%2</p><h4>Les sujets</h4><ul>").arg(window.Label4->text().toHtmlEscaped(), escaped(HowTo));
-    for (int i = 0; i < window.ListBox1->count() && i < int(std::size(TopicSummaries)); ++i)
-        html += QStringLiteral("<li><b>%1</b> : %2</li>").arg(window.ListBox1->item(i)->text().toHtmlEscaped(), escaped(TopicSummaries[i]));
+    const auto text = [&](const char *label) { return window.control(QLatin1String(label))->text.toHtmlEscaped(); };
+    QString html = QStringLiteral("<h3>%1</h3><p>%2</p><h4>Les sujets</h4><ul>").arg(text("Label4"), escaped(HowTo));
+    for (const Topic &topic : topics())
+        html += QStringLiteral("<li><b>%1</b> : %2</li>").arg(escaped(topic.title), escaped(topic.summary));
     html += QStringLiteral("</ul><h4>Les touches</h4><table cellspacing=\"0\" cellpadding=\"3\">");
     for (const CommandLine::Line &key : CommandLine::windowKeys())
         html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(escaped(key.name.c_str()), escaped(key.meaning));
-    html += QStringLiteral("</table><p>%1 — %2</p>").arg(window.Label2->text().toHtmlEscaped(), window.Label3->text().toHtmlEscaped());
+    html += QStringLiteral("</table><p>%1 — %2</p>").arg(text("Label2"), text("Label3"));
     return html;
 }
 

@@ -22,7 +22,6 @@ using Kind = LabCommand::Kind;
 // Window coordinates of the classic layout. The left of the drawing area, under the loop's
 // blocks: two tabs, the run's controls and the regulator's.
 const QRect TabsPlace(12, 144, 208, 22);
-enum Group { Always = -1, Run, Regulator };
 const char *const GroupNames[] = {"Conduite", "Correcteur"};
 const QRect SetpointLabelPlace(14, 170, 120, 14);
 const QRect SetpointPlace(14, 186, 62, 22);
@@ -82,6 +81,7 @@ QDoubleSpinBox *decimalBox(QWidget &window, double unit, int low, int high, int 
 
 LabControls::LabControls(QWidget &window, Act act)
     : QObject(&window)
+    , m_window(window)
 {
     // A value the lab brings into its steps (999 Hz to 1000) may leave its settings as they were:
     // the control acted on must still be set back to them.
@@ -89,108 +89,129 @@ LabControls::LabControls(QWidget &window, Act act)
         m_shown.reset();
         acted(c);
     };
-    Group group = Always;
-    const auto add = [&](QWidget *widget, const QRect &place, const char *name) {
-        widget->setObjectName(QLatin1String(name));
-        widget->setVisible(false);
-        m_widgets << widget;
-        m_places << place;
-        m_groups << group;
-        if (widget->focusPolicy() != Qt::NoFocus)
-            m_tabOrder << widget;
-    };
-    // A label names the control after it for the screen reader.
-    const auto label = [&](const char *text, const QRect &place, QWidget *control) {
-        auto *l = new QLabel(QString::fromUtf8(text), &window);
-        l->setBuddy(control);
-        control->setAccessibleName(l->text());
-        add(l, place, "LabLabel");
-        m_labels << l;
-    };
-
     Tabs = new QTabBar(&window);
     for (const char *name : GroupNames)
         Tabs->addTab(QString::fromUtf8(name));
     Tabs->setAccessibleName(QStringLiteral("Réglages du laboratoire"));
     Tabs->setDrawBase(false);
-    add(Tabs, TabsPlace, "LabTabs");
+    add(Tabs, TabsPlace, "LabTabs", Always);
+    makeRunTab();
+    makeRegulatorTab();
+    makeViewButtons();
+    connectRunTab(act);
+    connectRegulatorTab(act);
+    connectViewButtons(act);
+    connect(Tabs, &QTabBar::currentChanged, this, [this] { showGroups(); });
+    showSettings({}, {});
+}
 
-    group = Run;
-    Setpoint = new QSpinBox(&window);
+void LabControls::add(QWidget *widget, const QRect &place, const char *name, Group group)
+{
+    widget->setObjectName(QLatin1String(name));
+    // Its label, added just before it, is named after it ("LabSetpointLabel").
+    if (!m_widgets.isEmpty())
+        if (auto *label = qobject_cast<QLabel *>(m_widgets.last()); label && label->buddy() == widget)
+            label->setObjectName(QLatin1String(name) + QLatin1String("Label"));
+    widget->setVisible(false);
+    m_widgets << widget;
+    m_places << place;
+    m_groups << group;
+    if (widget->focusPolicy() != Qt::NoFocus)
+        m_tabOrder << widget;
+}
+
+void LabControls::addLabel(const char *text, const QRect &place, QWidget *control, Group group)
+{
+    auto *label = new QLabel(QString::fromUtf8(text), &m_window);
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+    add(label, place, "", group);
+}
+
+void LabControls::makeRunTab()
+{
+    Setpoint = new QSpinBox(&m_window);
     Setpoint->setRange(0, LabSettings::MaxSetpoint);
     Setpoint->setSingleStep(LabSettings::SetpointStep);
     // A typed value applies on Enter; the arrows at once.
     Setpoint->setKeyboardTracking(false);
-    SetpointSlider = new QSlider(Qt::Horizontal, &window);
+    SetpointSlider = new QSlider(Qt::Horizontal, &m_window);
     SetpointSlider->setRange(0, LabSettings::MaxSetpoint / LabSettings::SetpointStep);
     SetpointSlider->setPageStep(10);
-    label("Consigne (Hz)", SetpointLabelPlace, Setpoint);
-    add(Setpoint, SetpointPlace, "LabSetpoint");
+    addLabel("Consigne (Hz)", SetpointLabelPlace, Setpoint, Run);
+    add(Setpoint, SetpointPlace, "LabSetpoint", Run);
     SetpointSlider->setAccessibleName(QStringLiteral("Consigne (Hz), curseur"));
-    add(SetpointSlider, SliderPlace, "LabSetpointSlider");
+    add(SetpointSlider, SliderPlace, "LabSetpointSlider", Run);
 
-    Step = new QRadioButton(QStringLiteral("Échelon"), &window);
-    Ramp = new QRadioButton(QStringLiteral("Rampe"), &window);
-    add(Step, StepPlace, "LabStep");
-    add(Ramp, RampPlace, "LabRamp");
+    Step = new QRadioButton(QStringLiteral("Échelon"), &m_window);
+    Ramp = new QRadioButton(QStringLiteral("Rampe"), &m_window);
+    add(Step, StepPlace, "LabStep", Run);
+    add(Ramp, RampPlace, "LabRamp", Run);
 
-    Slope = decimalBox(window, LabSettings::SlopeUnit, LabSettings::MinSlope, LabSettings::MaxSlope, SlopeDecimals);
+    Slope = decimalBox(m_window, LabSettings::SlopeUnit, LabSettings::MinSlope, LabSettings::MaxSlope, SlopeDecimals);
     Slope->setValue(CourseSlope);
-    label("Pente (Hz/s)", SlopeLabelPlace, Slope);
-    add(Slope, SlopePlace, "LabSlope");
+    addLabel("Pente (Hz/s)", SlopeLabelPlace, Slope, Run);
+    add(Slope, SlopePlace, "LabSlope", Run);
 
-    Load = decimalBox(window, LabSettings::LoadUnit, 0, LabSettings::MaxLoad, LoadDecimals);
+    Load = decimalBox(m_window, LabSettings::LoadUnit, 0, LabSettings::MaxLoad, LoadDecimals);
     Load->setSingleStep(LabSettings::LoadUnit);
-    label("Couple résistant (V)", LoadLabelPlace, Load);
-    add(Load, LoadPlace, "LabLoad");
+    addLabel("Couple résistant (V)", LoadLabelPlace, Load, Run);
+    add(Load, LoadPlace, "LabLoad", Run);
 
-    StartAtRest = new QPushButton(QStringLiteral("Départ arrêté"), &window);
-    StartLocked = new QPushButton(QStringLiteral("Départ verrouillé"), &window);
-    add(StartAtRest, StartAtRestPlace, "LabStartAtRest");
-    add(StartLocked, StartLockedPlace, "LabStartLocked");
+    StartAtRest = new QPushButton(QStringLiteral("Départ arrêté"), &m_window);
+    StartLocked = new QPushButton(QStringLiteral("Départ verrouillé"), &m_window);
+    add(StartAtRest, StartAtRestPlace, "LabStartAtRest", Run);
+    add(StartLocked, StartLockedPlace, "LabStartLocked", Run);
 
-    SlowMotion = new QComboBox(&window);
+    SlowMotion = new QComboBox(&m_window);
     for (const char *choice : SlowMotionChoices)
         SlowMotion->addItem(QString::fromUtf8(choice));
-    label("Ralenti", SlowMotionLabelPlace, SlowMotion);
+    addLabel("Ralenti", SlowMotionLabelPlace, SlowMotion, Run);
     // Its drop-down list, which a screen reader meets on its own.
     SlowMotion->view()->setAccessibleName(SlowMotion->accessibleName());
-    add(SlowMotion, SlowMotionPlace, "LabSlowMotion");
+    add(SlowMotion, SlowMotionPlace, "LabSlowMotion", Run);
+}
 
-    group = Regulator;
-    Corrector = new QCheckBox(QStringLiteral("Correcteur à avance de phase"), &window);
-    add(Corrector, CorrectorPlace, "LabCorrector");
+void LabControls::makeRegulatorTab()
+{
+    Corrector = new QCheckBox(QStringLiteral("Correcteur à avance de phase"), &m_window);
+    add(Corrector, CorrectorPlace, "LabCorrector", Regulator);
     const auto timeConstant = [&](const char *text, const QRect &labelPlace, const QRect &place, const char *name) {
-        auto *box = decimalBox(window, LabSettings::TimeConstantUnit, LabSettings::MinTimeConstant,
+        auto *box = decimalBox(m_window, LabSettings::TimeConstantUnit, LabSettings::MinTimeConstant,
                                LabSettings::MaxTimeConstant, TimeConstantDecimals);
         box->setSingleStep(LabSettings::TimeConstantUnit);
-        label(text, labelPlace, box);
-        add(box, place, name);
+        addLabel(text, labelPlace, box, Regulator);
+        add(box, place, name, Regulator);
         return box;
     };
     Lead = timeConstant("τ1 avance (s)", LeadLabelPlace, LeadPlace, "LabLead");
     Lag = timeConstant("τ2 (s)", LagLabelPlace, LagPlace, "LabLag");
     Filter = timeConstant("τ3 filtre (s)", FilterLabelPlace, FilterPlace, "LabFilter");
-    Gain = decimalBox(window, LabSettings::GainUnit, LabSettings::MinGain, LabSettings::MaxGain, GainDecimals);
+    Gain = decimalBox(m_window, LabSettings::GainUnit, LabSettings::MinGain, LabSettings::MaxGain, GainDecimals);
     Gain->setSingleStep(0.1);
-    label("Gain du correcteur", GainLabelPlace, Gain);
-    add(Gain, GainPlace, "LabGain");
-    CourseValues = new QPushButton(QStringLiteral("Valeurs du cours"), &window);
-    add(CourseValues, CourseValuesPlace, "LabCourseValues");
+    addLabel("Gain du correcteur", GainLabelPlace, Gain, Regulator);
+    add(Gain, GainPlace, "LabGain", Regulator);
+    CourseValues = new QPushButton(QStringLiteral("Valeurs du cours"), &m_window);
+    add(CourseValues, CourseValuesPlace, "LabCourseValues", Regulator);
+}
 
-    group = Always;
-    View = new QPushButton(&window);
+void LabControls::makeViewButtons()
+{
+    View = new QPushButton(&m_window);
     showViewName(false);
-    add(View, ViewPlace, "LabView");
-    Statement = new QPushButton(QStringLiteral("Énoncé"), &window);
+    add(View, ViewPlace, "LabView", Always);
+    Statement = new QPushButton(QStringLiteral("Énoncé"), &m_window);
     Statement->setCheckable(true);
     Statement->setAccessibleName(QStringLiteral("Énoncé de l'expérience"));
-    add(Statement, StatementPlace, "LabStatement");
-    Keep = new QPushButton(QStringLiteral("Garder la réponse"), &window);
-    add(Keep, KeepPlace, "LabKeep");
-    Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &window);
-    add(Clear, ClearPlace, "LabClear");
+    add(Statement, StatementPlace, "LabStatement", Always);
+    Keep = new QPushButton(QStringLiteral("Garder la réponse"), &m_window);
+    add(Keep, KeepPlace, "LabKeep", Always);
+    Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &m_window);
+    add(Clear, ClearPlace, "LabClear", Always);
+}
 
+void LabControls::connectRunTab(const Act &act)
+{
     connect(Setpoint, &QSpinBox::valueChanged, this, [act](int hz) { act({Kind::Setpoint, hz}); });
     connect(SetpointSlider, &QSlider::valueChanged, this,
             [act](int notch) { act({Kind::Setpoint, notch * LabSettings::SetpointStep}); });
@@ -202,25 +223,31 @@ LabControls::LabControls(QWidget &window, Act act)
         if (Ramp->isChecked())
             act({Kind::Ramp, slope()});
     });
-    connect(Corrector, &QCheckBox::toggled, this, [act](bool on) { act({Kind::Corrector, on}); });
     connect(Load, &QDoubleSpinBox::valueChanged, this,
             [act](double volts) { act({Kind::Load, inUnits(volts, LabSettings::LoadUnit)}); });
     connect(StartAtRest, &QPushButton::clicked, this, [act] { act({Kind::StartAtRest}); });
     connect(StartLocked, &QPushButton::clicked, this, [act] { act({Kind::StartLocked}); });
     connect(SlowMotion, &QComboBox::currentIndexChanged, this, [act](int index) { act({Kind::SlowMotion, index}); });
+}
+
+void LabControls::connectRegulatorTab(const Act &act)
+{
+    connect(Corrector, &QCheckBox::toggled, this, [act](bool on) { act({Kind::Corrector, on}); });
     const double second = LabSettings::TimeConstantUnit;
     connect(Lead, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lead, inUnits(s, second)}); });
     connect(Lag, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Lag, inUnits(s, second)}); });
     connect(Filter, &QDoubleSpinBox::valueChanged, this, [=](double s) { act({Kind::Filter, inUnits(s, second)}); });
     connect(Gain, &QDoubleSpinBox::valueChanged, this, [=](double k) { act({Kind::Gain, inUnits(k, LabSettings::GainUnit)}); });
     connect(CourseValues, &QPushButton::clicked, this, [act] { act({Kind::CourseValues}); });
+}
+
+void LabControls::connectViewButtons(const Act &act)
+{
     connect(View, &QPushButton::clicked, this,
             [this, act] { act({Kind::FrequencyView, m_shown ? !m_shown->view.frequencyResponse : 1}); });
     connect(Statement, &QPushButton::clicked, this, [act](bool on) { act({Kind::Statement, on}); });
     connect(Keep, &QPushButton::clicked, this, [act] { act({Kind::KeepResponse}); });
     connect(Clear, &QPushButton::clicked, this, [act] { act({Kind::ClearResponses}); });
-    connect(Tabs, &QTabBar::currentChanged, this, [this] { showGroups(); });
-    showSettings({}, {});
 }
 
 void LabControls::place(const WindowLayout &layout)

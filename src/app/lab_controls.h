@@ -37,6 +37,35 @@ public:
     // The lab's settings, pace and view on the controls, without acting on them.
     void show(const Lab &lab, const LabView &view);
 
+private:
+    // What the controls show: set again only when it changes, so a value being typed stays.
+    struct Shown
+    {
+        LabSettings settings;
+        LabPace pace;
+        LabView view;
+        bool hasStatement;
+        bool operator==(const Shown &) const = default;
+    };
+    // Which of the two groups of settings a control belongs to, under its tab; or to none.
+    enum Group { Always = -1, Run, Regulator };
+
+    void add(QWidget *widget, const QRect &place, const char *name, Group group);
+    // A label that names `control` for the screen reader.
+    void addLabel(const char *text, const QRect &place, QWidget *control, Group group);
+    void makeRunTab();
+    void makeRegulatorTab();
+    void makeViewButtons();
+    void connectRunTab(const Act &act);
+    void connectRegulatorTab(const Act &act);
+    void connectViewButtons(const Act &act);
+    void showGroups();
+    void showSettings(const LabSettings &settings, const LabPace &pace);
+    void showViewName(bool frequencyResponse);
+    // The view's switch takes the statement's room beside it while that one shows.
+    void placeViewSwitches();
+
+    QWidget &m_window;
     QSpinBox *Setpoint;
     QSlider *SetpointSlider;
     QRadioButton *Step, *Ramp;
@@ -53,27 +82,10 @@ public:
     // Which of the two groups of settings shows: the run's or the regulator's.
     QTabBar *Tabs;
 
-private:
-    // What the controls show: set again only when it changes, so a value being typed stays.
-    struct Shown
-    {
-        LabSettings settings;
-        LabPace pace;
-        LabView view;
-        bool hasStatement;
-        bool operator==(const Shown &) const = default;
-    };
-    void showGroups();
-    void showSettings(const LabSettings &settings, const LabPace &pace);
-    void showViewName(bool frequencyResponse);
-    // The view's switch takes the statement's room beside it while that one shows.
-    void placeViewSwitches();
-
     QList<QWidget *> m_widgets;  // every widget, labels included
     QList<int> m_groups;         // the tab each belongs to, or -1 for none
     QList<QWidget *> m_tabOrder;
     QList<QRect> m_places;       // in the classic layout, one per widget
-    QList<QLabel *> m_labels;
     std::optional<Shown> m_shown;
     bool m_visible = false;
     const WindowLayout *m_layout = nullptr;

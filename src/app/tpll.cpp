@@ -6,6 +6,7 @@
 #include "app/window_keys.h"
 #include "drawing/fonts.h"
 #include "pages/page_tick.h"
+#include "pages/topics.h"
 
 #include <QAction>
 #include <QFontMetrics>
@@ -29,7 +30,6 @@ TPLL *PLL = nullptr;
 namespace {
 struct ButtonRow
 {
-    QPushButton *TPLL::*button;
     Control control;
     int left, top, width, height;
     const char *caption;
@@ -39,22 +39,22 @@ struct ButtonRow
 // The buttons the pages show and hide, in tab order; the scroll bar and the list take tab places
 // 1 and 2, after Button1, and the print button comes last.
 const ButtonRow ButtonRows[] = {
-    {&TPLL::Button1, Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
-    {&TPLL::ButtonA, Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
-    {&TPLL::ButtonB, Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
-    {&TPLL::ButtonC, Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
-    {&TPLL::Button2, Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
-    {&TPLL::ButtonPD, Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
-    {&TPLL::ButtonD, Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
-    {&TPLL::ButtonE, Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
-    {&TPLL::ButtonF, Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
-    {&TPLL::ButtonG, Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
-    {&TPLL::Button3, Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
-    {&TPLL::ButtonMod, Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
-    {&TPLL::ButtonBOnc, Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
-    {&TPLL::ButtonBOc, Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
-    {&TPLL::ButtonPP, Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
-    {&TPLL::Buttonregul, Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
+    {Control::Button1, 456, 496, 105, 25, "Démarrer Animation", nullptr},
+    {Control::ButtonA, 40, 136, 17, 17, nullptr, "Consigne"},
+    {Control::ButtonB, 168, 144, 17, 17, nullptr, "Comparateur de phase"},
+    {Control::ButtonC, 272, 120, 17, 17, nullptr, "Régulateur"},
+    {Control::Button2, 712, 448, 17, 17, nullptr, "variation phase"},
+    {Control::ButtonPD, 656, 224, 57, 25, "visualiser", nullptr},
+    {Control::ButtonD, 376, 120, 17, 17, nullptr, "Amplificateur de puissance"},
+    {Control::ButtonE, 512, 120, 17, 17, nullptr, "Moteur à courant continu"},
+    {Control::ButtonF, 632, 120, 17, 17, nullptr, "réducteur + radar"},
+    {Control::ButtonG, 456, 48, 17, 17, nullptr, "capteur de vitesse"},
+    {Control::Button3, 744, 312, 17, 17, nullptr, nullptr},
+    {Control::ButtonMod, 448, 152, 57, 25, "Visualiser", nullptr},
+    {Control::ButtonBOnc, 216, 384, 19, 17, nullptr, nullptr},
+    {Control::ButtonBOc, 520, 384, 17, 17, nullptr, nullptr},
+    {Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
+    {Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
 };
 const QRect DrawingPlace(10, 16, Canvas::Width, Canvas::Height);
 const QRect PrintButtonPlace(16, 504, 25, 25);
@@ -68,19 +68,11 @@ const QRect StatusPlace(456, 523, 200, 13);
 constexpr int ListItemHeight = 13;
 constexpr int PrinterGlyphSize = 16;
 
-struct LabelRow { QLabel *TPLL::*label; const char *name; int left, top, width, height; const char *text; };
+struct LabelRow { const char *name; int left, top, width, height; const char *text; };
 const LabelRow LabelRows[] = {
-    {&TPLL::Label4, "Label4", 168, 0, 296, 13, "Asservissement de vitesse d'un radar par verrouillage de phase"},
-    {&TPLL::Label2, "Label2", 640, 0, 64, 13, "Cours PLL"},
-    {&TPLL::Label3, "Label3", 720, 0, 53, 13, "Version 2.2"},
-};
-
-const char *const Topics[] = {
-    "Présentation de chaque élément de la boucle",
-    "Modélisation de la boucle",
-    "Comportement en boucle fermée en un point de fonctionnement",
-    "Modification de la vitesse",
-    "Laboratoire : la boucle en direct",
+    {"Label4", 168, 0, 296, 13, "Asservissement de vitesse d'un radar par verrouillage de phase"},
+    {"Label2", 640, 0, 64, 13, "Cours PLL"},
+    {"Label3", 720, 0, 53, 13, "Version 2.2"},
 };
 
 QIcon printerIcon(int factor)
@@ -149,10 +141,31 @@ TPLL::TPLL(QWidget *parent)
     // The drawing area comes first so that the buttons stand on top of it.
     FOND = new DrawingArea(m_stage.canvas, this);
     FOND->setObjectName(QStringLiteral("FOND"));
+    makeButtons();
+    makeListAndLabels();
+    LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); });
+    setTabOrders();
 
+    addWindowKeys(*this);
+    showActionStates();
+    // The zoom actions greyed out as the starting size calls for.
+    setZoom(zoom());
+    makeAccessible(*this);
+    placeControls();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(20);
+    connect(Timer1, &QTimer::timeout, this, &TPLL::Timer1Timer);
+    Timer1->start();
+}
+
+void TPLL::makeButtons()
+{
     for (const ButtonRow &row : ButtonRows) {
         auto *button = new QPushButton(this);
-        this->*row.button = button;
+        m_buttons[std::size_t(row.control)] = button;
         button->setObjectName(QLatin1String(controlName(row.control)));
         if (row.caption)
             button->setText(QString::fromUtf8(row.caption));
@@ -173,13 +186,16 @@ TPLL::TPLL(QWidget *parent)
     ScrollBar1->setPageStep(10);
     ScrollBar1->setValue(20);
     ScrollBar1->setToolTip(QStringLiteral("Réglage vitesse animation"));
+}
 
+void TPLL::makeListAndLabels()
+{
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setToolTip(QStringLiteral("MENU"));
     ListBox1->setUniformItemSizes(true);
-    for (const char *topic : Topics)
-        new QListWidgetItem(QString::fromUtf8(topic), ListBox1);
+    for (const Topic &topic : topics())
+        new QListWidgetItem(QString::fromUtf8(topic.title), ListBox1);
     // A click, or a keyboard move or Space, on an entry chooses it; choosing the same entry again,
     // by a click or Enter, resets it.
     connect(ListBox1, &QListWidget::itemClicked, this, &TPLL::Choix);
@@ -188,7 +204,7 @@ TPLL::TPLL(QWidget *parent)
 
     for (const LabelRow &row : LabelRows) {
         auto *label = new QLabel(QString::fromUtf8(row.text), this);
-        this->*row.label = label;
+        m_titles.push_back(label);
         label->setObjectName(QLatin1String(row.name));
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor(toRgb(Colour::Maroon)));
@@ -199,10 +215,11 @@ TPLL::TPLL(QWidget *parent)
     }
     StatusLine = new QLabel(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
+}
 
-    LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); });
-
-    setTabOrder(Button1, ScrollBar1);
+void TPLL::setTabOrders()
+{
+    setTabOrder(button(Control::Button1), ScrollBar1);
     setTabOrder(ScrollBar1, ListBox1);
     QWidget *previous = ListBox1;
     for (QWidget *control : LabPanel->tabOrder()) {
@@ -210,25 +227,12 @@ TPLL::TPLL(QWidget *parent)
         previous = control;
     }
     for (const ButtonRow &row : ButtonRows) {
-        if (this->*row.button != Button1) {
-            setTabOrder(previous, this->*row.button);
-            previous = this->*row.button;
+        if (row.control != Control::Button1) {
+            setTabOrder(previous, button(row.control));
+            previous = button(row.control);
         }
     }
     setTabOrder(previous, BitBtn1);
-
-    addWindowKeys(*this);
-    // The zoom actions greyed out as the starting size calls for.
-    setZoom(zoom());
-    makeAccessible(*this);
-    placeControls();
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer1->setInterval(20);
-    connect(Timer1, &QTimer::timeout, this, &TPLL::Timer1Timer);
-    Timer1->start();
 }
 
 QSize TPLL::leastSize() const
@@ -249,7 +253,7 @@ void TPLL::placeControls()
     setFont(m_layout.font(Fonts::windowFont()));
     FOND->setGeometry(m_layout.place(DrawingPlace));
     for (const ButtonRow &row : ButtonRows)
-        (this->*row.button)->setGeometry(m_layout.place(QRect(row.left, row.top, row.width, row.height)));
+        button(row.control)->setGeometry(m_layout.place(QRect(row.left, row.top, row.width, row.height)));
     BitBtn1->setGeometry(m_layout.place(PrintButtonPlace));
     BitBtn1->setIcon(printerIcon(m_layout.factor));
     BitBtn1->setIconSize(QSize(PrinterGlyphSize, PrinterGlyphSize) * m_layout.factor);
@@ -257,8 +261,9 @@ void TPLL::placeControls()
     ListBox1->setGeometry(m_layout.place(ListPlace));
     for (int i = 0; i < ListBox1->count(); ++i)
         ListBox1->item(i)->setSizeHint(QSize(0, ListItemHeight * m_layout.factor));
-    for (const LabelRow &row : LabelRows) {
-        QLabel *label = this->*row.label;
+    for (std::size_t i = 0; i < std::size(LabelRows); ++i) {
+        const LabelRow &row = LabelRows[i];
+        QLabel *label = m_titles[i];
         // Our font runs a little wider than the one the layout was made for: never cut a label.
         const QRect place = m_layout.place(QRect(row.left, row.top, row.width, row.height));
         label->setGeometry(QRect(place.topLeft(), QSize(std::max(place.width(), label->sizeHint().width()), place.height())));
@@ -270,24 +275,32 @@ void TPLL::placeControls()
     update();
 }
 
+void TPLL::showActionStates()
+{
+    action(Keys::Action::Pause)->setChecked(m_playback.isPaused());
+    action(Keys::Action::StepBack)->setEnabled(m_playback.canStepBack());
+    // The lab's files, on its page only.
+    action(Keys::Action::SaveExperiment)->setEnabled(labShowing());
+    action(Keys::Action::ExportMeasures)->setEnabled(labShowing());
+}
+
 void TPLL::showStage()
 {
     // The window may have moved to a screen of another pixel density.
     matchCanvasScale();
     for (const ButtonRow &row : ButtonRows)
-        (this->*row.button)->setVisible(m_stage.controls.isShown(row.control));
+        button(row.control)->setVisible(m_stage.controls.isShown(row.control));
     LabPanel->setVisible(m_stage.controls.isShown(Control::LabPanel));
     LabPanel->show(m_stage.lab, m_stage.labView);
     FOND->showDrawing();
 
-    PauseAction->setChecked(m_playback.isPaused());
-    StepBackAction->setEnabled(m_playback.canStepBack());
+    showActionStates();
     QString status;
     if (m_playback.isPaused()) {
         status = QStringLiteral("Pause");
         if (const auto progress = animationProgress())
             status += QStringLiteral(" — image %1 / %2").arg(progress->frame).arg(progress->last);
-        else if (PageStep == LabPageStep && m_stage.lab.atEnd())
+        else if (labShowing() && m_stage.lab.atEnd())
             status += QStringLiteral(" — fin de l'expérience");
     }
     if (StatusLine->text() != status)
@@ -308,7 +321,7 @@ void TPLL::takeLabTickPeriod()
 {
     // Compared with what the next tick will use: going forward over a frame after which the
     // scroll bar was moved plays that move again, unless the scroll bar says otherwise now.
-    if (PageStep == LabPageStep && m_playback.labTickPeriodAhead() != ScrollBar1->value())
+    if (labShowing() && m_playback.labTickPeriodAhead() != ScrollBar1->value())
         m_playback.labSetting({LabCommand::Kind::TickPeriod, ScrollBar1->value()});
 }
 
@@ -354,6 +367,12 @@ void TPLL::stepBack()
     m_playback.setPaused(true);
     m_playback.stepBack();
     showStage();
+}
+
+void TPLL::print()
+{
+    if (BitBtn1->isEnabled())
+        BitBtn1Click();
 }
 
 void TPLL::BitBtn1Click()

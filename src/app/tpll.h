@@ -5,13 +5,20 @@
 // buttons and the picture on screen. Playback (pause, a frame forward or back) is its keys'
 // and the drawing area's menu. The whole layout can be enlarged two to four times and shown full
 // screen, the drawing area drawn again at that size (tpll_display.cpp), and its picture copied or
-// saved.
+// saved; the lab's files are opened and saved (lab_files.cpp). Its widgets are its own: what it
+// shows is read through control() and the like, and it is used by its actions, keys and
+// controls, as a user uses it (window_readings.cpp).
+#include "app/key_table.h"
 #include "app/window_layout.h"
 #include "pages/commands.h"
 #include "pages/stage.h"
 #include "playback/playback.h"
 
 #include <QWidget>
+#include <array>
+#include <map>
+#include <vector>
+#include <optional>
 
 class LabControls;
 class QAction;
@@ -43,6 +50,17 @@ private:
     int m_paintScale = 0;
 };
 
+// One control of the window as a user and a screen reader find it, read without reaching it.
+struct ControlState
+{
+    QString accessibleName, text, hint;
+    QRect place;  // in the window
+    QSize needs;  // the size it asks for to show all it holds
+    bool shown = false, enabled = false, checked = false, focused = false;
+    // A scroll bar's, slider's, spin box's or combo box's value; the list's chosen row (-1: none).
+    double value = 0;
+};
+
 class TPLL : public QWidget
 {
 public:
@@ -64,6 +82,8 @@ public:
     void togglePause();
     void stepForward();
     void stepBack();
+    // The print button's work, when it can be done (one page at a time).
+    void print();
 
     // The layout's enlargement, 1 to WindowLayout::MaxFactor.
     int zoom() const { return m_layout.factor; }
@@ -73,7 +93,7 @@ public:
     void copyPicture();
     // Asks for a file and saves the picture there.
     void savePicture();
-    // On the lab: asks for a file and saves there the measures of the run since its last start.
+    // On the lab: asks for a file and saves there the measures of its run.
     void exportMeasures();
     // Asks for an experiment file and opens the lab on it.
     void openExperiment();
@@ -90,22 +110,22 @@ public:
 
     // The stage's control set on the buttons, the picture on screen, the playback state.
     void showStage();
+    // The timer stopped: the ticks come from Timer1Timer() alone (tests, benchmarks).
+    void stopTicking();
 
-    DrawingArea *FOND;
-    QPushButton *Button1, *ButtonA, *ButtonB, *ButtonC, *Button2, *ButtonPD, *ButtonD, *ButtonE,
-        *ButtonF, *ButtonG, *Button3, *ButtonMod, *ButtonBOnc, *ButtonBOc, *ButtonPP, *Buttonregul,
-        *BitBtn1;
-    QScrollBar *ScrollBar1;
-    QListWidget *ListBox1;
-    QLabel *Label4, *Label2, *Label3;
-    QTimer *Timer1;
-    // The lab's controls, over the drawing area while the lab's page shows.
-    LabControls *LabPanel;
-    // "Pause — image 120 / 250" while paused, empty while running.
-    QLabel *StatusLine;
-    QAction *PauseAction, *StepForwardAction, *StepBackAction;
-    QAction *CopyAction, *SaveAction, *SaveExperimentAction = nullptr, *ExportAction = nullptr, *ZoomInAction, *ZoomOutAction, *ZoomResetAction, *FullScreenAction,
-        *LeaveFullScreenAction;
+    // What the window shows, read: the control named `name` ("Button1", "ListBox1", "FOND",
+    // "LabSetpoint"…), or nothing if there is none; the controls in the order Tab takes them;
+    // whether an action can be used and is on; the timer's period (ms); the line under the
+    // start button; a control as painted now.
+    std::optional<ControlState> control(const QString &name) const;
+    QStringList tabOrder() const;
+    bool isEnabled(Keys::Action action) const;
+    bool isChecked(Keys::Action action) const;
+    int tickPeriod() const;
+    QString status() const;
+    QImage picture(const QString &name) const;
+    // The drawing area's menu, in order, separators included.
+    QList<QAction *> menuActions() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -115,6 +135,17 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The window's own parts, in files of their own: its keys, its accessibility, its help.
+    friend void addWindowKeys(TPLL &window);
+    friend void makeAccessible(TPLL &window);
+    friend class PageAnnouncer;
+
+    void makeButtons();
+    void makeListAndLabels();
+    void setTabOrders();
+    QAction *action(Keys::Action action) const;
+    // The actions checked and greyed out as the playback and the page call for.
+    void showActionStates();
     // Every control, and the drawing area, where the layout puts them.
     void placeControls();
     // On the lab, a new scroll-bar position sets the loop time of the ticks from the next on.
@@ -124,12 +155,31 @@ private:
     // The least size that shows every control when the window is restored.
     QSize leastSize() const;
 
+    DrawingArea *FOND;
+    // The buttons the pages show and hide, by the control they stand for (Button1, ButtonA…).
+    std::array<QPushButton *, ControlCount> m_buttons{};
+    QPushButton *button(Control control) const { return m_buttons[std::size_t(control)]; }
+    QPushButton *BitBtn1;
+    QScrollBar *ScrollBar1;
+    QListWidget *ListBox1;
+    // The title and the course's name and version, over the drawing area (Label4, Label2, Label3).
+    std::vector<QLabel *> m_titles;
+    QTimer *Timer1;
+    // The lab's controls, over the drawing area while the lab's page shows.
+    LabControls *LabPanel;
+    // "Pause — image 120 / 250" while paused, empty while running.
+    QLabel *StatusLine;
+    // The window's actions, by what they do (key_table.h).
+    std::map<Keys::Action, QAction *> m_actions;
+
     WindowLayout m_layout;
-    // The experiment file last opened or saved: where the next save is offered.
-    QString m_experimentPath;
     // What to go back to when leaving full screen.
     int m_windowedZoom = 1;
     bool m_maximisedBeforeFullScreen = false;
+    // The experiment file last opened or saved: where the next save is offered.
+    QString m_experimentPath;
+    // An export of the measures under way: one at a time.
+    bool m_exporting = false;
     Stage m_stage;
     Playback m_playback{m_stage};
 };

@@ -3,5 +3,6 @@
 // area's menu, and what each does.
 class TPLL;
 
-// Makes the actions, sets the window's members that name them, and gives the drawing area its menu.
+// Makes the actions, keeps them with the window by what they do, and gives the drawing area its
+// menu.
 void addWindowKeys(TPLL &window);

@@ -5,16 +5,13 @@
 #include "pages/page_state.h"
 #include "pages/presentation/presentation_page.h"
 #include "pages/stage.h"
+#include "pages/topics.h"
 
 #include <iterator>
 
 namespace {
 using enum Control;
 
-// The first PageStep of each topic, by list entry.
-constexpr int TopicStart[] = {-1, -2, 1, 251, LabPageStep};
-static_assert(TopicStart[LabTopic] == LabPageStep);
-constexpr int TopicCount = int(std::size(TopicStart));
 
 struct ControlCommand { Control control; Command command; };
 const ControlCommand Commands[] = {
@@ -37,7 +34,7 @@ Command commandOf(Control control)
 
 void Choix(Stage &stage, int entry)
 {
-    if (entry < 0 || entry >= TopicCount)
+    if (entry < 0 || entry >= int(topics().size()))
         return;
     ChoiceIndex = entry;
     stage.controls.hide(ElementButtons);
@@ -54,16 +51,12 @@ void Button1Click(Stage &stage)
     stage.controls.hide({ButtonBOnc, ButtonBOc});
     stage.ClearDrawingArea();
     // Before any choice the start button only clears: the next tick draws the menu page again.
-    if (ChoiceIndex < 0 || ChoiceIndex >= TopicCount)
+    if (ChoiceIndex < 0 || ChoiceIndex >= int(topics().size()))
         return;
-    PageStep = TopicStart[ChoiceIndex];
-    if (PageStep == -1)
-        PresentationWelcome(stage);
-    if (PageStep == LabPageStep) {
-        stage.lab.reset();
-        stage.labView = {};
-        LabStep = 0;
-    }
+    const Topic &topic = topics()[std::size_t(ChoiceIndex)];
+    PageStep = topic.start;
+    if (topic.begin)
+        topic.begin(stage);
 }
 
 void OpenExperiment(Stage &stage, const Experiment &experiment)

@@ -29,9 +29,6 @@ void ButtonPPClick(Stage &stage);
 
 // The lab opened on an experiment, as its list entry and the start button open it.
 void OpenExperiment(Stage &stage, const Experiment &experiment);
-// The list entry of the lab.
-inline constexpr int LabTopic = 4;
-
 using Command = void (*)(Stage &);
 // The handler of a button the pages show and hide.
 Command commandOf(Control control);

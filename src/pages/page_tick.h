@@ -10,6 +10,8 @@ void PageTick(Stage &stage);
 
 // The list entry whose topic the page belongs to; none on the menu page.
 std::optional<int> topicShown();
+// The lab's page is the one shown (its controls show from its first tick).
+bool labShowing();
 
 // Where the animation on the page stands. None on a page that does not animate (the menu, the modelling pages, a section's page held
 // still, the regulator's circuit).

@@ -70,7 +70,7 @@ void Playback::runTick()
     PageTick(m_stage);
     ++m_ticks;
     // An experiment played to where it was saved waits there, showing what was seen then.
-    if (PageStep == LabPageStep && m_stage.lab.atEnd())
+    if (labShowing() && m_stage.lab.atEnd())
         m_paused = true;
     if (m_ticks == 1 || PageState::current() != before) {
         m_frames.push_back(m_ticks);

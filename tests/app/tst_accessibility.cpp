@@ -8,16 +8,11 @@
 #include "window_fixture.h"
 
 #include <QAccessible>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QTextBrowser>
 #include <QtTest>
 #include <memory>
 
 namespace {
-QAccessibleInterface *accessible(QObject *object) { return QAccessible::queryAccessibleInterface(object); }
 
 // A page reached as a user reaches it: a list entry (or none), buttons pressed between ticks.
 struct Visit
@@ -41,14 +36,15 @@ class TestAccessibility : public QObject
     void visit(const Visit &visit)
     {
         if (visit.entry >= 0)
-            w->ListBox1->setCurrentRow(visit.entry);
+            User::choose(*w, visit.entry);
         for (const auto &[button, ticks] : visit.pressThenTick) {
             if (!button.isEmpty())
-                QTest::mouseClick(w->findChild<QPushButton *>(button), Qt::LeftButton);
+                User::click(*w, button);
             tick(ticks);
         }
     }
-    QString areaText() { return accessible(w->FOND)->textInterface()->text(0, -1); }
+    QAccessibleInterface *accessible(const QString &name) { return User::accessible(*w, name); }
+    QString areaText() { return accessible(QStringLiteral("FOND"))->textInterface()->text(0, -1); }
 
 private slots:
     void initTestCase()
@@ -67,17 +63,19 @@ private slots:
 
     void everyControlHasANameAndARole()
     {
-        QCOMPARE(accessible(w.get())->role(), QAccessible::Window);
-        QCOMPARE(accessible(w.get())->text(QAccessible::Name), QStringLiteral("PLL"));
-        for (QPushButton *button : w->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(!accessible(button)->text(QAccessible::Name).isEmpty(), qPrintable(button->objectName()));
-        QCOMPARE(accessible(w->ButtonB)->text(QAccessible::Name), QStringLiteral("Comparateur de phase"));
-        QCOMPARE(accessible(w->Buttonregul)->text(QAccessible::Name), QStringLiteral("Choix des constantes de temps du régulateur"));
-        QCOMPARE(accessible(w->BitBtn1)->text(QAccessible::Name), QStringLiteral("Imprimer la page en cours"));
-        QCOMPARE(accessible(w->ScrollBar1)->text(QAccessible::Name), QStringLiteral("Réglage vitesse animation"));
-        QCOMPARE(accessible(w->ListBox1)->text(QAccessible::Name), QStringLiteral("Choix du sujet"));
-        QCOMPARE(accessible(w->FOND)->role(), QAccessible::Graphic);
-        QVERIFY(accessible(w->FOND)->textInterface());
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(w.get());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("PLL"));
+        for (int i = 0; i < window->childCount(); ++i)
+            if (window->child(i)->role() == QAccessible::Button)
+                QVERIFY2(!window->child(i)->text(QAccessible::Name).isEmpty(), qPrintable(QString::number(i)));
+        QCOMPARE(accessible(QStringLiteral("ButtonB"))->text(QAccessible::Name), QStringLiteral("Comparateur de phase"));
+        QCOMPARE(accessible(QStringLiteral("Buttonregul"))->text(QAccessible::Name), QStringLiteral("Choix des constantes de temps du régulateur"));
+        QCOMPARE(accessible(QStringLiteral("BitBtn1"))->text(QAccessible::Name), QStringLiteral("Imprimer la page en cours"));
+        QCOMPARE(accessible(QStringLiteral("ScrollBar1"))->text(QAccessible::Name), QStringLiteral("Réglage vitesse animation"));
+        QCOMPARE(accessible(QStringLiteral("ListBox1"))->text(QAccessible::Name), QStringLiteral("Choix du sujet"));
+        QCOMPARE(accessible(QStringLiteral("FOND"))->role(), QAccessible::Graphic);
+        QVERIFY(accessible(QStringLiteral("FOND"))->textInterface());
     }
 
     void drawingAreaIsNamedAfterItsPage_data()
@@ -100,14 +98,14 @@ private slots:
         QFETCH(Visit, route);
         QFETCH(QString, title);
         visit(route);
-        QCOMPARE(accessible(w->FOND)->text(QAccessible::Name), title);
+        QCOMPARE(accessible(QStringLiteral("FOND"))->text(QAccessible::Name), title);
     }
 
     void drawingAreaReadsThePageShown()
     {
         visit({2, {{"Button1", 260}}});
         QTRY_VERIFY(areaText().split(QLatin1Char('\n')).contains(QStringLiteral("sa pulsation : φ = 2πft = 2000πt")));
-        QCOMPARE(accessible(w->FOND)->text(QAccessible::Description), areaText());
+        QCOMPARE(accessible(QStringLiteral("FOND"))->text(QAccessible::Description), areaText());
         // Another page once it is on screen.
         visit({0, {{"Button1", 1}}});
         QTRY_VERIFY(areaText().contains(QStringLiteral("Des explications sur la configuration choisie peuvent être")));
@@ -117,31 +115,33 @@ private slots:
     void scrollBarAndListFromTheKeys()
     {
         tick();
-        w->Button1->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(w->Button1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w->ScrollBar1);
+        const auto focused = [&](const char *name) { return w->control(QLatin1String(name))->focused; };
+        User::focus(*w, QStringLiteral("Button1"));
+        User::key(*w, Qt::Key_Tab);
+        QVERIFY(focused("ScrollBar1"));
         const struct { Qt::Key key; int value; } moves[] = {
             {Qt::Key_Right, 21}, {Qt::Key_Left, 20}, {Qt::Key_PageUp, 30}, {Qt::Key_PageDown, 20}, {Qt::Key_End, 100}, {Qt::Key_Home, 1},
             {Qt::Key_Up, 2}, {Qt::Key_Down, 1},
         };
         for (const auto &move : moves) {
-            QTest::keyClick(w->ScrollBar1, move.key);
-            QCOMPARE(w->ScrollBar1->value(), move.value);
+            User::key(*w, move.key);
+            QCOMPARE(w->control(QStringLiteral("ScrollBar1"))->value, move.value);
         }
         tick();
-        QCOMPARE(w->Timer1->interval(), 1);
+        QCOMPARE(w->tickPeriod(), 1);
 
         // Into the list: nothing chosen until Space; an arrow chooses; Enter chooses again.
-        QTest::keyClick(w->ScrollBar1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w->ListBox1);
+        User::key(*w, Qt::Key_Tab);
+        QVERIFY(focused("ListBox1"));
         QCOMPARE(ChoiceIndex, -1);
-        QTest::keyClick(w->ListBox1, Qt::Key_Space);
+        User::key(*w, Qt::Key_Space);
         QCOMPARE(ChoiceIndex, 0);
-        QTest::keyClick(w->ListBox1, Qt::Key_Down);
+        User::key(*w, Qt::Key_Down);
         QCOMPARE(ChoiceIndex, 1);
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        User::click(*w, QStringLiteral("Button1"));
         QCOMPARE(PageStep, -2);
-        QTest::keyClick(w->ListBox1, Qt::Key_Return);
+        User::focus(*w, QStringLiteral("ListBox1"));
+        User::key(*w, Qt::Key_Return);
         QCOMPARE(PageStep, 0);
     }
 
@@ -156,9 +156,10 @@ private slots:
         const QString help = helps.first()->findChild<QTextBrowser *>()->toPlainText();
         for (const CommandLine::Line &key : CommandLine::windowKeys())
             QVERIFY2(help.contains(QString::fromStdString(key.name)), key.name.c_str());
-        for (int i = 0; i < w->ListBox1->count(); ++i)
-            QVERIFY(help.contains(w->ListBox1->item(i)->text()));
-        QVERIFY(help.contains(w->Label2->text()));
+        QAccessibleInterface *list = accessible(QStringLiteral("ListBox1"));
+        for (int i = 0; i < list->childCount(); ++i)
+            QVERIFY(help.contains(list->child(i)->text(QAccessible::Name)));
+        QVERIFY(help.contains(w->control(QStringLiteral("Label2"))->text));
         QTest::keyClick(helps.first(), Qt::Key_Escape);
         QTRY_VERIFY(w->findChildren<QDialog *>(QStringLiteral("HelpWindow")).isEmpty());
         w->activateWindow();
@@ -167,8 +168,8 @@ private slots:
         // Ctrl+P does what the print button does: here, says that there is no printer.
         MessageBoxReader box;
         QTest::keyClick(w.get(), Qt::Key_P, Qt::ControlModifier);
-        QVERIFY(!w->BitBtn1->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(box.title == QStringLiteral("Impression") && w->BitBtn1->isEnabled(), 10000);
+        QVERIFY(!w->control(QStringLiteral("BitBtn1"))->enabled);
+        QTRY_VERIFY_WITH_TIMEOUT(box.title == QStringLiteral("Impression") && w->control(QStringLiteral("BitBtn1"))->enabled, 10000);
 
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
@@ -180,9 +181,12 @@ private slots:
     {
         w->resize(100, 100);
         QCOMPARE(w->size(), w->minimumSize());
-        for (const QWidget *control : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if (!control->isWindow())
-                QVERIFY2(w->rect().contains(control->geometry()), qPrintable(control->objectName()));
+        // Every control a user can see, as a screen reader finds them.
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(w.get());
+        const QRect inside(w->mapToGlobal(QPoint(0, 0)), w->size());
+        for (int i = 0; i < window->childCount(); ++i)
+            if (QAccessibleInterface *control = window->child(i); !control->state().invisible)
+                QVERIFY2(inside.contains(control->rect()), qPrintable(control->text(QAccessible::Name)));
         // The "-" speed mark, right of the scroll bar, is still painted.
         const QImage shot = w->grab().toImage();
         QVERIFY(Probe::count(shot, QRect(786, 500, shot.width() - 786, 20), Probe::rgb(Colour::Blue)) > 0);

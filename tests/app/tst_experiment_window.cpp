@@ -9,11 +9,7 @@
 #endif
 
 #include <QAccessible>
-#include <QAction>
-#include <QLabel>
-#include <QListWidget>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -29,8 +25,10 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 // What a screen reader reads of the drawing area.
 QString pageText(TPLL &w)
 {
-    w.FOND->repaint();
-    return QAccessible::queryAccessibleInterface(w.FOND)->text(QAccessible::Description);
+    // Read again once painted.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return User::accessible(w, QStringLiteral("FOND"))->text(QAccessible::Description);
 }
 
 const Experiment Example{"Un échelon de trop", "Passez la consigne à 1200 Hz : la boucle suit-elle ?",
@@ -63,18 +61,18 @@ private slots:
     // button; saving is offered on the lab only.
     void anExperimentOpensOnTheLabAndWaitsAtItsEnd()
     {
-        QVERIFY(!w->SaveExperimentAction->isEnabled());
+        QVERIFY(!w->isEnabled(Keys::Action::SaveExperiment));
         const QString path = writeFile(dir, QStringLiteral("essai.pll"), ExperimentFile::write(Example));
         QCOMPARE(w->loadExperiment(path), QString());
         QCOMPARE(PageStep, LabPageStep);
-        QCOMPARE(w->ListBox1->currentRow(), 4);
+        QCOMPARE(w->control(QStringLiteral("ListBox1"))->value, 4);
         w->Timer1Timer();
-        QVERIFY(w->SaveExperimentAction->isEnabled());
-        QVERIFY(w->LabPanel->Statement->isVisible());
+        QVERIFY(w->isEnabled(Keys::Action::SaveExperiment));
+        QVERIFY(w->control(QStringLiteral("LabStatement"))->shown);
         QVERIFY(pageText(*w).contains(QStringLiteral("Un échelon de trop")));
         QVERIFY(pageText(*w).contains(QStringLiteral("la boucle suit-elle ?")));
         QVERIFY(!pageText(*w).contains(QStringLiteral("Oscilloscope")));
-        w->LabPanel->Statement->click();
+        User::click(*w, QStringLiteral("LabStatement"));
         w->Timer1Timer();
         QVERIFY(!pageText(*w).contains(QStringLiteral("Un échelon de trop")));
         QVERIFY(pageText(*w).contains(QStringLiteral("Oscilloscope")));
@@ -84,7 +82,7 @@ private slots:
         QVERIFY(w->playback().isPaused());
         QCOMPARE(w->stage().lab.loop().time(), 0.3);
         QCOMPARE(w->stage().lab.settings().setpoint, 1200);
-        QCOMPARE(w->StatusLine->text(), QStringLiteral("Pause — fin de l'expérience"));
+        QCOMPARE(w->status(), QStringLiteral("Pause — fin de l'expérience"));
         // Going on, the lab runs past its end.
         w->togglePause();
         w->Timer1Timer();
@@ -94,7 +92,7 @@ private slots:
     // A file that cannot be read: a dialog says why, the window stays on its page.
     void aBadFileIsSaidAndChangesNothing()
     {
-        w->ListBox1->setCurrentRow(2);
+        User::choose(*w, 2);
         w->Timer1Timer();
         const QString bad = writeFile(dir, QStringLiteral("faux.pll"), "{\"format\": \"pll-experience\", \"version\": 3}");
         MessageBoxReader reader;

@@ -13,11 +13,8 @@
 Q_DECLARE_METATYPE(LabSettings)
 #endif
 
-#include <QAction>
 #include <QBuffer>
-#include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -332,14 +329,14 @@ private slots:
     {
         const std::unique_ptr<TPLL> w = openWindow();
         PLL = w.get();
-        QVERIFY(!w->ExportAction->isEnabled());
-        w->ListBox1->setCurrentRow(4);
-        w->Button1->click();
+        QVERIFY(!w->isEnabled(Keys::Action::ExportMeasures));
+        User::choose(*w, 4);
+        User::click(*w, QStringLiteral("Button1"));
         // The lab's page, and its controls, show from its first tick.
         w->Timer1Timer();
-        QVERIFY(w->ExportAction->isEnabled());
-        w->ListBox1->setCurrentRow(0);
-        QVERIFY(!w->ExportAction->isEnabled());
+        QVERIFY(w->isEnabled(Keys::Action::ExportMeasures));
+        User::choose(*w, 0);
+        QVERIFY(!w->isEnabled(Keys::Action::ExportMeasures));
         PLL = nullptr;
     }
 };

@@ -4,7 +4,6 @@
 #include "app/tpll.h"
 #include "window_fixture.h"
 
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -75,13 +74,13 @@ private slots:
         MessageBoxReader box;
 
         // Back here at all means the click did not wait for the service.
-        QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+        User::click(*w, QStringLiteral("BitBtn1"));
         QTest::qWait(500);
-        QVERIFY2(!w->BitBtn1->isEnabled(), "the job ended although the service never answered");
+        QVERIFY2(!w->control(QStringLiteral("BitBtn1"))->enabled, "the job ended although the service never answered");
         QVERIFY(box.text.isEmpty());
 
         service.stop();
-        QTRY_VERIFY2_WITH_TIMEOUT(!box.text.isEmpty() && w->BitBtn1->isEnabled(), "no box once the service was gone", 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(!box.text.isEmpty() && w->control(QStringLiteral("BitBtn1"))->enabled, "no box once the service was gone", 10000);
         QCOMPARE(box.text, QStringLiteral("Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
     }
 };

@@ -14,27 +14,16 @@
 //   PLL_RANDOM_EVENTS=n  number of actions (10000 unless given)
 #include "window_fixture.h"
 
-#include "app/lab_controls.h"
 #include "lab/experiment_file.h"
 #include "measures/measures_csv.h"
 #include "pages/lab/lab_readouts.h"
 
 #include <QAccessible>
 #include <QBuffer>
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QLabel>
 #include <QScreen>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QScrollBar>
-#include <QSlider>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -62,17 +51,14 @@ const Range Ranges[] = {
 
 // The buttons a user can click, by name; the element buttons start the presentation's sections.
 // The print button is left to the printing tests: its message box would wait for a user.
-struct NamedButton { const char *name; QPushButton *TPLL::*button; bool element; };
+struct NamedButton { const char *name; bool element; };
 const NamedButton Buttons[] = {
-    {"Button1", &TPLL::Button1, false},   {"ButtonA", &TPLL::ButtonA, true},
-    {"ButtonB", &TPLL::ButtonB, true},    {"ButtonC", &TPLL::ButtonC, true},
-    {"Button2", &TPLL::Button2, false},   {"ButtonPD", &TPLL::ButtonPD, false},
-    {"ButtonD", &TPLL::ButtonD, true},    {"ButtonE", &TPLL::ButtonE, true},
-    {"ButtonF", &TPLL::ButtonF, true},    {"ButtonG", &TPLL::ButtonG, true},
-    {"Button3", &TPLL::Button3, false},   {"ButtonMod", &TPLL::ButtonMod, false},
-    {"ButtonBOnc", &TPLL::ButtonBOnc, false}, {"ButtonBOc", &TPLL::ButtonBOc, false},
-    {"ButtonPP", &TPLL::ButtonPP, false}, {"Buttonregul", &TPLL::Buttonregul, false},
+    {"Button1", false},   {"ButtonA", true},     {"ButtonB", true},    {"ButtonC", true},
+    {"Button2", false},   {"ButtonPD", false},   {"ButtonD", true},    {"ButtonE", true},
+    {"ButtonF", true},    {"ButtonG", true},     {"Button3", false},   {"ButtonMod", false},
+    {"ButtonBOnc", false}, {"ButtonBOc", false}, {"ButtonPP", false},  {"Buttonregul", false},
 };
+const QStringList SectionButtons = {"ButtonA", "ButtonB", "ButtonC", "ButtonD", "ButtonE", "ButtonF", "ButtonG"};
 
 // A run that restarts a page and is followed by ticks alone ends on a picture that must not
 // depend on anything done before it.
@@ -88,31 +74,22 @@ bool speedChangeEnd() { return PageStep == 570; }
 bool modellingDrawn() { return PageStep == -3; }
 bool sectionEnd() { return ElementStep > 0 && ElementStep % 60 == 20; }
 
-QString nameOf(TPLL &w, const QPushButton *button)
+// What the window shows of its control `name`.
+ControlState shown(const TPLL &w, const QString &name)
 {
-    for (const NamedButton &b : Buttons)
-        if (w.*b.button == button)
-            return QString::fromLatin1(b.name);
-    return QStringLiteral("?");
+    return *w.control(name);
 }
 
-// The lab's controls, every one hidden off its page; on it, shown with its tab (or always).
-QList<QWidget *> runTab(const LabControls &c)
-{
-    return {c.Setpoint, c.SetpointSlider, c.Step, c.Ramp, c.Slope, c.Load, c.StartAtRest, c.StartLocked, c.SlowMotion};
-}
-QList<QWidget *> regulatorTab(const LabControls &c)
-{
-    return {c.Corrector, c.Lead, c.Lag, c.Filter, c.Gain, c.CourseValues};
-}
-QList<QWidget *> labWidgets(TPLL &w)
-{
-    const LabControls &c = *w.LabPanel;
-    QList<QWidget *> all = runTab(c) + regulatorTab(c) + QList<QWidget *>{c.Tabs, c.View, c.Keep, c.Clear};
-    for (QLabel *label : w.findChildren<QLabel *>(QStringLiteral("LabLabel"), Qt::FindDirectChildrenOnly))
-        all << label;
-    return all;
-}
+// The lab's controls and their labels, every one hidden off its page; on it, shown with its tab
+// (or always). The tabs, by their names.
+const QStringList LabTabNames = {"Conduite", "Correcteur"};
+const QStringList RunTab = {"LabSetpoint", "LabSetpointLabel", "LabSetpointSlider", "LabStep", "LabRamp", "LabSlope",
+                            "LabSlopeLabel", "LabLoad", "LabLoadLabel", "LabStartAtRest", "LabStartLocked",
+                            "LabSlowMotion", "LabSlowMotionLabel"};
+const QStringList RegulatorTab = {"LabCorrector", "LabLead", "LabLeadLabel", "LabLag", "LabLagLabel", "LabFilter",
+                                  "LabFilterLabel", "LabGain", "LabGainLabel", "LabCourseValues"};
+const QStringList LabAlways = {"LabTabs", "LabView", "LabKeep", "LabClear"};
+const QStringList SpinBoxes = {"LabSetpoint", "LabSlope", "LabLoad", "LabLead", "LabLag", "LabFilter", "LabGain"};
 
 // A number printed from NaN or infinity, as a word of its own ("maintenant" holds "nan").
 bool holdsNotANumber(const QString &text)
@@ -152,7 +129,9 @@ private:
     QString checkLayout() const;
     QString actOnLab();
     QString saveAndOpenExperiment();
-    QString typeInto(QAbstractSpinBox *box, const QString &text, int low, int high, double unit);
+    QString typeInto(const QString &box, const QString &text, int low, int high, double unit);
+    // Shows the lab's tab `index` (0: the run, 1: the regulator), by a click on it.
+    void showLabTab(int index);
     QString checkLab() const;
     QString checkLabText(bool justDrawn);
     // The frames since the last command, as the playback counts them.
@@ -274,8 +253,13 @@ QString RandomUse::stepBack()
 
 void RandomUse::chooseTopic(int entry)
 {
-    const QRect r = w->ListBox1->visualItemRect(w->ListBox1->item(entry));
-    QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, {}, r.center());
+    User::choose(*w, entry);
+}
+
+void RandomUse::showLabTab(int index)
+{
+    if (shown(*w, QStringLiteral("LabTabs")).value != index)
+        User::clickPart(*w, QStringLiteral("LabTabs"), LabTabNames[index]);
 }
 
 void RandomUse::tick(int count)
@@ -302,13 +286,11 @@ void RandomUse::initTestCase()
         chooseTopic(r.topic);
         tick(1);
         QCOMPARE(checkPicture(), QString());
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        User::click(*w, QStringLiteral("Button1"));
         run = QStringLiteral("start %1").arg(r.topic);
         if (r.element) {
             tick(1);
-            const auto b = std::find_if(std::begin(Buttons), std::end(Buttons),
-                                        [&](const NamedButton &n) { return qstrcmp(n.name, r.element) == 0; });
-            QTest::mouseClick(w.get()->*b->button, Qt::LeftButton);
+            User::click(*w, QLatin1String(r.element));
             run = QStringLiteral("section %1").arg(r.element);
         }
         for (int i = 0; i < r.ticks; ++i) {
@@ -386,19 +368,19 @@ QString RandomUse::act()
     if (kind < 70) {
         // On the lab, its controls take four clicks in five; the restart button the others. Now
         // and then its run is saved as an experiment, and opened.
-        if (PageStep == LabPageStep && w->LabPanel->View->isVisible() && random.bounded(5) != 0)
+        if (PageStep == LabPageStep && shown(*w, QStringLiteral("LabView")).shown && random.bounded(5) != 0)
             return random.bounded(20) == 0 ? saveAndOpenExperiment() : actOnLab();
         QList<const NamedButton *> shown;
         for (const NamedButton &b : Buttons)
-            if ((w.get()->*b.button)->isVisible())
+            if (::shown(*w, QLatin1String(b.name)).shown)
                 shown << &b;
         if (shown.isEmpty())
             return QStringLiteral("no button to click");
         const NamedButton &b = *shown[random.bounded(int(shown.size()))];
         const int topic = ChoiceIndex;
-        QTest::mouseClick(w.get()->*b.button, Qt::LeftButton);
+        User::click(*w, QLatin1String(b.name));
         commandDone();
-        run = b.button == &TPLL::Button1 ? QStringLiteral("start %1").arg(topic)
+        run = qstrcmp(b.name, "Button1") == 0 ? QStringLiteral("start %1").arg(topic)
             : b.element                 ? QStringLiteral("section %1").arg(b.name)
                                         : QString();
         return QStringLiteral("click %1").arg(b.name);
@@ -415,143 +397,164 @@ QString RandomUse::act()
     // The scroll bar, by the keys a user presses or by dragging it anywhere.
     const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
     const int k = random.bounded(7);
+    const QString bar = QStringLiteral("ScrollBar1");
     if (k < 6) {
-        QTest::keyClick(w->ScrollBar1, keys[k]);
-        return QStringLiteral("scroll bar key %1 -> %2").arg(k).arg(w->ScrollBar1->value());
+        User::focus(*w, bar);
+        User::key(*w, keys[k]);
+        return QStringLiteral("scroll bar key %1 -> %2").arg(k).arg(shown(*w, bar).value);
     }
-    w->ScrollBar1->setValue(1 + random.bounded(100));
-    return QStringLiteral("scroll bar to %1").arg(w->ScrollBar1->value());
+    User::setValue(*w, bar, 1 + random.bounded(100));
+    return QStringLiteral("scroll bar to %1").arg(shown(*w, bar).value);
 }
 
 // One action on the lab's controls: a value set (out of range too), slid, clicked, chosen or
 // typed; a typed value applies on Enter.
 QString RandomUse::actOnLab()
 {
-    LabControls &c = *w->LabPanel;
     const PageState before = PageState::current();
+    // Paused, each change draws its frame: one action of several keys may draw several.
+    PageState noted = before;
+    const auto press = [&](Qt::Key key) {
+        User::key(*w, key);
+        if (!(PageState::current() == noted)) {
+            frameDrawn(noted, true);
+            noted = PageState::current();
+        }
+    };
     const auto typed = [&](int low, int high, bool tenths) {
         if (random.bounded(3) == 0)
             return QString::fromLatin1(TypedJunk[random.bounded(int(std::size(TypedJunk)))]);
         const int n = low + random.bounded(high - low + 1);
         return tenths ? QString::number(n / 10) + u',' + QString::number(n % 10) : QString::number(n);
     };
+    const auto value = [&](const char *name) { return shown(*w, QLatin1String(name)).value; };
+    const auto set = [&](const char *name, double to) {
+        User::setValue(*w, QLatin1String(name), to);
+        return QStringLiteral("%1 set to %2").arg(QString::fromLatin1(name).mid(3).toLower()).arg(value(name));
+    };
+    const auto click = [&](const char *name) { User::click(*w, QLatin1String(name)); };
     QString done;
     const char *control = nullptr;
     // The regulator's controls are reached through their tab, as a user reaches them.
-    const auto onRegulatorTab = [&] {
-        if (c.Tabs->currentIndex() != 1)
-            c.Tabs->setCurrentIndex(1);
-    };
-    const auto regulatorBox = [&](QDoubleSpinBox *box, const char *name, int low, int high, double unit) {
+    const auto regulatorBox = [&](const char *box, const char *name, int low, int high, double unit) {
         control = name;
-        onRegulatorTab();
+        showLabTab(1);
         if (random.bounded(2)) {
-            box->setValue(box->minimum() - unit * 50 + random.bounded(int((box->maximum() - box->minimum()) / unit) + 100) * unit);
-            return QStringLiteral("%1 set to %2").arg(QString::fromLatin1(name)).arg(box->value());
+            QAccessibleValueInterface *range = User::accessible(*w, QLatin1String(box))->valueInterface();
+            const double least = range->minimumValue().toDouble(), most = range->maximumValue().toDouble();
+            User::setValue(*w, QLatin1String(box), least - unit * 50 + random.bounded(int((most - least) / unit) + 100) * unit);
+            return QStringLiteral("%1 set to %2").arg(QString::fromLatin1(name)).arg(value(box));
         }
-        return typeInto(box, typed(0, 12, random.bounded(2) == 0), low, high, unit);
+        return typeInto(QLatin1String(box), typed(0, 12, random.bounded(2) == 0), low, high, unit);
     };
     switch (random.bounded(21)) {
     case 0:
     case 1:
         control = "setpoint";
         if (random.bounded(2)) {
-            c.Setpoint->setValue(-300 + random.bounded(3700));
-            done = QStringLiteral("setpoint set to %1").arg(c.Setpoint->value());
+            done = set("LabSetpoint", -300 + random.bounded(3700));
         } else {
-            done = typeInto(c.Setpoint, typed(0, 3100, false), 0, LabSettings::MaxSetpoint, LabSettings::SetpointStep);
+            showLabTab(0);
+            done = typeInto(QStringLiteral("LabSetpoint"), typed(0, 3100, false), 0, LabSettings::MaxSetpoint, LabSettings::SetpointStep);
         }
         break;
     case 2: {
         control = "slider";
         const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
-        if (const int k = random.bounded(8); k < 6)
-            QTest::keyClick(c.SetpointSlider, keys[k]);
-        else
-            c.SetpointSlider->setValue(-5 + random.bounded(LabSettings::MaxSetpoint / LabSettings::SetpointStep + 10));
-        done = QStringLiteral("slider to %1").arg(c.SetpointSlider->value());
+        if (const int k = random.bounded(8); k < 6) {
+            showLabTab(0);
+            User::focus(*w, QStringLiteral("LabSetpointSlider"));
+            User::key(*w, keys[k]);
+        } else {
+            User::setValue(*w, QStringLiteral("LabSetpointSlider"), -5 + random.bounded(LabSettings::MaxSetpoint / LabSettings::SetpointStep + 10));
+        }
+        done = QStringLiteral("slider to %1").arg(value("LabSetpointSlider"));
         break;
     }
     case 3: {
         control = "step or ramp";
-        QRadioButton *button = random.bounded(2) ? c.Ramp : c.Step;
-        QTest::mouseClick(button, Qt::LeftButton);
-        done = QStringLiteral("click %1").arg(button->text());
+        const char *button = random.bounded(2) ? "LabRamp" : "LabStep";
+        showLabTab(0);
+        click(button);
+        done = QStringLiteral("click %1").arg(shown(*w, QLatin1String(button)).text);
         break;
     }
     case 4:
         control = "slope";
         if (random.bounded(2)) {
-            c.Slope->setValue((-50 + random.bounded(120000)) / 10.0);
-            done = QStringLiteral("slope set to %1").arg(c.Slope->value());
+            done = set("LabSlope", (-50 + random.bounded(120000)) / 10.0);
         } else {
-            done = typeInto(c.Slope, typed(0, 11000, random.bounded(2) == 0), LabSettings::MinSlope, LabSettings::MaxSlope,
-                            LabSettings::SlopeUnit);
+            showLabTab(0);
+            done = typeInto(QStringLiteral("LabSlope"), typed(0, 11000, random.bounded(2) == 0), LabSettings::MinSlope,
+                            LabSettings::MaxSlope, LabSettings::SlopeUnit);
         }
         break;
     case 5:
         control = "corrector";
-        QTest::mouseClick(c.Corrector, Qt::LeftButton);
-        done = QStringLiteral("corrector %1").arg(c.Corrector->isChecked() ? "on" : "off");
+        showLabTab(1);
+        click("LabCorrector");
+        done = QStringLiteral("corrector %1").arg(shown(*w, QStringLiteral("LabCorrector")).checked ? "on" : "off");
         break;
     case 6:
         control = "load";
         if (random.bounded(2)) {
-            c.Load->setValue((-30 + random.bounded(280)) / 100.0);
-            done = QStringLiteral("load set to %1").arg(c.Load->value());
+            done = set("LabLoad", (-30 + random.bounded(280)) / 100.0);
         } else {
-            done = typeInto(c.Load, typed(0, 25, true), 0, LabSettings::MaxLoad, LabSettings::LoadUnit);
+            showLabTab(0);
+            done = typeInto(QStringLiteral("LabLoad"), typed(0, 25, true), 0, LabSettings::MaxLoad, LabSettings::LoadUnit);
         }
         break;
     case 7:
         control = "start at rest";
-        QTest::mouseClick(c.StartAtRest, Qt::LeftButton);
+        showLabTab(0);
+        click("LabStartAtRest");
         done = QStringLiteral("click Départ arrêté");
         break;
     case 8:
         control = "start locked";
-        QTest::mouseClick(c.StartLocked, Qt::LeftButton);
+        showLabTab(0);
+        click("LabStartLocked");
         done = QStringLiteral("click Départ verrouillé");
         break;
     case 11:
         control = "tabs";
-        c.Tabs->setCurrentIndex(random.bounded(c.Tabs->count()));
-        done = QStringLiteral("tab %1").arg(c.Tabs->tabText(c.Tabs->currentIndex()));
+        showLabTab(random.bounded(int(LabTabNames.size())));
+        done = QStringLiteral("tab %1").arg(shown(*w, QStringLiteral("LabTabs")).text);
         break;
     case 12:
-        done = regulatorBox(c.Lead, "lead", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
+        done = regulatorBox("LabLead", "lead", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
                              LabSettings::TimeConstantUnit);
         break;
     case 13:
-        done = regulatorBox(c.Lag, "lag", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
+        done = regulatorBox("LabLag", "lag", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
                              LabSettings::TimeConstantUnit);
         break;
     case 14:
-        done = regulatorBox(c.Filter, "filter", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
+        done = regulatorBox("LabFilter", "filter", LabSettings::MinTimeConstant, LabSettings::MaxTimeConstant,
                              LabSettings::TimeConstantUnit);
         break;
     case 15:
-        done = regulatorBox(c.Gain, "gain", LabSettings::MinGain, LabSettings::MaxGain, LabSettings::GainUnit);
+        done = regulatorBox("LabGain", "gain", LabSettings::MinGain, LabSettings::MaxGain, LabSettings::GainUnit);
         break;
     case 16:
         control = "course values";
-        onRegulatorTab();
-        QTest::mouseClick(c.CourseValues, Qt::LeftButton);
+        showLabTab(1);
+        click("LabCourseValues");
         done = QStringLiteral("click Valeurs du cours");
         break;
     case 17:
         control = "view";
-        QTest::mouseClick(c.View, Qt::LeftButton);
-        done = QStringLiteral("click view, now %1").arg(c.View->text());
+        click("LabView");
+        done = QStringLiteral("click view, now %1").arg(shown(*w, QStringLiteral("LabView")).text);
         break;
     case 18:
         control = "keep";
-        QTest::mouseClick(c.Keep, Qt::LeftButton);
+        click("LabKeep");
         done = QStringLiteral("click Garder la réponse");
         break;
     case 19:
         control = "clear";
-        QTest::mouseClick(c.Clear, Qt::LeftButton);
+        click("LabClear");
         done = QStringLiteral("click Effacer les réponses");
         break;
     case 20: {
@@ -566,20 +569,27 @@ QString RandomUse::actOnLab()
             return done + QStringLiteral(": FAULT the table holds a NaN or an infinity");
         break;
     }
-    default:
+    default: {
+        // Chosen from the keys: an arrow, or the first choice then so many down.
         control = "slow motion";
-        if (random.bounded(2))
-            QTest::keyClick(c.SlowMotion, random.bounded(2) ? Qt::Key_Down : Qt::Key_Up);
-        else
-            c.SlowMotion->setCurrentIndex(random.bounded(c.SlowMotion->count()));
-        done = QStringLiteral("slow motion %1").arg(c.SlowMotion->currentText());
+        showLabTab(0);
+        User::focus(*w, QStringLiteral("LabSlowMotion"));
+        if (random.bounded(2)) {
+            press(random.bounded(2) ? Qt::Key_Down : Qt::Key_Up);
+        } else {
+            press(Qt::Key_Home);
+            for (int down = random.bounded(int(SlowMotionFactors.size())); down > 0; --down)
+                press(Qt::Key_Down);
+        }
+        done = QStringLiteral("slow motion %1").arg(shown(*w, QStringLiteral("LabSlowMotion")).text);
         break;
+    }
     }
     ++labActions[QString::fromLatin1(control)];
     // Paused, an action that changed a setting draws the frame it leads to.
     const bool drawn = !(PageState::current() == before);
-    if (drawn)
-        frameDrawn(before, true);
+    if (!(PageState::current() == noted))
+        frameDrawn(noted, true);
     if (done.contains(QStringLiteral("FAULT")))
         return done;
     QString fault = checkLab();
@@ -636,44 +646,54 @@ QString RandomUse::saveAndOpenExperiment()
     return done + QStringLiteral(", opened");
 }
 
-// Types into a spin box as a user does: the focus by Tab, which selects the text, the cursor
+// Types into a spin box as a user does: the focus on it, its text selected, the cursor
 // sometimes moved to its end, the text (keys the box refuses are lost), Enter, then Tab on past
-// the spin boxes, so
-// that the window's keys are the window's again. The value the box held at Enter must be the
-// lab's, brought to a multiple of `unit` within low..high; text it does not accept, nothing.
-QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low, int high, double unit)
+// the spin boxes, so that the window's keys are the window's again. The value the box held at
+// Enter, if it reads as a number within the box's range, must be the lab's, brought to a
+// multiple of `unit` within low..high; any other text, nothing.
+QString RandomUse::typeInto(const QString &box, const QString &text, int low, int high, double unit)
 {
     const auto setting = [&] {
         const LabSettings &s = w->stage().lab.settings();
-        const LabControls &c = *w->LabPanel;
         // Between steps the slope waits on its box, not in the lab.
-        const int slope = s.ramp > 0 ? s.ramp : int(std::lround(c.Slope->value() / LabSettings::SlopeUnit));
-        return box == c.Setpoint ? s.setpoint : box == c.Slope ? slope : box == c.Load ? s.load
-             : box == c.Lead ? s.lead : box == c.Lag ? s.lag : box == c.Filter ? s.filter : s.gain;
+        const int slope = s.ramp > 0 ? s.ramp : int(std::lround(shown(*w, QStringLiteral("LabSlope")).value / LabSettings::SlopeUnit));
+        return box == QLatin1String("LabSetpoint") ? s.setpoint : box == QLatin1String("LabSlope") ? slope
+             : box == QLatin1String("LabLoad") ? s.load : box == QLatin1String("LabLead") ? s.lead
+             : box == QLatin1String("LabLag") ? s.lag : box == QLatin1String("LabFilter") ? s.filter : s.gain;
+    };
+    const auto focusInSpinBox = [&] {
+        return std::any_of(SpinBoxes.begin(), SpinBoxes.end(), [&](const QString &name) { return shown(*w, name).focused; });
     };
     const int was = setting();
-    box->setFocus(Qt::TabFocusReason);
-    box->selectAll();
+    User::focus(*w, box);
+    User::key(*w, Qt::Key_A, Qt::ControlModifier);
     if (random.bounded(3) == 0)
-        QTest::keyClick(box, Qt::Key_End);
-    QTest::keyClicks(box, text);
-    QString atEnter = box->text();
-    int pos = 0;
-    const bool acceptable = box->validate(atEnter, pos) == QValidator::Acceptable;
+        User::key(*w, Qt::Key_End);
+    User::type(*w, text);
+    const QString atEnter = shown(*w, box).text;
+    // The setpoint's box takes whole numbers in the program's locale, group separators left out;
+    // the others decimals, in French.
     bool ok = false;
-    const double value = box->locale().toDouble(atEnter.trimmed(), &ok);
-    QTest::keyClick(box, random.bounded(2) ? Qt::Key_Return : Qt::Key_Enter);
+    double value = 0;
+    if (box == QLatin1String("LabSetpoint")) {
+        value = QLocale().toInt(atEnter.trimmed(), &ok);
+        if (!ok)
+            value = QLocale().toInt(QString(atEnter.trimmed()).remove(QLocale().groupSeparator()), &ok);
+    } else {
+        value = QLocale(QLocale::French, QLocale::France).toDouble(atEnter.trimmed(), &ok);
+    }
+    QAccessibleValueInterface *range = User::accessible(*w, box)->valueInterface();
+    const bool acceptable = ok && value >= range->minimumValue().toDouble() && value <= range->maximumValue().toDouble();
+    User::key(*w, random.bounded(2) ? Qt::Key_Return : Qt::Key_Enter);
     // Spin boxes follow each other down a tab: Tab on past them.
-    for (int tabs = 0; tabs < 8 && (tabs == 0 || qobject_cast<QAbstractSpinBox *>(w->focusWidget())); ++tabs)
-        QTest::keyClick(w->focusWidget() ? w->focusWidget() : box, Qt::Key_Tab);
-    const QString done = QStringLiteral("typed '%1' in %2, '%3' at Enter").arg(text, box->accessibleName(), atEnter);
-    if (qobject_cast<QAbstractSpinBox *>(w->focusWidget()))
+    for (int tabs = 0; tabs < 8 && (tabs == 0 || focusInSpinBox()); ++tabs)
+        User::key(*w, Qt::Key_Tab);
+    const QString done = QStringLiteral("typed '%1' in %2, '%3' at Enter").arg(text, shown(*w, box).accessibleName, atEnter);
+    if (focusInSpinBox())
         return done + QStringLiteral(": FAULT Tab left the focus in a spin box");
     // In the lab's steps, half a step up: whole tens of hertz, tenths of a volt (counted in tenths).
     const int expected = !acceptable ? was
         : std::clamp(int(std::lround(value / unit) * std::max(1.0, unit)), low, high);
-    if (acceptable && !ok)
-        return done;
     if (setting() != expected)
         return done + QStringLiteral(": FAULT the lab holds %1, not %2").arg(setting()).arg(expected);
     return done;
@@ -683,34 +703,36 @@ QString RandomUse::typeInto(QAbstractSpinBox *box, const QString &text, int low,
 QString RandomUse::checkLab() const
 {
     const bool onLab = PageStep == LabPageStep;
-    const LabControls &c = *w->LabPanel;
-    const QList<QWidget *> otherTab = c.Tabs->currentIndex() == 0 ? regulatorTab(c) : runTab(c);
-    for (QWidget *widget : labWidgets(*w)) {
-        if (!onLab && widget->isVisible())
-            return QStringLiteral("%1 shown at PageStep %2").arg(widget->objectName()).arg(PageStep);
+    const QStringList &otherTab = shown(*w, QStringLiteral("LabTabs")).value == 0 ? RegulatorTab : RunTab;
+    for (const QString &name : RunTab + RegulatorTab + LabAlways) {
+        const bool visible = shown(*w, name).shown;
+        if (!onLab && visible)
+            return QStringLiteral("%1 shown at PageStep %2").arg(name).arg(PageStep);
         // Drawn once, the page shows them, the other tab's hidden.
-        const bool shown = !otherTab.contains(widget);
-        if (onLab && LabStep > 0 && widget->objectName() != QLatin1String("LabLabel") && widget->isVisible() != shown)
-            return QStringLiteral("%1 %2 on the lab at LabStep %3").arg(widget->objectName(), shown ? "hidden" : "shown").arg(LabStep);
+        const bool expected = !otherTab.contains(name);
+        if (onLab && LabStep > 0 && visible != expected)
+            return QStringLiteral("%1 %2 on the lab at LabStep %3").arg(name, expected ? "hidden" : "shown").arg(LabStep);
     }
     const Lab &lab = w->stage().lab;
     const LabSettings &s = lab.settings();
-    const long slopeShown = std::lround(c.Slope->value() / LabSettings::SlopeUnit);
+    const auto value = [&](const char *name) { return shown(*w, QLatin1String(name)).value; };
+    const auto checked = [&](const char *name) { return long(shown(*w, QLatin1String(name)).checked); };
+    const long slopeShown = std::lround(value("LabSlope") / LabSettings::SlopeUnit);
     const double second = LabSettings::TimeConstantUnit;
     const struct { const char *name; long shown, held; } values[] = {
-        {"LabSetpoint", c.Setpoint->value(), s.setpoint},
-        {"LabSetpointSlider", c.SetpointSlider->value() * LabSettings::SetpointStep, s.setpoint},
-        {"LabStep", c.Step->isChecked(), s.ramp == 0},
-        {"LabRamp", c.Ramp->isChecked(), s.ramp > 0},
+        {"LabSetpoint", std::lround(value("LabSetpoint")), s.setpoint},
+        {"LabSetpointSlider", std::lround(value("LabSetpointSlider")) * LabSettings::SetpointStep, s.setpoint},
+        {"LabStep", checked("LabStep"), s.ramp == 0},
+        {"LabRamp", checked("LabRamp"), s.ramp > 0},
         {"LabSlope (tenths)", slopeShown, s.ramp > 0 ? s.ramp : slopeShown},
-        {"LabCorrector", c.Corrector->isChecked(), s.corrector},
-        {"LabLoad (tenths)", std::lround(c.Load->value() / LabSettings::LoadUnit), s.load},
-        {"LabSlowMotion", c.SlowMotion->currentIndex(), lab.pace().slowMotion},
-        {"LabLead", std::lround(c.Lead->value() / second), s.lead},
-        {"LabLag", std::lround(c.Lag->value() / second), s.lag},
-        {"LabFilter", std::lround(c.Filter->value() / second), s.filter},
-        {"LabGain", std::lround(c.Gain->value() / LabSettings::GainUnit), s.gain},
-        {"LabView", c.View->text() == QStringLiteral("Signaux"), w->stage().labView.frequencyResponse},
+        {"LabCorrector", checked("LabCorrector"), s.corrector},
+        {"LabLoad (tenths)", std::lround(value("LabLoad") / LabSettings::LoadUnit), s.load},
+        {"LabSlowMotion", std::lround(value("LabSlowMotion")), lab.pace().slowMotion},
+        {"LabLead", std::lround(value("LabLead") / second), s.lead},
+        {"LabLag", std::lround(value("LabLag") / second), s.lag},
+        {"LabFilter", std::lround(value("LabFilter") / second), s.filter},
+        {"LabGain", std::lround(value("LabGain") / LabSettings::GainUnit), s.gain},
+        {"LabView", shown(*w, QStringLiteral("LabView")).text == QStringLiteral("Signaux"), w->stage().labView.frequencyResponse},
     };
     for (const auto &v : values)
         if (v.shown != v.held)
@@ -733,8 +755,9 @@ QString RandomUse::checkLabText(bool justDrawn)
     if (PageStep != LabPageStep || LabStep == 0)
         return {};
     // The reader reads the area again once it is painted.
-    w->FOND->repaint();
-    const QString text = QAccessible::queryAccessibleInterface(w->FOND)->text(QAccessible::Description);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QString text = User::accessible(*w, QStringLiteral("FOND"))->text(QAccessible::Description);
     ++labTextsRead;
     if (holdsNotANumber(text))
         return QStringLiteral("the drawing area reads: %1").arg(text);
@@ -759,7 +782,8 @@ QString RandomUse::checkState() const
             return QStringLiteral("%1 = %2, outside %3..%4").arg(r.name).arg(*r.value).arg(r.low).arg(r.high);
     if (ElementActive == 1 && PageStep == -1 && ElementStep == 0)
         return QStringLiteral("a section is active but none is chosen");
-    if (!w->ListBox1->isVisible() || !w->ScrollBar1->isVisible() || !w->BitBtn1->isVisible())
+    if (!shown(*w, QStringLiteral("ListBox1")).shown || !shown(*w, QStringLiteral("ScrollBar1")).shown
+        || !shown(*w, QStringLiteral("BitBtn1")).shown)
         return QStringLiteral("the list, the scroll bar or the print button is hidden");
     if (const QString fault = checkLab(); !fault.isEmpty())
         return fault;
@@ -771,10 +795,12 @@ QString RandomUse::checkLayout() const
 {
     const int zoom = w->zoom();
     const QSize area = QSize(Canvas::Width, Canvas::Height) * zoom;
-    if (w->FOND->size() != area || w->ListBox1->height() != 49 * zoom || w->canvas().scale() != zoom)
+    const QRect drawing = shown(*w, QStringLiteral("FOND")).place;
+    const int listHeight = shown(*w, QStringLiteral("ListBox1")).place.height();
+    if (drawing.size() != area || listHeight != 49 * zoom || w->canvas().scale() != zoom)
         return QStringLiteral("at x%1 the drawing area is %2 x %3, the list %4 high, the picture drawn at x%5")
-            .arg(zoom).arg(w->FOND->width()).arg(w->FOND->height()).arg(w->ListBox1->height()).arg(w->canvas().scale());
-    if (!w->rect().contains(w->FOND->geometry()) && w->isFullScreen())
+            .arg(zoom).arg(drawing.width()).arg(drawing.height()).arg(listHeight).arg(w->canvas().scale());
+    if (!w->rect().contains(drawing) && w->isFullScreen())
         return QStringLiteral("full screen at x%1: the drawing area is not on the screen").arg(zoom);
     return {};
 }
@@ -810,37 +836,37 @@ QString RandomUse::changeDisplay(int kind)
 
 QString RandomUse::checkControlsAfterTick(int pageBefore) const
 {
-    if (w->Timer1->interval() != w->ScrollBar1->value())
-        return QStringLiteral("timer at %1 ms, scroll bar at %2").arg(w->Timer1->interval()).arg(w->ScrollBar1->value());
-    QList<QPushButton *> mustShow, mustHide;
-    const QList<QPushButton *> elements = {w->ButtonA, w->ButtonB, w->ButtonC, w->ButtonD, w->ButtonE, w->ButtonF, w->ButtonG};
+    const int bar = int(shown(*w, QStringLiteral("ScrollBar1")).value);
+    if (w->tickPeriod() != bar)
+        return QStringLiteral("timer at %1 ms, scroll bar at %2").arg(w->tickPeriod()).arg(bar);
+    QStringList mustShow, mustHide;
     if (PageStep == 0) {
-        mustShow = {w->Button1};
-        mustHide = elements + QList<QPushButton *>{w->ButtonPD, w->Button2, w->Button3, w->ButtonMod};
+        mustShow = {"Button1"};
+        mustHide = SectionButtons + QStringList{"ButtonPD", "Button2", "Button3", "ButtonMod"};
     } else if (PageStep == -1) {
-        mustShow = elements;
-        mustHide = {w->Button1, w->ButtonMod};
+        mustShow = SectionButtons;
+        mustHide = {"Button1", "ButtonMod"};
     } else if (PageStep == -3 && pageBefore == -2) {
-        mustShow = {w->Button1};
-        mustHide = elements + QList<QPushButton *>{w->Button2};
-        (ShowModelButton == 1 ? mustShow : mustHide) << w->ButtonMod;
+        mustShow = {"Button1"};
+        mustHide = SectionButtons + QStringList{"Button2"};
+        (ShowModelButton == 1 ? mustShow : mustHide) << "ButtonMod";
     } else if (PageStep == LabPageStep) {
         // The restart button, as on the animations (a presentation button left by a start before
         // the menu's first tick may stay); the tick took the scroll bar's period.
-        mustShow = {w->Button1};
-        mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};
-        if (w->stage().lab.pace().tickMs != w->ScrollBar1->value())
-            return QStringLiteral("the lab ticks %1 ms, the scroll bar is at %2").arg(w->stage().lab.pace().tickMs).arg(w->ScrollBar1->value());
+        mustShow = {"Button1"};
+        mustHide = SectionButtons + QStringList{"Button2", "ButtonMod", "ButtonPP"};
+        if (w->stage().lab.pace().tickMs != bar)
+            return QStringLiteral("the lab ticks %1 ms, the scroll bar is at %2").arg(w->stage().lab.pace().tickMs).arg(bar);
     } else if (PageStep > 1 && PageStep != 251 && pageBefore != PageStep) {
-        mustShow = {w->Button1};
-        mustHide = elements + QList<QPushButton *>{w->Button2, w->ButtonMod, w->ButtonPP};
+        mustShow = {"Button1"};
+        mustHide = SectionButtons + QStringList{"Button2", "ButtonMod", "ButtonPP"};
     }
-    for (QPushButton *b : mustShow)
-        if (!b->isVisible())
-            return QStringLiteral("%1 hidden at PageStep %2").arg(nameOf(*w, b)).arg(PageStep);
-    for (QPushButton *b : mustHide)
-        if (b->isVisible())
-            return QStringLiteral("%1 shown at PageStep %2").arg(nameOf(*w, b)).arg(PageStep);
+    for (const QString &b : mustShow)
+        if (!shown(*w, b).shown)
+            return QStringLiteral("%1 hidden at PageStep %2").arg(b).arg(PageStep);
+    for (const QString &b : mustHide)
+        if (shown(*w, b).shown)
+            return QStringLiteral("%1 shown at PageStep %2").arg(b).arg(PageStep);
     return {};
 }
 

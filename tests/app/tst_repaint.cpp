@@ -3,8 +3,6 @@
 #include "app/application.h"
 #include "window_fixture.h"
 
-#include <QListWidget>
-#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -32,7 +30,8 @@ class TestRepaint : public QObject
     // Ticks `times` times, letting each tick's repaint through; returns the drawing area's paints.
     int tick(int times)
     {
-        PaintCounter counter(w->FOND);
+        // Paints counted on the drawing area, seen from outside.
+        PaintCounter counter(w->findChild<QWidget *>(QStringLiteral("FOND")));
         for (int i = 0; i < times; ++i) {
             w->Timer1Timer();
             QCoreApplication::sendPostedEvents();
@@ -62,8 +61,8 @@ private slots:
     {
         QFETCH(int, entry);
         QFETCH(int, ticks);
-        w->ListBox1->setCurrentRow(entry);
-        w->Button1->click();
+        User::choose(*w, entry);
+        User::click(*w, QStringLiteral("Button1"));
         QCOMPARE(tick(10), 10);
         tick(ticks - 10);
         QCOMPARE(tick(50), 0);
@@ -76,8 +75,8 @@ private slots:
         // The first tick draws the page and hides the two buttons the window opens with.
         QVERIFY(tick(3) > 0);
         QCOMPARE(tick(5), 0);
-        w->ListBox1->setCurrentRow(2);
-        w->Button1->click();
+        User::choose(*w, 2);
+        User::click(*w, QStringLiteral("Button1"));
         QCOMPARE(tick(1), 1);
     }
 };

@@ -2,23 +2,13 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/key_table.h"
-#include "app/lab_controls.h"
 #include "pages/page_state.h"
 #include "app/tpll.h"
 #include "pixel_probe.h"
 #include "window_fixture.h"
+#include "window_user.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QSlider>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
 #include <QTranslator>
 #include <QtTest>
 #include <memory>
@@ -37,11 +27,9 @@ class TestTPLL : public QObject
     Q_OBJECT
     std::unique_ptr<TPLL> w;
 
-    void choose(int entry)
-    {
-        const QRect r = w->ListBox1->visualItemRect(w->ListBox1->item(entry));
-        QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, {}, r.center());
-    }
+    void choose(int entry) { User::choose(*w, entry); }
+    void start() { User::click(*w, QStringLiteral("Button1")); }
+    bool shown(const char *control) const { return w->control(QLatin1String(control))->shown; }
     void tick(int times = 1)
     {
         for (int i = 0; i < times; ++i)
@@ -85,45 +73,44 @@ private slots:
         QFETCH(QRect, geometry);
         QFETCH(bool, shown);
         QFETCH(QString, hint);
-        const QPushButton *buttons[] = {w->Button1, w->ButtonA, w->ButtonC, w->ButtonPD, w->ButtonF,
-                                        w->ButtonG, w->ButtonBOnc, w->ButtonPP, w->BitBtn1};
-        const QStringList names = {"Button1", "ButtonA", "ButtonC", "ButtonPD", "ButtonF", "ButtonG", "ButtonBOnc", "ButtonPP", "BitBtn1"};
-        const QPushButton *b = buttons[names.indexOf(name)];
-        QCOMPARE(b->geometry(), geometry);
-        QCOMPARE(b->isVisible(), shown);
-        QCOMPARE(b->toolTip(), hint);
+        const ControlState b = *w->control(name);
+        QCOMPARE(b.place, geometry);
+        QCOMPARE(b.shown, shown);
+        QCOMPARE(b.hint, hint);
     }
 
     void windowAndItsFixedControls()
     {
         QCOMPARE(w->windowTitle(), QStringLiteral("PLL"));
-        QCOMPARE(w->FOND->geometry(), QRect(10, 16, 775, 465));
-        QCOMPARE(w->ScrollBar1->geometry(), QRect(664, 504, 121, 16));
-        QCOMPARE(w->ScrollBar1->value(), 20);
-        QCOMPARE(w->Timer1->interval(), 20);
-        QCOMPARE(w->ListBox1->count(), 5);
-        QCOMPARE(w->ListBox1->item(4)->text(), QStringLiteral("Laboratoire : la boucle en direct"));
-        QCOMPARE(w->ListBox1->item(2)->text(), QStringLiteral("Comportement en boucle fermée en un point de fonctionnement"));
-        // The labels write in maroon as painted, not only in their palette.
-        for (QLabel *label : {w->Label4, w->Label2, w->Label3}) {
-            const QImage painted = label->grab().toImage();
+        QCOMPARE(w->control("FOND")->place, QRect(10, 16, 775, 465));
+        QCOMPARE(w->control("ScrollBar1")->place, QRect(664, 504, 121, 16));
+        QCOMPARE(w->control("ScrollBar1")->value, 20);
+        QCOMPARE(w->tickPeriod(), 20);
+        QAccessibleInterface *list = User::accessible(*w, QStringLiteral("ListBox1"));
+        QCOMPARE(list->childCount(), 5);
+        QCOMPARE(list->child(4)->text(QAccessible::Name), QStringLiteral("Laboratoire : la boucle en direct"));
+        QCOMPARE(list->child(2)->text(QAccessible::Name), QStringLiteral("Comportement en boucle fermée en un point de fonctionnement"));
+        // The labels write in maroon as painted, not only in their palette; the title is not cut.
+        for (const char *label : {"Label4", "Label2", "Label3"}) {
+            const QImage painted = w->picture(QLatin1String(label));
             QVERIFY(Probe::count(painted, painted.rect(), Probe::rgb(Colour::Maroon)) > 20);
             QCOMPARE(Probe::count(painted, painted.rect(), Probe::rgb(Colour::Black)), 0);
+            QVERIFY(w->control(QLatin1String(label))->place.width() >= w->control(QLatin1String(label))->needs.width());
         }
-        QVERIFY(w->Label4->width() >= w->Label4->sizeHint().width()); // the title is not cut
-        QVERIFY(!w->BitBtn1->icon().isNull());
+        // The print button shows its printer.
+        const QImage printer = w->picture(QStringLiteral("BitBtn1"));
+        QVERIFY(Probe::count(printer, printer.rect(), Probe::rgb(Colour::Black)) > 20);
         // Tab order: start button, scroll bar, list, then the small buttons.
-        QCOMPARE(w->Button1->nextInFocusChain(), static_cast<QWidget *>(w->ScrollBar1));
-        QCOMPARE(w->ScrollBar1->nextInFocusChain(), static_cast<QWidget *>(w->ListBox1));
+        QCOMPARE(w->tabOrder().mid(0, 3), (QStringList{"Button1", "ScrollBar1", "ListBox1"}));
     }
 
     void firstTickDrawsTheMenuPage()
     {
-        QVERIFY(w->ButtonF->isVisible());
+        QVERIFY(shown("ButtonF"));
         tick();
-        QVERIFY(!w->ButtonF->isVisible());
-        QVERIFY(!w->ButtonG->isVisible());
-        QVERIFY(w->Button1->isVisible());
+        QVERIFY(!shown("ButtonF"));
+        QVERIFY(!shown("ButtonG"));
+        QVERIFY(shown("Button1"));
         QCOMPARE(w->canvas().image().pixel(630, 90), rgb(Colour::Yellow));
         QCOMPARE(w->canvas().image().pixel(400, 300), rgb(Colour::BtnFace));
         const QImage first = w->canvas().image().copy();
@@ -135,7 +122,7 @@ private slots:
     void startWithoutAChoiceOnlyClears()
     {
         tick();
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        start();
         QVERIFY(allOf(*w, Colour::BtnFace));
         QCOMPARE(PageStep, 0);
         QCOMPARE(ShowModelButton, 1);
@@ -154,11 +141,11 @@ private slots:
         QCOMPARE(PageStep, 0);
         QCOMPARE(ElementActive, 0);
         QCOMPARE(ElementStep, 0);
-        QVERIFY(!w->ButtonA->isVisible());
-        QVERIFY(!w->ButtonPP->isVisible());
-        QVERIFY(w->Button1->isVisible());
+        QVERIFY(!shown("ButtonA"));
+        QVERIFY(!shown("ButtonPP"));
+        QVERIFY(shown("Button1"));
 
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        start();
         QCOMPARE(PageStep, 251);
         choose(3); // the same entry again: back to the menu, start again by hand
         QCOMPARE(PageStep, 0);
@@ -180,9 +167,9 @@ private slots:
         tick();
         showControls(*w, {Control::ButtonBOnc});
         choose(entry);
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        start();
         QCOMPARE(PageStep, page);
-        QVERIFY(!w->ButtonBOnc->isVisible());
+        QVERIFY(!shown("ButtonBOnc"));
         // Only the presentation writes its two hint lines, in blue, over the cleared area.
         const int hint = inkOf(*w, QRect(120, 200, 600, 50), Colour::Blue);
         QCOMPARE(hint > 50, entry == 0);
@@ -223,17 +210,17 @@ private slots:
             ShowModelButton = show;
             tick();
             QCOMPARE(PageStep, -3);
-            QCOMPARE(w->ButtonMod->isVisible(), show == 1);
+            QCOMPARE(shown("ButtonMod"), show == 1);
         }
     }
 
     void finishedPagesStillFollowTheScrollBar()
     {
         PageStep = 570;
-        w->ScrollBar1->setValue(1);
-        QCOMPARE(w->Timer1->interval(), 20); // taken up by the next tick, not before
+        User::setValue(*w, QStringLiteral("ScrollBar1"), 1);
+        QCOMPARE(w->tickPeriod(), 20); // taken up by the next tick, not before
         tick();
-        QCOMPARE(w->Timer1->interval(), 1);
+        QCOMPARE(w->tickPeriod(), 1);
         QCOMPARE(PageStep, 570);
     }
 
@@ -249,17 +236,16 @@ private slots:
     {
         QFETCH(int, index);
         QFETCH(int, first);
-        QPushButton *buttons[] = {w->ButtonA, w->ButtonB, w->ButtonC, w->ButtonD, w->ButtonE, w->ButtonF, w->ButtonG};
         tick();
         PageStep = -1;
         SensorStep = 12;
         showControls(*w, {Control::Button3, Control::ButtonPD, ElementButtons[index]});
-        QTest::mouseClick(buttons[index], Qt::LeftButton);
+        User::click(*w, QLatin1String(controlName(ElementButtons[index])));
         QCOMPARE(ElementActive, 1);
         QCOMPARE(ElementStep, first);
         QCOMPARE(SensorStep, 0);
-        QVERIFY(!w->Button3->isVisible());
-        QCOMPARE(w->ButtonPD->isVisible(), first != 81); // only the regulator's button hides it
+        QVERIFY(!shown("Button3"));
+        QCOMPARE(shown("ButtonPD"), first != 81); // only the regulator's button hides it
         QVERIFY(allOf(*w, Colour::BtnFace));
     }
 
@@ -267,11 +253,11 @@ private slots:
     {
         tick();
         showControls(*w, {Control::Button2});
-        QTest::mouseClick(w->Button2, Qt::LeftButton);
+        User::click(*w, QStringLiteral("Button2"));
         QCOMPARE(PhaseSweepStep, 1);
 
         showControls(*w, {Control::Button3});
-        QTest::mouseClick(w->Button3, Qt::LeftButton);
+        User::click(*w, QStringLiteral("Button3"));
         QCOMPARE(ElementStep, -1);
         QCOMPARE(SensorStep, 1);
         // The chart area is wiped to button face, and only it.
@@ -303,36 +289,37 @@ private slots:
     {
         QFETCH(QString, focus);
         choose(2);
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        start();
         tick(5);
         QWidget *focused = w->findChild<QWidget *>(focus);
         QVERIFY(focused);
         focused->setFocusPolicy(Qt::StrongFocus);
         focused->setFocus();
-        QCOMPARE(w->StatusLine->text(), QString());
+        QCOMPARE(w->status(), QString());
         QTest::keyClick(focused, Qt::Key_P);
         QVERIFY(w->playback().isPaused());
         QCOMPARE(ChoiceIndex, 2); // the list did not take the letter
         tick(3);
-        QCOMPARE(w->StatusLine->text(), QStringLiteral("Pause — image 6 / 250"));
+        QCOMPARE(w->status(), QStringLiteral("Pause — image 6 / 250"));
         QTest::keyClick(focused, Qt::Key_Period);
         QTest::keyClick(focused, Qt::Key_Period);
-        QCOMPARE(w->StatusLine->text(), QStringLiteral("Pause — image 8 / 250"));
+        QCOMPARE(w->status(), QStringLiteral("Pause — image 8 / 250"));
         QTest::keyClick(focused, Qt::Key_Comma);
         QCOMPARE(PageStep, 7);
         QTest::keyClick(focused, Qt::Key_Pause);
-        QCOMPARE(w->StatusLine->text(), QString());
+        QCOMPARE(w->status(), QString());
         tick();
         QCOMPARE(PageStep, 8);
     }
 
     void statusLineStaysOutOfTheWay()
     {
-        const QRect status = w->StatusLine->geometry();
-        QVERIFY(!status.intersects(w->FOND->geometry()));
-        for (const QWidget *control : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            QVERIFY2(control == w->StatusLine || control == w->FOND || !status.intersects(control->geometry()),
-                     qPrintable(control->objectName()));
+        const QRect status = w->control("StatusLine")->place;
+        QVERIFY(!status.intersects(w->control("FOND")->place));
+        for (const QWidget *child : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            const QString name = child->objectName();
+            QVERIFY2(name == "StatusLine" || name == "FOND" || !status.intersects(w->control(name)->place), qPrintable(name));
+        }
     }
 
     void menuAndHelpFollowTheKeyTable()
@@ -367,7 +354,7 @@ private slots:
             group = row.menu;
             menu << entry(QString::fromUtf8(row.text), keys);
         }
-        QCOMPARE(shown(w->FOND->actions()), menu);
+        QCOMPARE(shown(w->menuActions()), menu);
         QCOMPARE(shown(w->actions()), alone);
 
         // --help gives each row a line with its keys as the menu names them in French.
@@ -394,61 +381,63 @@ private slots:
     // taken for the key that goes back a frame.
     void labControlsActOnTheLab()
     {
-        LabControls &lab = *w->LabPanel;
-        QVERIFY(!lab.Setpoint->isVisible());
+        QVERIFY(!shown("LabSetpoint"));
         choose(4);
-        QTest::mouseClick(w->Button1, Qt::LeftButton);
+        start();
         tick(3);
-        QVERIFY(lab.Setpoint->isVisible() && lab.SlowMotion->isVisible());
-        QCOMPARE(lab.Setpoint->accessibleName(), QStringLiteral("Consigne (Hz)"));
-        QCOMPARE(lab.Load->accessibleName(), QStringLiteral("Couple résistant (V)"));
+        QVERIFY(shown("LabSetpoint") && shown("LabSlowMotion"));
+        QCOMPARE(w->control("LabSetpoint")->accessibleName, QStringLiteral("Consigne (Hz)"));
+        QCOMPARE(w->control("LabLoad")->accessibleName, QStringLiteral("Couple résistant (V)"));
         QApplication::setActiveWindow(w.get());
-        w->ListBox1->setFocus();
         // The tab shown, then the buttons over the displays; the other tab's controls are hidden.
+        const QStringList order = w->tabOrder();
         const auto walk = [&] {
-            QWidget *above = nullptr;
-            for (QWidget *next : lab.tabOrder()) {
+            User::focus(*w, QStringLiteral("ListBox1"));
+            QRect above;
+            for (qsizetype i = order.indexOf("ListBox1") + 1; i < order.size() && order[i].startsWith("Lab"); ++i) {
                 // Of the two radio buttons, Tab takes the one checked; the arrows move between them.
-                if (next == lab.Ramp || !next->isVisible())
+                const ControlState next = *w->control(order[i]);
+                if (order[i] == "LabRamp" || !next.shown)
                     continue;
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                QVERIFY2(next->hasFocus(), qPrintable(next->objectName()));
+                User::key(*w, Qt::Key_Tab);
+                QVERIFY2(w->control(order[i])->focused, qPrintable(order[i]));
                 // Down the left column, then the displays.
-                if (above && above->x() / 200 == next->x() / 200)
-                    QVERIFY(above->y() <= next->y());
-                above = next;
+                if (above.isValid() && above.x() / 200 == next.place.x() / 200)
+                    QVERIFY(above.y() <= next.place.y());
+                above = next.place;
             }
         };
         walk();
-        QVERIFY(!lab.Lead->isVisible());
-        lab.Tabs->setCurrentIndex(1);
-        QVERIFY(lab.Lead->isVisible() && !lab.Setpoint->isVisible());
-        QCOMPARE(lab.Lead->accessibleName(), QStringLiteral("τ1 avance (s)"));
-        w->ListBox1->setFocus();
+        QVERIFY(!shown("LabLead"));
+        User::clickPart(*w, QStringLiteral("LabTabs"), QStringLiteral("Correcteur"));
+        QVERIFY(shown("LabLead") && !shown("LabSetpoint"));
+        QCOMPARE(w->control("LabLead")->accessibleName, QStringLiteral("τ1 avance (s)"));
         walk();
-        lab.Tabs->setCurrentIndex(0);
+        User::clickPart(*w, QStringLiteral("LabTabs"), QStringLiteral("Conduite"));
 
         QTest::keyClick(w.get(), Qt::Key_P);
         const int frame = LabStep;
-        lab.Setpoint->setValue(1100);
+        User::setValue(*w, QStringLiteral("LabSetpoint"), 1100);
         QCOMPARE(w->stage().lab.settings().setpoint, 1100);
         QCOMPARE(LabStep, frame + 1);
-        QCOMPARE(lab.SetpointSlider->value(), 110);
+        QCOMPARE(w->control("LabSetpointSlider")->value, 110);
         QTest::keyClick(w.get(), Qt::Key_Comma);
         QCOMPARE(w->stage().lab.settings().setpoint, 1000);
-        QCOMPARE(lab.Setpoint->value(), 1000);
+        QCOMPARE(w->control("LabSetpoint")->value, 1000);
 
-        lab.Load->setFocus();
-        lab.Load->selectAll();
-        QTest::keyClicks(lab.Load, QStringLiteral("1,5"));
+        // Tab from the slope selects the load's text: what is typed replaces it.
+        User::click(*w, QStringLiteral("LabSlope"));
+        User::key(*w, Qt::Key_Tab);
+        QVERIFY(w->control("LabLoad")->focused);
+        User::type(*w, QStringLiteral("1,5"));
         QCOMPARE(w->stage().lab.settings().load, 0);
         QCOMPARE(LabStep, frame);
-        QTest::keyClick(lab.Load, Qt::Key_Return);
+        User::key(*w, Qt::Key_Return);
         QCOMPARE(w->stage().lab.settings().load, 15);
 
         choose(1);
         tick();
-        QVERIFY(!lab.Setpoint->isVisible());
+        QVERIFY(!shown("LabSetpoint"));
     }
 
     void printingWithoutAPrinterSaysSo()
@@ -456,9 +445,9 @@ private slots:
         // The page goes to the print service away from the window's thread: the button greys out
         // until the service has answered, then the box tells why nothing was printed.
         MessageBoxReader box;
-        QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
-        QVERIFY(!w->BitBtn1->isEnabled());
-        QTRY_VERIFY2_WITH_TIMEOUT(!box.text.isEmpty() && w->BitBtn1->isEnabled(), "no message box, or the button stayed grey", 10000);
+        User::click(*w, QStringLiteral("BitBtn1"));
+        QVERIFY(!w->control("BitBtn1")->enabled);
+        QTRY_VERIFY2_WITH_TIMEOUT(!box.text.isEmpty() && w->control("BitBtn1")->enabled, "no message box, or the button stayed grey", 10000);
         QCOMPARE(box.title, QStringLiteral("Impression"));
         QCOMPARE(box.text, QStringLiteral("Aucune imprimante par défaut n'est installée : la page ne peut pas être imprimée."));
     }

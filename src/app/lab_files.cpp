@@ -1,20 +1,33 @@
-// The window's experiment files: opened from a dialog, the command line or a drop, and the lab's
-// run saved as one; a file that cannot be read or written is said, and nothing is lost.
+// The lab's files: experiments opened from a dialog, the command line or a drop, the lab's run
+// saved as one, and its measures exported as a table; a file that cannot be read or written is
+// said, and nothing is lost.
+#include "app/measures_file.h"
 #include "app/save_failure.h"
 #include "app/tpll.h"
 #include "lab/experiment_file.h"
+#include "measures/measures_csv.h"
+#include "pages/page_tick.h"
+#include "pages/topics.h"
+#include "text/french_number.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QtConcurrent>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+
+#include <atomic>
+#include <memory>
 
 namespace {
 const QString Filter = QStringLiteral("Expérience PLL (*.pll)");
@@ -79,7 +92,7 @@ void TPLL::openExperiment()
 
 void TPLL::saveExperiment()
 {
-    if (PageStep != LabPageStep)
+    if (!labShowing())
         return;
     // The run as it is now: the loop goes on while the user chooses a file.
     const QByteArray text = ExperimentFile::write(m_stage.lab.saved());
@@ -115,4 +128,67 @@ void TPLL::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     openExperimentFile(path);
+}
+
+void TPLL::exportMeasures()
+{
+    const QString title = QStringLiteral("Exporter les mesures");
+    if (!labShowing()) {
+        QMessageBox::information(this, title, QStringLiteral("Les mesures sont celles du laboratoire : "
+                                                             "ouvrez « Laboratoire : la boucle en direct » pour les exporter."));
+        return;
+    }
+    // One export at a time: the progress dialog holds the window only once it shows.
+    if (m_exporting)
+        return;
+    // The run as it is now: the loop goes on while the user chooses a file.
+    const LabRun run = m_stage.lab.experiment().run;
+    const double end = m_stage.lab.loop().time();
+    QString path = QFileDialog::getSaveFileName(this, title, QDir(documentsFolder()).filePath(QStringLiteral("PLL-mesures.csv")),
+                                                QStringLiteral("Tableau CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    path = MeasuresFile::withSuffix(path);
+
+    // The run is played again from its start, about a millisecond of work per second of loop
+    // time: an hour's run takes seconds, done off the window's thread, with a dialog to stop it.
+    m_exporting = true;
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto reached = std::make_shared<std::atomic<double>>(0.0);
+    auto *progress = new QProgressDialog(QStringLiteral("Calcul des mesures de %1 s de marche…").arg(frenchDecimal(end, 3)),
+                                         QStringLiteral("Annuler"), 0, 1000, this);
+    progress->setWindowTitle(title);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(500);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setValue(0);
+    connect(progress, &QProgressDialog::canceled, progress, [stop] { stop->store(true); });
+    auto *poll = new QTimer(progress);
+    connect(poll, &QTimer::timeout, progress, [progress, reached, end] {
+        progress->setValue(end > 0 ? int(1000 * std::min(1.0, reached->load() / end)) : 0);
+    });
+    poll->start(100);
+    auto *watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, progress, title, stop, end] {
+        m_exporting = false;
+        const QString error = watcher->result();
+        watcher->deleteLater();
+        progress->deleteLater();
+        // What the table leaves out is said beside it, never in it.
+        const std::string note = MeasuresCsv::lastHourNote(end, MeasuresFile::RowSpacing);
+        if (error.isEmpty() && !stop->load() && !note.empty())
+            QMessageBox::information(this, title, QString::fromStdString(note) + QLatin1Char('.'));
+        if (error.isEmpty())
+            return;
+        // Also in the program's output, for whoever looks into the problem later.
+        qWarning("%s", qUtf8Printable(error));
+        QMessageBox::warning(this, title, error);
+    });
+    watcher->setFuture(QtConcurrent::run([path, run, end, stop, reached] {
+        return MeasuresFile::save(path, run, end, [stop, reached](double t) {
+            reached->store(t);
+            return !stop->load();
+        });
+    }));
 }
