@@ -350,6 +350,9 @@ std::vector<LineSetting::Placement> LineSetting::placements(const std::vector<st
             return item.letter ? std::pair{w.text, 0} : std::pair{w.text, item.from};
         };
         const std::size_t anchor = std::size_t(std::find_if(items.begin(), items.end(), [](const Item &i) { return !i.letter; }) - items.begin());
+        // Texts of spaces alone: nothing to set the letters around.
+        if (anchor == items.size())
+            return placed;
         const Face &lineFace = face(false, m_pieces[items[anchor].piece].written.points);
 
         // The gap between two neighbours: a word space or the letter spacing of the line's face.

@@ -99,6 +99,8 @@ private slots:
             << 1 << int(Nothing) << int(Spaced);
         QTest::addRow("followed by a piece of its line")
             << QList<Written>{{true, 8, 385, 386, QStringLiteral("p")}, {false, 8, 391, 386, QStringLiteral("/4")}} << 0 << int(Nothing) << int(Glued);
+        QTest::addRow("over a text of spaces alone")
+            << QList<Written>{{false, 8, 1, 300, QStringLiteral("            ")}, {true, 8, 20, 300, QStringLiteral("p")}} << 1 << int(Nothing) << int(Nothing);
     }
     void aLetterSitsInItsLineAsTheLineReads()
     {
