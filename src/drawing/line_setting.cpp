@@ -1,6 +1,7 @@
 #include "drawing/line_setting.h"
 
 #include "drawing/fonts.h"
+#include "drawing/space_runs.h"
 
 #include <QRect>
 #include <algorithm>
@@ -19,26 +20,7 @@ constexpr std::size_t MostPieces = 1024;
 constexpr std::size_t MostLines = 256;
 
 QString faceName(bool symbol) { return symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"); }
-}
 
-std::vector<std::pair<int, int>> LineSetting::spaceRuns(const QString &text)
-{
-    std::vector<std::pair<int, int>> runs;
-    for (int i = 0; i < text.size();) {
-        if (text[i] != QLatin1Char(' ')) {
-            ++i;
-            continue;
-        }
-        int end = i;
-        while (end < text.size() && text[end] == QLatin1Char(' '))
-            ++end;
-        runs.emplace_back(i, end);
-        i = end;
-    }
-    return runs;
-}
-
-namespace {
 // The widest stretch of empty columns between the ink of `ink`.
 int widestGap(const std::vector<PixelRun> &ink)
 {
@@ -243,26 +225,11 @@ std::vector<LineSetting::Placement> LineSetting::placements(const std::vector<st
         std::vector<std::optional<Held>> held(letters.size());
         for (std::size_t l = 0; l < letters.size(); ++l) {
             const Written &g = m_pieces[letters[l]].written;
-            const int gx = g.at.x() + Fonts::GlyphInset;
             for (std::size_t t : texts) {
                 const Written &w = m_pieces[t].written;
                 if (g.at.x() <= w.at.x() || g.at.x() >= m_pieces[t].right)
                     continue;
-                const std::vector<std::pair<int, int>> runs = spaceRuns(w.text);
-                const LaidOutText &laid = measure(w).laid;
-                // Past the text's last character counts as a place too: a letter nearest to it
-                // follows the text rather than filling a run.
-                int shown = int(w.text.size());
-                while (shown > 0 && w.text[shown - 1] == QLatin1Char(' '))
-                    --shown;
-                int best = -1, bestDistance = std::max(w.at.x() + Fonts::GlyphInset + laid.x(shown) - gx, 0);
-                for (int r = 0; r < int(runs.size()); ++r) {
-                    const int start = w.at.x() + Fonts::GlyphInset + laid.x(runs[r].first);
-                    const int end = w.at.x() + Fonts::GlyphInset + laid.x(runs[r].second);
-                    const int distance = std::max({start - gx, gx - end, 0});
-                    if (distance < bestDistance)
-                        best = r, bestDistance = distance;
-                }
+                const int best = SpaceRuns(w.text).holding(measure(w).laid, w.at.x(), g.at.x());
                 if (best >= 0) {
                     held[l] = Held{t, best};
                     break;
@@ -284,7 +251,8 @@ std::vector<LineSetting::Placement> LineSetting::placements(const std::vector<st
         for (std::size_t t : texts) {
             const Written &w = m_pieces[t].written;
             const LaidOutText &laid = measure(w).laid;
-            const std::vector<std::pair<int, int>> runs = spaceRuns(w.text);
+            const SpaceRuns spaceRuns(w.text);
+            const std::vector<SpaceRuns::Run> &runs = spaceRuns.runs();
             int from = 0, lo = INT_MIN;
             const auto fragment = [&](int to, int hi) {
                 if (w.text.mid(from, to - from).trimmed().isEmpty())
@@ -298,11 +266,11 @@ std::vector<LineSetting::Placement> LineSetting::placements(const std::vector<st
                         in.push_back(letters[l]);
                 if (in.empty())
                     continue;
-                const int middle = Fonts::GlyphInset + (laid.x(runs[r].first) + laid.x(runs[r].second)) / 2;
+                const int middle = Fonts::GlyphInset + (laid.x(runs[r].first) + laid.x(runs[r].end)) / 2;
                 fragment(runs[r].first, middle);
                 for (std::size_t l : in)
                     items.push_back({l, true, 0, 0, INT_MIN, INT_MAX, m_pieces[l].written.at.x()});
-                from = runs[r].second;
+                from = runs[r].end;
                 lo = middle;
             }
             fragment(int(w.text.size()), INT_MAX);

@@ -60,8 +60,6 @@ public:
     // Whether `text`, written in the symbol face or not, takes part in lines at all: a text in the
     // page face, or Greek letters. The symbol face's digits are a readout of their own.
     static bool takesPart(bool symbol, const QString &shown, const QString &asWritten);
-    // The first and one-past-last index of each run of spaces in `text`.
-    static std::vector<std::pair<int, int>> spaceRuns(const QString &text);
 
     // Takes `text` (shown as drawn, its cell `cell` where the page placed it), written now as
     // operation `op` of the frame being drawn, and sets the line it belongs to. `moved` gets each

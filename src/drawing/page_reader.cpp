@@ -1,6 +1,7 @@
 #include "drawing/page_reader.h"
 
 #include "drawing/fonts.h"
+#include "drawing/space_runs.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -78,40 +79,40 @@ const QFont &fontOf(const DrawnText &text)
 }
 
 // `line` as it reads with the Greek texts written over its gaps: each goes into the run of
-// spaces nearest to where its line set it, parted by spaces as the setting reads it.
+// spaces that holds it where its line set it, parted by spaces as the setting reads it; after the
+// line's last character when no run holds it.
 QString withGreek(const DrawnText &line, QList<DrawnText> greek)
 {
     std::sort(greek.begin(), greek.end(), [](const DrawnText &a, const DrawnText &b) { return a.cell.x() < b.cell.x(); });
-    const std::vector<std::pair<int, int>> runs = LineSetting::spaceRuns(line.shown);
-    QString read = line.shown;
-    if (runs.empty()) {
-        for (const DrawnText &g : greek)
-            read += (g.spacedBefore ? QStringLiteral(" ") : QString()) + g.shown;
-        return read;
-    }
-    // Where each run of spaces begins and ends on the page.
-    const LaidOutText laid = Fonts::layOut(fontOf(line), line.shown, Raster::roomAt(line.cell.x()), line.shifts);
-    const int start = line.cell.x() + Fonts::GlyphInset;
-    QList<std::pair<int, int>> spans;
-    for (const auto &[first, end] : runs)
-        spans.append({start + laid.x(first), start + laid.x(end)});
-    QList<QList<const DrawnText *>> inRun(runs.size());
+    const SpaceRuns runs(line.shown);
+    const LaidOutText laid = runs.empty() ? LaidOutText() : Fonts::layOut(fontOf(line), line.shown, Raster::roomAt(line.cell.x()), line.shifts);
+    QList<QList<const DrawnText *>> inRun(qsizetype(runs.runs().size()));
+    QString following;
     for (const DrawnText &g : greek) {
-        const int x = g.cell.x() + Fonts::GlyphInset;
-        const auto distance = [&](const std::pair<int, int> &span) { return std::max({span.first - x, x - span.second, 0}); };
-        const auto nearest = std::min_element(spans.begin(), spans.end(), [&](const auto &a, const auto &b) { return distance(a) < distance(b); });
-        inRun[nearest - spans.begin()].append(&g);
+        const int run = runs.empty() ? -1 : runs.holding(laid, line.cell.x(), g.cell.x());
+        if (run >= 0)
+            inRun[run].append(&g);
+        else
+            following += (g.spacedBefore ? QStringLiteral(" ") : QString()) + g.shown;
     }
-    for (qsizetype r = qsizetype(runs.size()) - 1; r >= 0; --r) {
+    QString read = line.shown;
+    for (qsizetype r = inRun.size() - 1; r >= 0; --r) {
         if (inRun[r].isEmpty())
             continue;
-        const auto [first, end] = runs[r];
+        const SpaceRuns::Run run = runs.runs()[std::size_t(r)];
         QString filled;
         for (const DrawnText *g : inRun[r])
             filled += (g->spacedBefore ? QStringLiteral(" ") : QString()) + g->shown;
         if (inRun[r].last()->spacedAfter)
             filled += QLatin1Char(' ');
-        read.replace(first, end - first, filled);
+        read.replace(run.first, run.end - run.first, filled);
+    }
+    // No run holds the line's trailing spaces: what follows the line is glued to its last character
+    // or parted from it as the setting reads it.
+    if (!following.isEmpty()) {
+        while (read.endsWith(QLatin1Char(' ')))
+            read.chop(1);
+        read += following;
     }
     return read;
 }

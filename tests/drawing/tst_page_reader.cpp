@@ -49,6 +49,9 @@ private slots:
                                {385, 386, Symbol, 8, Black, "p"}, {391, 386, Sans, 8, Black, "/4"},
                                {250, 220, Sans, 10, Blue, "(phase     =wt -      )"}, {292, 220, Symbol, 10, Blue, "j1"}, {333, 220, Symbol, 10, Blue, "Dj"}}
             << "(phase φ1=wt - Δφ)\ncomme une rampe de pente 2000π.\nπ/4";
+        QTest::addRow("a Greek letter past a line's trailing spaces")
+            << QList<PageText>{{600, 315, Sans, 8, Blue, "comme une rampe de pente 2000    "}, {760, 315, Symbol, 8, Blue, "p."}}
+            << "comme une rampe de pente 2000π.";
         QTest::addRow("a Greek label alone") << QList<PageText>{{100, 100, Symbol, 12, Blue, "Dj"}} << "Δφ";
         QTest::addRow("top to bottom, left to right")
             << QList<PageText>{{300, 50, Sans, 8, Black, "Gcp"}, {10, 80, Sans, 8, Black, "Radar"}, {10, 10, Sans, 8, Black, "Oscillateur"}}
