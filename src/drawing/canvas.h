@@ -4,13 +4,11 @@
 // operations, ticks and pages.
 //
 // Each operation is resolved with the attributes in effect (draw_op.h) and kept in the current
-// frame's list; the frame is drawn when the picture is next read (raster.h holds the pixel
-// rules). A frame equal to the one before changes no pixel and is not drawn at all; otherwise
-// only what its differing operations reach is drawn again. The operations since the last
-// clearing of the whole area, less those a later one hides entirely, describe the picture: from
-// them it is drawn again at another scale, for an enlarged window, a copy, a file or a printer.
+// frame's list; the frame is drawn when the picture is next read, where it differs from the frame
+// before (frame_diff.h), and added to the operations that describe the picture (drawing_list.h).
 #include "drawing/colours.h"
 #include "drawing/draw_op.h"
+#include "drawing/drawing_list.h"
 #include "drawing/frame_diff.h"
 #include "drawing/line_setting.h"
 #include "drawing/raster.h"
@@ -141,7 +139,7 @@ public:
     static QImage render(const Snapshot &snapshot, int scale);
 
     // Operations that describe the picture now: a measure of what drawing it again costs.
-    std::size_t drawingSize() const { return m_drawing.size() - m_hidden; }
+    std::size_t drawingSize() const { return m_drawing.size(); }
 
 private:
     // Makes the attributes the next operation uses take effect: the brush brings back an opaque
@@ -156,11 +154,6 @@ private:
     void tellTexts();
     // Puts the frame's operation `index` where its line sets it.
     void place(std::ptrdiff_t index, const LineSetting::Placement &placement);
-    // Adds the frame's operations to those describing the picture.
-    void remember(const std::vector<DrawOp> &frame);
-    void compact();
-    // Also hides what later operations cover, then compacts.
-    void sweep();
     // Draws the whole picture again from its operations.
     void redraw();
 
@@ -170,21 +163,10 @@ private:
     Font m_font;
     QPoint m_penPos;
 
-    std::vector<DrawOp> m_frame;    // drawn since the frame began
-    std::vector<DrawOp> m_previous; // the last frame drawn on the picture
-    std::vector<QRect> m_previousBounds, m_frameBounds; // what each operation may reach
-    std::vector<QRect> m_pieces;  // the frame's changed area
-    std::vector<QRect> m_reached; // the pieces an operation reaches
+    std::vector<DrawOp> m_frame; // drawn since the frame began
     QRegion m_changed;
-    // Since the last clearing of the whole area, in order. An operation a later one of the same
-    // pixels hides is marked hidden, and dropped at the next compaction.
-    std::vector<DrawOp> m_drawing;
-    std::vector<char> m_isHidden;
-    std::size_t m_hidden = 0;
-    std::size_t m_sweepAt = 0; // the drawing's size that calls for the next sweep
-    QHash<std::size_t, std::size_t> m_latestCovering; // by coverage hash: index in m_drawing
-    FrameMatch m_match;
-    std::vector<char> m_keptBefore, m_keptAfter; // reused by every frame
+    FrameDiff m_diff;
+    DrawingList m_drawing;
 
     // The current font, made once per face and size.
     // A page font with the advances of the texts it wrote for the listener: the same texts come
