@@ -3,7 +3,6 @@
 #include "drawing/fonts.h"
 #include "drawing/picture.h"
 
-#include <QFontMetrics>
 #include <algorithm>
 
 Canvas::Canvas()
@@ -60,16 +59,8 @@ void Canvas::applyFont()
 {
     if (!m_fontChanged)
         return;
-    // The face depends only on whether the name is the symbol font's.
     m_symbol = Fonts::isSymbol(m_font.Name);
-    const int key = m_font.Size * 2 + (m_symbol ? 1 : 0);
-    auto found = m_fonts.find(key);
-    if (found == m_fonts.end()) {
-        Fonts::registerEmbedded();
-        const QFont font = Fonts::pageFont(m_font.Name, m_font.Size);
-        found = m_fonts.emplace(key, PageFont{font, QFontMetrics(font).height(), {}}).first;
-    }
-    m_pageFont = &found->second;
+    m_texts.setFont(m_font.Name, m_font.Size);
     m_fontChanged = false;
 }
 
@@ -152,13 +143,13 @@ void Canvas::TextOut(int x, int y, const QString &text)
     op.at = {x, y};
     op.seal();
     const std::size_t index = m_frame.size() - 1;
-    const int advance = advanceOf(op.text, Raster::room(op));
-    if (m_textListener)
-        m_told.push_back({index, m_textListener, m_pageFont, advance,
-                          {QRect(x, y, 0, m_pageFont->height), m_font.Name, m_font.Size, m_font.Color, text, op.text, m_bkOpaque}});
+    const int advance = m_texts.advanceOf(op.text, Raster::room(op));
+    if (m_texts.listening())
+        m_texts.written(index, {QRect(x, y, 0, m_texts.cellHeight()), m_font.Name, m_font.Size, m_font.Color, text, op.text, m_bkOpaque},
+                        advance);
     if (LineSetting::takesPart(m_symbol, op.text, text)) {
         m_lines.write({QPoint(x, y), m_symbol, m_font.Size, op.text, op.pen}, m_symbol,
-                      QSize(advance + Fonts::GlyphInset, m_pageFont->height), std::ptrdiff_t(index), m_moved);
+                      QSize(advance + Fonts::GlyphInset, m_texts.cellHeight()), std::ptrdiff_t(index), m_moved);
         for (const auto &[moved, placement] : m_moved)
             place(moved, placement);
     }
@@ -172,47 +163,7 @@ void Canvas::place(std::ptrdiff_t index, const LineSetting::Placement &placement
         op.shifts = placement.shifts;
         op.seal();
     }
-    for (auto told = m_told.rbegin(); told != m_told.rend(); ++told) {
-        if (told->op == std::size_t(index)) {
-            told->text.spacedBefore = placement.spacedBefore;
-            told->text.spacedAfter = placement.spacedAfter;
-            break;
-        }
-    }
-}
-
-void Canvas::tellTexts()
-{
-    for (Told &told : m_told) {
-        const DrawOp &op = m_frame[told.op];
-        DrawnText &text = told.text;
-        int advance = told.advance;
-        if (op.at[0] != text.cell.x() || !op.shifts.empty())
-            advance = Fonts::layOut(told.font->font, op.text, Raster::room(op), op.shifts).advance;
-        text.cell = QRect(op.at[0], op.at[1], advance + Fonts::GlyphInset, text.cell.height());
-        text.shifts = op.shifts;
-        told.listener->textDrawn(text);
-    }
-    m_told.clear();
-}
-
-int Canvas::advanceOf(const QString &text, int room)
-{
-    const int natural = naturalAdvanceOf(text);
-    return natural <= room ? natural : Fonts::layOut(m_pageFont->font, text, room).advance;
-}
-
-int Canvas::naturalAdvanceOf(const QString &text)
-{
-    // Bounded: a long run of changing numbers starts the table afresh.
-    constexpr qsizetype MostKept = 4096;
-    QHash<QString, int> &advances = m_pageFont->advances;
-    auto found = advances.constFind(text);
-    if (found != advances.constEnd())
-        return *found;
-    if (advances.size() >= MostKept)
-        advances.clear();
-    return *advances.insert(text, QFontMetrics(m_pageFont->font).horizontalAdvance(text));
+    m_texts.spaced(std::size_t(index), placement.spacedBefore, placement.spacedAfter);
 }
 
 void Canvas::Draw(int x, int y, const Picture &picture)
@@ -227,7 +178,7 @@ void Canvas::endFrame()
 {
     if (m_frame.empty())
         return;
-    tellTexts();
+    m_texts.tell(m_frame);
     m_lines.frameDrawn();
     if (m_diff.draw(m_frame, *m_raster, m_changed))
         m_drawing.add(m_diff.last());
@@ -251,7 +202,7 @@ Canvas::Snapshot Canvas::snapshot()
 void Canvas::restore(const Snapshot &s)
 {
     m_frame.clear();
-    m_told.clear();
+    m_texts.forgetFrame();
     m_lines.setState(s.lines);
     m_drawing.assign(*s.drawing);
     m_pen = s.pen;

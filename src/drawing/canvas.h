@@ -6,21 +6,21 @@
 // Each operation is resolved with the attributes in effect (draw_op.h) and kept in the current
 // frame's list; the frame is drawn when the picture is next read, where it differs from the frame
 // before (frame_diff.h), and added to the operations that describe the picture (drawing_list.h).
+// Texts take their place in their lines (line_setting.h) and are told to a listener
+// (text_measures.h).
 #include "drawing/colours.h"
 #include "drawing/draw_op.h"
 #include "drawing/drawing_list.h"
 #include "drawing/frame_diff.h"
 #include "drawing/line_setting.h"
 #include "drawing/raster.h"
+#include "drawing/text_measures.h"
 
-#include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QString>
-#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -28,31 +28,6 @@
 class Picture;
 
 enum class BkMode { Transparent = 1, Opaque = 2 };
-
-// A text as the canvas drew it.
-struct DrawnText
-{
-    QRect cell;       // top left where its line set it; the text's advance by the font's height
-    QString fontName; // as the page named it ("MS sans Serif", "Symbol")
-    int points;
-    TColor colour;
-    QString text;     // as the page wrote it
-    QString shown;    // as it reads on screen: in the symbol font j, D, W and p are Greek
-    bool opaque;      // its cell was filled with the background colour before the glyphs
-    std::vector<TextShift> shifts; // its glyphs moved to close up around Greek letters
-    // A Greek letter: whether its line reads it parted by a space from what lies before and after.
-    bool spacedBefore = true, spacedAfter = true;
-};
-
-// Told of every text the canvas draws, once the frame it belongs to is drawn (its line may still
-// move it until then): what the pages say, where and how, for a reader of the page (the
-// legibility test, a description for assistive technology).
-class TextListener
-{
-public:
-    virtual ~TextListener() = default;
-    virtual void textDrawn(const DrawnText &text) = 0;
-};
 
 class Canvas
 {
@@ -120,7 +95,7 @@ public:
 
     // At most one listener; nullptr (the default) stops telling of the texts drawn from now on. The
     // canvas does not own it, and tells it when the frame is drawn: it must live until then.
-    void setTextListener(TextListener *listener) { m_textListener = listener; }
+    void setTextListener(TextListener *listener) { m_texts.setListener(listener); }
 
     // The picture is drawn at `scale` times its size (1 to MaxScale): the same operations drawn again.
     void setScale(int scale);
@@ -148,12 +123,10 @@ private:
     void applyFont();
     // A new operation in the current pen, brush and background.
     DrawOp &record(OpKind kind, bool filled);
-    // Draws the current frame and adds it to the drawing.
-    void endFrame();
-    // Tells the listeners of the frame's texts, where their lines set them.
-    void tellTexts();
     // Puts the frame's operation `index` where its line sets it.
     void place(std::ptrdiff_t index, const LineSetting::Placement &placement);
+    // Draws the current frame and adds it to the drawing.
+    void endFrame();
     // Draws the whole picture again from its operations.
     void redraw();
 
@@ -162,39 +135,19 @@ private:
     Brush m_brush;
     Font m_font;
     QPoint m_penPos;
-
-    std::vector<DrawOp> m_frame; // drawn since the frame began
-    QRegion m_changed;
-    FrameDiff m_diff;
-    DrawingList m_drawing;
-
-    // The current font, made once per face and size.
-    // A page font with the advances of the texts it wrote for the listener: the same texts come
-    // back every tick, and measuring them again costs more than the tick's drawing.
-    struct PageFont { QFont font; int height; QHash<QString, int> advances; };
-    std::map<int, PageFont> m_fonts;
-    PageFont *m_pageFont = nullptr;
     bool m_fontChanged = true;
     bool m_symbol = false;
-    TextListener *m_textListener = nullptr;
-    // The frame's texts to tell of when it is drawn: its operation, the listener then, the text.
-    struct Told
-    {
-        std::size_t op;
-        TextListener *listener;
-        const PageFont *font;
-        int advance; // where the page placed it
-        DrawnText text;
-    };
-    std::vector<Told> m_told;
-    LineSetting m_lines;
-    std::vector<std::pair<std::ptrdiff_t, LineSetting::Placement>> m_moved; // reused by every text
-    int advanceOf(const QString &text, int room);
-    int naturalAdvanceOf(const QString &text);
-
     // Text background: a brush change takes effect with the next operation that uses the
     // brush, and then brings back an opaque background in the brush colour.
     bool m_brushInEffect = false;
     bool m_bkOpaque = true;
     QRgb m_bkColour = qRgb(255, 255, 255);
+
+    std::vector<DrawOp> m_frame; // drawn since the frame began
+    QRegion m_changed;
+    FrameDiff m_diff;
+    DrawingList m_drawing;
+    TextMeasures m_texts;
+    LineSetting m_lines;
+    std::vector<std::pair<std::ptrdiff_t, LineSetting::Placement>> m_moved; // reused by every text
 };
