@@ -12,7 +12,7 @@ void PageTick(Stage &stage)
         return;
     }
     if (const std::optional<int> topic = topicOf(PageStep))
-        topics()[std::size_t(*topic)].tick(stage);
+        topics()[std::size_t(*topic)].pageTick(stage);
 }
 
 std::optional<AnimationProgress> animationProgress()

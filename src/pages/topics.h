@@ -17,7 +17,7 @@ struct Topic
     std::int32_t lowest, highest;  // the PageSteps of its pages
     bool animated;        // its PageStep counts the frames of one animation from `start`
     void (*begin)(Stage &);  // what the start button does besides, or nothing
-    void (*tick)(Stage &);   // its pages' tick
+    void (*pageTick)(Stage &);  // its pages' tick
 };
 
 std::span<const Topic> topics();
