@@ -11,6 +11,9 @@ namespace pllmodel {
 namespace {
 constexpr double LongestLook = 0.1;  // s: the lock is checked once a setpoint period, at least this often
 constexpr std::size_t MeanLooks = 10;  // the mean before a slip spans this many looks
+// A lock turns at the setpoint's speed, to this share of it: the motor's ripple averages out
+// over the watch, a harmonic lock or a runaway is far off.
+constexpr double SpeedTolerance = 0.01;
 }
 
 std::optional<Slip> firstSlip(double from, double to, double rate, const LoopParameters &p)
@@ -34,6 +37,19 @@ std::optional<Slip> firstSlip(double from, double to, double rate, const LoopPar
             looks.pop_front();
     }
     return std::nullopt;
+}
+
+bool pullsIn(double setpoint, const LoopParameters &p, double within, double watch)
+{
+    LoopSimulation loop(SetpointProfile::constant(setpoint), p);
+    loop.advanceTo(within - watch);
+    const long long slips = loop.cycleSlips();
+    const double turns = loop.shaftTurns();
+    loop.advanceTo(within);
+    // A harmonic lock holds its speed but slips; a runaway slips: only the setpoint's own speed
+    // with no slip is a lock.
+    const double speed = (loop.shaftTurns() - turns) / watch;
+    return loop.cycleSlips() == slips && std::abs(speed * p.sensorSteps - setpoint) < SpeedTolerance * setpoint;
 }
 
 }

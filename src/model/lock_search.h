@@ -1,6 +1,8 @@
 #pragma once
 // The lock limits found the way a student would find them on the bench: the loop locked at one
-// setpoint, the setpoint then moved slowly until the loop slips a cycle.
+// setpoint, the setpoint then moved slowly until the loop slips a cycle (the hold range); the
+// loop started from rest at one setpoint and watched until it locks or the time is up (the
+// pull-in range).
 #include "model/loop_parameters.h"
 
 #include <optional>
@@ -16,5 +18,9 @@ struct Slip
 // Locked at `from` Hz, the setpoint then moving at `rate` Hz per second towards `to`: the first
 // slip, or nothing if the loop holds all the way.
 std::optional<Slip> firstSlip(double from, double to, double rate, const LoopParameters &p = Radar);
+
+// Started from rest at `setpoint` Hz, the loop turns at the setpoint's speed with no cycle
+// slipped over the last `watch` seconds of `within`.
+bool pullsIn(double setpoint, const LoopParameters &p = Radar, double within = 20, double watch = 0.5);
 
 }
