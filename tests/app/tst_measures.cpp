@@ -150,6 +150,25 @@ private slots:
                  missing.err.constData());
     }
 
+    // Each course experiment the program ships runs from the command line to its end.
+    void shippedExperimentsRun()
+    {
+        const QDir shipped(QStringLiteral(EXPERIMENTS_DIR));
+        const QStringList files = shipped.entryList({QStringLiteral("*.pll")}, QDir::Files);
+        QVERIFY(!files.isEmpty());
+        for (const QString &name : files) {
+            const auto read = ExperimentFile::read(shipped.filePath(name));
+            QVERIFY2(std::holds_alternative<Experiment>(read), qPrintable(name));
+            const double until = *std::get<Experiment>(read).until;
+            const Run run = pll({"--simulate", "--experiment", shipped.filePath(name), "--every", "0,1"});
+            QCOMPARE(run.status, 0);
+            QCOMPARE(run.err, QByteArray());
+            const QList<QByteArray> rows = lines(run.out);
+            QCOMPARE(rows.size(), 1 + qRound(until / 0.1) + 1);
+            QCOMPARE(field(rows.last(), 0), until);
+        }
+    }
+
     // Header, decimal commas, one row per step of time and no more, UTF-8 and "\n".
     void tableForm_data()
     {

@@ -17,6 +17,9 @@ WINDOW_ICON_SIZE=32
 # The experiment files: their type, which the desktop entry opens, and their name's ending.
 TYPE=application/x-pll-experience
 EXTENSION=pll
+# The course's experiments, installed as they stand in the sources.
+EXPERIMENTS=$(cd "$(dirname "$0")/../../resources/experiences" && pwd)
+INSTALLED_EXPERIMENTS=usr/share/pll/experiences
 WORK="" INSTALLED=0 FAILED=0 WESTON_PID=""
 source "$(dirname "$0")/../app/x_session.sh"
 
@@ -117,6 +120,7 @@ MIME=usr/share/mime/packages/$ID.xml
 DOC=usr/share/doc/pll
 expected=(usr/bin/pll "$DESKTOP" "$METAINFO" "$MIME" "$DOC/changelog.gz" "$DOC/copyright" usr/share/man/man1/pll.1.gz)
 for size in "${SIZES[@]}"; do expected+=("usr/share/icons/hicolor/${size}x$size/apps/$ID.png"); done
+for experiment in "$EXPERIMENTS"/*.$EXTENSION; do expected+=("$INSTALLED_EXPERIMENTS/${experiment##*/}"); done
 
 # Only the program and its desktop files: no tests, tools or libraries.
 (cd "$WORK/root" && find . ! -type d | sed 's|^\./||' | sort) >"$WORK/files"
@@ -185,6 +189,12 @@ done
 answer=$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/pll --version 2>&1) ||
     fail "pll --version failed: $answer"
 [ "$answer" = "pll $VERSION" ] || fail "pll --version says '$answer', expected 'pll $VERSION'"
+for experiment in "$EXPERIMENTS"/*.$EXTENSION; do
+    installed=/$INSTALLED_EXPERIMENTS/${experiment##*/}
+    cmp -s "$experiment" "$installed" || fail "$installed is not the course's ${experiment##*/}"
+    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/pll --simulate --experiment "$installed" --every 1 >/dev/null 2>"$WORK/simulate.log" ||
+        fail "pll --simulate --experiment $installed failed:$(echo; cat "$WORK/simulate.log")"
+done
 [ -f /usr/share/qt6/translations/qtbase_fr.qm ] ||
     fail "qtbase_fr.qm is not installed: Qt's dialogs would be in English"
 
