@@ -15,8 +15,8 @@ constexpr double DegreesPerRadian = 180 / std::numbers::pi;
 constexpr double DecibelsPerNeper = 20 / std::numbers::ln10;  // 20 log10 x per ln x
 constexpr double BandwidthDropDb = -3;
 
-// The scan that brackets every figure: 1000 pulsations a decade, 0.23 % apart, so that a
-// resonance as sharp as a damping of 1e-3 still shows as the scan's highest point.
+// The scan that brackets every figure: 1000 pulsations a decade, 0.23 % apart, so that even a
+// resonance as sharp as a damping of 1e-3 (some 54 dB) has the scan's highest point beside it.
 constexpr double ScanPointsPerDecade = 1000;
 // Golden section stops once its bracket is this narrow in ln omega: a smooth peak's place is
 // known to about the square root of a double's precision, its height to the last bits.

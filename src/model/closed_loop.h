@@ -36,11 +36,12 @@ public:
     const OpenLoop &openLoop() const { return open; }
     Response at(double omega) const;
     double gainDb(double omega) const;
-    // Continuous in omega, from 0 degrees at low pulsations; past -180 degrees where the open loop
-    // is stable, and up towards +90 degrees where its response encircles -1.
+    // Continuous in omega, from 0 degrees at low pulsations to the open loop's phase at high ones;
+    // a turn above it where the open loop's response passes left of -1, the loop unstable.
     double phaseDegrees(double omega) const;
 
-    // The highest gain (dB) over the charts' pulsations and where, when it rises above 0 dB.
+    // The highest gain (dB) over the charts' pulsations and where (an end of them, if highest
+    // there), when it rises above 0 dB.
     std::optional<Extremum> resonance() const;
     // The first pulsation, going up from the charts' lowest, where the gain falls through -3 dB;
     // none when it does not within the charts' pulsations.
