@@ -41,15 +41,26 @@ std::optional<Slip> firstSlip(double from, double to, double rate, const LoopPar
 
 bool pullsIn(double setpoint, const LoopParameters &p, double within, double watch)
 {
-    LoopSimulation loop(SetpointProfile::constant(setpoint), p);
-    loop.advanceTo(within - watch);
+    PullInRun run(setpoint, p);
+    run.advanceTo(within - watch);
+    return run.lockedOver(watch);
+}
+
+PullInRun::PullInRun(double setpoint, const LoopParameters &p)
+    : setpoint(setpoint), loop(SetpointProfile::constant(setpoint), p)
+{
+}
+
+bool PullInRun::lockedOver(double watch)
+{
     const long long slips = loop.cycleSlips();
     const double turns = loop.shaftTurns();
-    loop.advanceTo(within);
+    loop.advanceTo(loop.time() + watch);
     // A harmonic lock holds its speed but slips; a runaway slips: only the setpoint's own speed
     // with no slip is a lock.
     const double speed = (loop.shaftTurns() - turns) / watch;
-    return loop.cycleSlips() == slips && std::abs(speed * p.sensorSteps - setpoint) < SpeedTolerance * setpoint;
+    return loop.cycleSlips() == slips
+        && std::abs(speed * loop.loopParameters().sensorSteps - setpoint) < SpeedTolerance * setpoint;
 }
 
 }

@@ -4,6 +4,7 @@
 // loop started from rest at one setpoint and watched until it locks or the time is up (the
 // pull-in range).
 #include "model/loop_parameters.h"
+#include "model/loop_simulation.h"
 
 #include <optional>
 
@@ -22,5 +23,23 @@ std::optional<Slip> firstSlip(double from, double to, double rate, const LoopPar
 // Started from rest at `setpoint` Hz, the loop turns at the setpoint's speed with no cycle
 // slipped over the last `watch` seconds of `within`.
 bool pullsIn(double setpoint, const LoopParameters &p = Radar, double within = 20, double watch = 0.5);
+
+// The loop started from rest at one setpoint, looked at stretch by stretch: pullsIn() looks at
+// one last stretch, a caller that may stop once it locks looks at each in turn.
+class PullInRun
+{
+public:
+    explicit PullInRun(double setpoint, const LoopParameters &p = Radar);
+    // Runs on to `t` unwatched.
+    void advanceTo(double t) { loop.advanceTo(t); }
+    // Runs on `watch` seconds: whether the loop turned at the setpoint's speed with no cycle
+    // slipped over them.
+    bool lockedOver(double watch);
+    double time() const { return loop.time(); }
+
+private:
+    double setpoint;
+    LoopSimulation loop;
+};
 
 }
