@@ -20,9 +20,14 @@ struct Slip
 // slip, or nothing if the loop holds all the way.
 std::optional<Slip> firstSlip(double from, double to, double rate, const LoopParameters &p = Radar);
 
+// How long a pull-in is given and watched for, s: the slowest setpoint step of the course's loop
+// to lock from rest (1090 Hz) takes about 6 s.
+inline constexpr double PullInTime = 20, PullInWatch = 0.5;
+
 // Started from rest at `setpoint` Hz, the loop turns at the setpoint's speed with no cycle
 // slipped over the last `watch` seconds of `within`.
-bool pullsIn(double setpoint, const LoopParameters &p = Radar, double within = 20, double watch = 0.5);
+bool pullsIn(double setpoint, const LoopParameters &p = Radar, double within = PullInTime,
+             double watch = PullInWatch);
 
 // The loop started from rest at one setpoint, looked at stretch by stretch: pullsIn() looks at
 // one last stretch, a caller that may stop once it locks looks at each in turn.
