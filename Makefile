@@ -87,6 +87,7 @@ bench: test-deps build
 	$(BUILD)/bench/bench_model
 	$(BUILD)/bench/bench_measures
 	$(BUILD)/bench/bench_experiment
+	$(BUILD)/bench/bench_lock_ranges
 	bash bench/xvfb_timing.sh $(BUILD)
 
 # CPack runs dpkg-shlibdeps (dpkg-dev) and file to find the libraries the program needs.
