@@ -14,10 +14,10 @@ using pllmodel::LoopParameters;
 namespace {
 constexpr int Step = LabSettings::SetpointStep;
 constexpr int Top = LabSettings::MaxSetpoint;
-// The hold range's ramp, Hz/s. Locked, the loop trails a ramp by about its motor's time constant
-// (0.5 s), so a ramp slips about half its slope in hertz before a standing setpoint would. At
-// 1 Hz/s the course's loop slips within 0.3 Hz (top) and 1 Hz (bottom) of a ramp ten times
-// slower, and every slope from 10 Hz/s down to 0.1 Hz/s gives it the same setpoint steps.
+// The hold range's ramp, Hz/s. Locked, the loop trails a ramp by a share of its motor's time
+// constant (0.5 s), so it slips a few tenths of the slope, in hertz, short of where a standing
+// setpoint would. At 1 Hz/s the course's loop slips within 0.3 Hz (top) and 1 Hz (bottom) of a
+// ramp ten times slower, and every slope from 10 Hz/s down to 0.1 Hz/s gives the same steps.
 constexpr double HoldRampRate = 1;
 // A ramp is looked at once a setpoint period, at least this often (s): the first slip's setpoint
 // is known to within a period's ramp.
@@ -39,7 +39,8 @@ public:
     void rampAt(Ramp ramp, double fraction)
     {
         ramps[ramp].store(std::clamp(fraction, 0.0, 1.0), std::memory_order_relaxed);
-        show(RampShare * (ramps[Up].load(std::memory_order_relaxed) + ramps[Down].load(std::memory_order_relaxed)) / double(Ramps));
+        const double both = ramps[Up].load(std::memory_order_relaxed) + ramps[Down].load(std::memory_order_relaxed);
+        show(RampShare * both / double(Ramps));
     }
     void runDone(std::size_t runs) { show(RampShare + (1 - RampShare) * double(++runsDone) / double(runs)); }
     void finished() { show(1); }
