@@ -13,8 +13,9 @@
 
 namespace {
 using namespace Colour;
-constexpr int TitleSize = 10, TextSize = 8;
-constexpr int Margin = 6, TitleHeight = 16, TitleLines = 2, TitleGap = 3, LineHeight = 13;
+// The text at 9 points, in the page face: the 8-point face has no φ nor τ, the course's symbols.
+constexpr int TitleSize = 10, TextSize = 9;
+constexpr int Margin = 6, TitleHeight = 16, TitleLines = 2, TitleGap = 3, LineHeight = 14;
 
 // The text in lines no wider than `width` at the page's face and `size`, paragraph by
 // paragraph, a word longer than a line on a line of its own. Worked out once per text.
@@ -56,6 +57,9 @@ int writeLines(Canvas &canvas, const QStringList &lines, int left, int y, int bo
     return y;
 }
 }
+
+QFont statementTitleFont() { return Fonts::pageFont(FontFace::Sans, TitleSize); }
+QFont statementTextFont() { return Fonts::pageFont(FontFace::Sans, TextSize); }
 
 void drawPanel(Canvas &canvas, const QRect &r)
 {

@@ -5,15 +5,21 @@
 // moc cannot read the standard library's <numbers>, which the model's headers use, and needs none
 // of it.
 #ifndef Q_MOC_RUN
+#include "drawing/fonts.h"
+#include "lab/experiment_file.h"
 #include "lab/lab.h"
 #include "pages/commands.h"
 #include "pages/lab/lab_command.h"
 #include "pages/lab/lab_readouts.h"
+#include "pages/lab/statement_panel.h"
 #include "pages/page_state.h"
 #include "pages/page_tick.h"
 #include "pages/stage.h"
 #include "playback/playback.h"
 #include "text/french_number.h"
+
+#include <QDir>
+#include <QFontMetrics>
 
 #include <cmath>
 #include <memory>
@@ -62,6 +68,26 @@ class TestLab : public QObject
     Q_OBJECT
 
 private slots:
+    // Each course experiment's title and text, every letter in the face it is drawn in: none
+    // comes out as a box.
+    void courseTextsHaveTheirLetters()
+    {
+        Fonts::registerEmbedded();
+        const QFontMetrics title(statementTitleFont()), text(statementTextFont());
+        const QDir shipped(QStringLiteral(EXPERIMENTS_DIR));
+        const QStringList files = shipped.entryList({QStringLiteral("*.pll")});
+        QVERIFY(!files.isEmpty());
+        for (const QString &file : files) {
+            const auto read = ExperimentFile::read(shipped.filePath(file));
+            QVERIFY(std::holds_alternative<Experiment>(read));
+            const Experiment &e = std::get<Experiment>(read);
+            for (const auto &[words, metrics] : {std::pair{e.title, &title}, std::pair{e.text, &text}})
+                for (const char32_t letter : QString::fromStdString(words).toUcs4())
+                    QVERIFY2(letter == U'\n' || metrics->inFontUcs4(letter),
+                             qPrintable(QStringLiteral("%1: U+%2 is not in its face").arg(file).arg(uint(letter), 4, 16)));
+        }
+    }
+
     void startsAtRestAndLocksAsTheModelAloneDoes()
     {
         auto stage = openLab();
