@@ -16,6 +16,7 @@ enum class Action {
     StepBack,
     Copy,
     Save,
+    CourseExperiments,
     OpenExperiment,
     SaveExperiment,
     ExportMeasures,
@@ -63,6 +64,7 @@ inline constexpr std::array Actions{
     Row{Action::StepBack, {","}, "Image précédente", "une image en arrière, pendant la pause", Reach::Window, Menu::Playback, false},
     Row{Action::Copy, {"Ctrl+C"}, "Copier l'image", "copie l'image dans le presse-papiers", Reach::Window, Menu::Picture, false},
     Row{Action::Save, {"Ctrl+S"}, "Enregistrer l'image…", "enregistre l'image (PNG, PDF ou SVG)", Reach::Window, Menu::Picture, false},
+    Row{Action::CourseExperiments, {"Ctrl+L"}, "Expériences du cours…", "ouvre une des expériences du cours sur le laboratoire", Reach::Window, Menu::Lab, false},
     Row{Action::OpenExperiment, {"Ctrl+O"}, "Ouvrir une expérience…", "ouvre le laboratoire sur une expérience enregistrée (fichier .pll)", Reach::Window, Menu::Lab, false},
     // The lab's page only: the window greys them out elsewhere.
     Row{Action::SaveExperiment, {"Ctrl+Shift+S"}, "Enregistrer l'expérience…", "enregistre l'expérience du laboratoire, ses actions comprises (fichier .pll)", Reach::Window, Menu::Lab, false},

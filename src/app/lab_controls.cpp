@@ -53,6 +53,7 @@ const QRect CourseValuesPlace(14, 304, 204, 25);
 const QRect ViewPlace(14, 338, 204, 22);
 const QRect ViewBesideStatementPlace(14, 338, 130, 22);
 const QRect StatementPlace(146, 338, 72, 22);
+const QRect CourseExperimentsPlace(4, 4, 150, 22);
 const QRect KeepPlace(572, 321, 98, 18);
 const QRect ClearPlace(672, 321, 110, 18);
 
@@ -79,7 +80,7 @@ QDoubleSpinBox *decimalBox(QWidget &window, double unit, int low, int high, int 
 }
 }
 
-LabControls::LabControls(QWidget &window, Act act)
+LabControls::LabControls(QWidget &window, Act act, std::function<void()> chooseExperiment)
     : QObject(&window)
     , m_window(window)
 {
@@ -101,6 +102,7 @@ LabControls::LabControls(QWidget &window, Act act)
     connectRunTab(act);
     connectRegulatorTab(act);
     connectViewButtons(act);
+    makeCourseButton(std::move(chooseExperiment));
     connect(Tabs, &QTabBar::currentChanged, this, [this] { showGroups(); });
     showSettings({}, {});
 }
@@ -208,6 +210,13 @@ void LabControls::makeViewButtons()
     add(Keep, KeepPlace, "LabKeep", Always);
     Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &m_window);
     add(Clear, ClearPlace, "LabClear", Always);
+}
+
+void LabControls::makeCourseButton(std::function<void()> chooseExperiment)
+{
+    CourseExperiments = new QPushButton(QStringLiteral("Expériences du cours…"), &m_window);
+    add(CourseExperiments, CourseExperimentsPlace, "LabCourseExperiments", Always);
+    connect(CourseExperiments, &QPushButton::clicked, this, std::move(chooseExperiment));
 }
 
 void LabControls::connectRunTab(const Act &act)

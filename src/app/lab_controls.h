@@ -28,7 +28,8 @@ class LabControls : public QObject
 {
 public:
     using Act = std::function<void(const LabCommand &)>;
-    LabControls(QWidget &window, Act act);
+    // `chooseExperiment` answers the button that lists the course's experiments.
+    LabControls(QWidget &window, Act act, std::function<void()> chooseExperiment);
 
     // The controls in screen order, the order Tab takes them in.
     const QList<QWidget *> &tabOrder() const { return m_tabOrder; }
@@ -59,6 +60,7 @@ private:
     void connectRunTab(const Act &act);
     void connectRegulatorTab(const Act &act);
     void connectViewButtons(const Act &act);
+    void makeCourseButton(std::function<void()> chooseExperiment);
     void showGroups();
     void showSettings(const LabSettings &settings, const LabPace &pace);
     void showViewName(bool frequencyResponse);
@@ -79,6 +81,8 @@ private:
     QPushButton *CourseValues;
     // Over the displays; the statement's switch only while an experiment has a title or text.
     QPushButton *View, *Statement, *Keep, *Clear;
+    // In the page's free top left corner: the course's experiments.
+    QPushButton *CourseExperiments;
     // Which of the two groups of settings shows: the run's or the regulator's.
     QTabBar *Tabs;
 

@@ -1,6 +1,7 @@
 // The lab's files: experiments opened from a dialog, the command line or a drop, the lab's run
 // saved as one, and its measures exported as a table; a file that cannot be read or written is
 // said, and nothing is lost.
+#include "app/course_experiments_dialog.h"
 #include "app/measures_file.h"
 #include "app/save_failure.h"
 #include "app/tpll.h"
@@ -88,6 +89,20 @@ void TPLL::openExperiment()
     const QString path = QFileDialog::getOpenFileName(this, OpenTitle, folder, Filter);
     if (!path.isEmpty())
         openExperimentFile(path);
+}
+
+void TPLL::openCourseExperiment()
+{
+    const std::vector<CourseExperiments::Entry> entries = CourseExperiments::list();
+    if (entries.empty()) {
+        say(this, QStringLiteral("Expériences du cours"),
+            QStringLiteral("Les expériences du cours ne sont pas installées : aucun fichier .pll lisible "
+                           "dans un dossier « %1 » des données du programme.").arg(QLatin1String(CourseExperiments::Subfolder)));
+        return;
+    }
+    CourseExperimentsDialog dialog(entries, this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.chosenPath().isEmpty())
+        openExperimentFile(dialog.chosenPath());
 }
 
 void TPLL::saveExperiment()

@@ -143,7 +143,7 @@ TPLL::TPLL(QWidget *parent)
     FOND->setObjectName(QStringLiteral("FOND"));
     makeButtons();
     makeListAndLabels();
-    LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); });
+    LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); }, [this] { openCourseExperiment(); });
     setTabOrders();
 
     addWindowKeys(*this);

@@ -97,6 +97,8 @@ public:
     void exportMeasures();
     // Asks for an experiment file and opens the lab on it.
     void openExperiment();
+    // "Expériences du cours…": one of the experiments installed with the program, chosen from a list.
+    void openCourseExperiment();
     // Opens the lab on the experiment at `path`; one that cannot be read is said in a dialog
     // and the window goes on as it was.
     void openExperimentFile(const QString &path);

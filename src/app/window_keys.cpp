@@ -17,6 +17,7 @@ void connectAction(TPLL &w, Keys::Action id, QAction *action)
     case Keys::Action::StepBack: run(&TPLL::stepBack); break;
     case Keys::Action::Copy: run(&TPLL::copyPicture); break;
     case Keys::Action::Save: run(&TPLL::savePicture); break;
+    case Keys::Action::CourseExperiments: run(&TPLL::openCourseExperiment); break;
     case Keys::Action::OpenExperiment: run(&TPLL::openExperiment); break;
     case Keys::Action::SaveExperiment: run(&TPLL::saveExperiment); break;
     case Keys::Action::ExportMeasures: run(&TPLL::exportMeasures); break;

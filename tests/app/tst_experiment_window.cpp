@@ -3,12 +3,15 @@
 // the window going on as it was.
 #include <QtTest>
 #ifndef Q_MOC_RUN
+#include "app/course_experiments_dialog.h"
 #include "app/lab_controls.h"
 #include "lab/experiment_file.h"
 #include "window_fixture.h"
 #endif
 
 #include <QAccessible>
+#include <QElapsedTimer>
+#include <QListWidget>
 #include <QMimeData>
 #include <QTemporaryDir>
 
@@ -87,6 +90,38 @@ private slots:
         w->togglePause();
         w->Timer1Timer();
         QVERIFY(w->stage().lab.loop().time() > 0.3);
+    }
+
+    // "Expériences du cours…" from the lab's button: the list in the course's order, a line of
+    // each text; Enter on the chosen one opens it on the lab, its first frame drawn within 0,2 s.
+    void aCourseExperimentOpensFromTheList()
+    {
+        w->openExperimentFile(writeFile(dir, QStringLiteral("avant.pll"), ExperimentFile::write(Example)));
+        w->Timer1Timer();
+        int listed = 0;
+        QString second;
+        qint64 openingMs = -1;
+        QElapsedTimer clock;
+        QTimer::singleShot(0, w.get(), [&] {
+            auto *dialog = dynamic_cast<CourseExperimentsDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            auto *list = dialog->findChild<QListWidget *>();
+            listed = list->count();
+            second = list->item(1)->text();
+            QTest::keyClick(list, Qt::Key_Down);
+            clock.start();
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        User::click(*w, QStringLiteral("LabCourseExperiments"));
+        w->Timer1Timer();
+        openingMs = clock.elapsed();
+        QVERIFY(listed >= 11);
+        QCOMPARE(second, QStringLiteral("2. Un échelon de +50 Hz rattrapé\nLa boucle est verrouillée à 1000 Hz."));
+        QCOMPARE(w->stage().lab.title(), std::string("2. Un échelon de +50 Hz rattrapé"));
+        QVERIFY(pageText(*w).contains(QStringLiteral("2. Un échelon de +50 Hz rattrapé")));
+        QVERIFY2(openingMs < 200, qPrintable(QStringLiteral("%1 ms to open").arg(openingMs)));
+        qInfo("opened in %lld ms", openingMs);
     }
 
     // A file that cannot be read: a dialog says why, the window stays on its page.
