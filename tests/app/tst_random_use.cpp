@@ -14,6 +14,7 @@
 //   PLL_RANDOM_EVENTS=n  number of actions (10000 unless given)
 #include "window_fixture.h"
 
+#include "lab/course_experiments.h"
 #include "lab/experiment_file.h"
 #include "measures/measures_csv.h"
 #include "pages/lab/lab_readouts.h"
@@ -88,7 +89,7 @@ const QStringList RunTab = {"LabSetpoint", "LabSetpointLabel", "LabSetpointSlide
                             "LabSlowMotion", "LabSlowMotionLabel"};
 const QStringList RegulatorTab = {"LabCorrector", "LabLead", "LabLeadLabel", "LabLag", "LabLagLabel", "LabFilter",
                                   "LabFilterLabel", "LabGain", "LabGainLabel", "LabCourseValues"};
-const QStringList LabAlways = {"LabTabs", "LabView", "LabKeep", "LabClear"};
+const QStringList LabAlways = {"LabTabs", "LabView", "LabKeep", "LabClear", "LabCourseExperiments"};
 const QStringList SpinBoxes = {"LabSetpoint", "LabSlope", "LabLoad", "LabLead", "LabLag", "LabFilter", "LabGain"};
 
 // A number printed from NaN or infinity, as a word of its own ("maintenant" holds "nan").
@@ -129,6 +130,7 @@ private:
     QString checkLayout() const;
     QString actOnLab();
     QString saveAndOpenExperiment();
+    QString openCourseExperiment();
     QString typeInto(const QString &box, const QString &text, int low, int high, double unit);
     // Shows the lab's tab `index` (0: the run, 1: the regulator), by a click on it.
     void showLabTab(int index);
@@ -167,7 +169,7 @@ private:
     int labFramesBack = 0;                  // frames back compared on the lab
     std::map<QString, int> labActions;      // by control
     int labTextsRead = 0;
-    int experimentsSaved = 0, experimentsOpened = 0;
+    int experimentsSaved = 0, experimentsOpened = 0, courseExperimentsOpened = 0;
 };
 
 namespace {
@@ -369,7 +371,8 @@ QString RandomUse::act()
         // On the lab, its controls take four clicks in five; the restart button the others. Now
         // and then its run is saved as an experiment, and opened.
         if (PageStep == LabPageStep && shown(*w, QStringLiteral("LabView")).shown && random.bounded(5) != 0)
-            return random.bounded(20) == 0 ? saveAndOpenExperiment() : actOnLab();
+            return random.bounded(20) != 0 ? actOnLab()
+                                           : random.bounded(2) ? saveAndOpenExperiment() : openCourseExperiment();
         QList<const NamedButton *> shown;
         for (const NamedButton &b : Buttons)
             if (::shown(*w, QLatin1String(b.name)).shown)
@@ -644,6 +647,24 @@ QString RandomUse::saveAndOpenExperiment()
         return done + QStringLiteral(": FAULT opened, the lab is not at the run's start");
     ++experimentsOpened;
     return done + QStringLiteral(", opened");
+}
+
+// One of the course's experiments opened on the lab, its words over the displays.
+QString RandomUse::openCourseExperiment()
+{
+    static const std::vector<CourseExperiments::Entry> entries = CourseExperiments::list();
+    if (entries.empty())
+        return QStringLiteral("FAULT the course's experiments are not found");
+    const CourseExperiments::Entry &entry = entries[std::size_t(random.bounded(int(entries.size())))];
+    QString done = QStringLiteral("course experiment %1 opened").arg(QString::fromStdString(entry.title));
+    if (const QString error = w->loadExperiment(entry.path); !error.isEmpty())
+        return done + QStringLiteral(": FAULT opening it says ") + error;
+    commandDone();
+    run.clear();
+    ++courseExperimentsOpened;
+    if (PageStep != LabPageStep || w->stage().lab.title() != entry.title || !w->stage().labView.statement)
+        return done + QStringLiteral(": FAULT the lab does not show it");
+    return done;
 }
 
 // Types into a spin box as a user does: the focus on it, its text selected, the cursor
@@ -954,14 +975,17 @@ void RandomUse::randomUse()
     QStringList onLab;
     for (const auto &[control, n] : labActions)
         onLab << QStringLiteral("%1: %2").arg(control).arg(n);
-    qInfo("lab actions: %s; lab frames back compared: %d; lab texts read: %d; experiments saved: %d, opened: %d",
-          qPrintable(onLab.join(QStringLiteral(", "))), labFramesBack, labTextsRead, experimentsSaved, experimentsOpened);
+    qInfo("lab actions: %s; lab frames back compared: %d; lab texts read: %d; experiments saved: %d, opened: %d; "
+          "course experiments opened: %d",
+          qPrintable(onLab.join(QStringLiteral(", "))), labFramesBack, labTextsRead, experimentsSaved, experimentsOpened,
+          courseExperimentsOpened);
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2, LabPageStep})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
     QVERIFY2(labActions.size() == 19 || events < ReachesEveryFactor, "a lab control was never used");
     QVERIFY2(labFramesBack > events / 500, "too few frames back compared on the lab");
     QVERIFY2(experimentsOpened > 0 || events < ReachesEveryFactor, "no experiment was saved and opened");
+    QVERIFY2(courseExperimentsOpened > 0 || events < ReachesEveryFactor, "no course experiment was opened");
 }
 
 QTEST_MAIN(RandomUse)
