@@ -24,6 +24,7 @@ std::optional<LabChange> runChange(const LabCommand &command)
         break;
     }
     case SlowMotion: case TickPeriod: case FrequencyView: case KeepResponse: case ClearResponses: case Statement:
+    case FrequencyChart:
         return std::nullopt;
     }
     return change;
@@ -38,6 +39,10 @@ void applyView(Stage &stage, const LabCommand &command)
     case TickPeriod: lab.setPace({command.value, lab.pace().slowMotion}); break;
     case FrequencyView: stage.labView.frequencyResponse = command.value != 0; break;
     case Statement: stage.labView.statement = command.value != 0; break;
+    case FrequencyChart:
+        if (command.value >= 0 && command.value < FrequencyChartCount)
+            stage.labView.chart = static_cast<::FrequencyChart>(command.value);
+        break;
     case KeepResponse: lab.keepResponse(); break;
     case ClearResponses: lab.clearResponses(); break;
     default: break;

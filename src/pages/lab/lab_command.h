@@ -29,6 +29,7 @@ struct LabCommand
         KeepResponse,  // the response since the last action kept in grey
         ClearResponses,
         Statement,     // 1: the experiment's title and text over the displays, 0: hidden
+        FrequencyChart, // the frequency view's chart, a FrequencyChart
     };
     Kind kind;
     int value = 0;
