@@ -1,6 +1,7 @@
 #include "app/lab_controls.h"
 
 #include "app/window_layout.h"
+#include "pages/lab/lab_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,6 +54,8 @@ const QRect CourseValuesPlace(14, 304, 204, 25);
 const QRect ViewPlace(14, 338, 204, 22);
 const QRect ViewBesideStatementPlace(14, 338, 130, 22);
 const QRect StatementPlace(146, 338, 72, 22);
+// At the bottom right of the text's panel, on the line that says which page shows.
+const QRect NextPagePlace(664, 271, 102, 22);
 const QRect CourseExperimentsPlace(4, 4, 150, 22);
 const QRect KeepPlace(572, 321, 98, 18);
 const QRect ClearPlace(672, 321, 110, 18);
@@ -206,6 +209,9 @@ void LabControls::makeViewButtons()
     Statement->setCheckable(true);
     Statement->setAccessibleName(QStringLiteral("Énoncé de l'expérience"));
     add(Statement, StatementPlace, "LabStatement", Always);
+    NextPage = new QPushButton(QStringLiteral("Page suivante"), &m_window);
+    NextPage->setAccessibleName(QStringLiteral("Page suivante de l'énoncé"));
+    add(NextPage, NextPagePlace, "LabStatementNextPage", Always);
     Keep = new QPushButton(QStringLiteral("Garder la réponse"), &m_window);
     add(Keep, KeepPlace, "LabKeep", Always);
     Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &m_window);
@@ -255,6 +261,10 @@ void LabControls::connectViewButtons(const Act &act)
     connect(View, &QPushButton::clicked, this,
             [this, act] { act({Kind::FrequencyView, m_shown ? !m_shown->view.frequencyResponse : 1}); });
     connect(Statement, &QPushButton::clicked, this, [act](bool on) { act({Kind::Statement, on}); });
+    connect(NextPage, &QPushButton::clicked, this, [this, act] {
+        if (m_shown && m_shown->statementPages > 1)
+            act({Kind::StatementPage, (m_shown->view.statementPage + 1) % m_shown->statementPages});
+    });
     connect(Keep, &QPushButton::clicked, this, [act] { act({Kind::KeepResponse}); });
     connect(Clear, &QPushButton::clicked, this, [act] { act({Kind::ClearResponses}); });
 }
@@ -284,17 +294,21 @@ void LabControls::setVisible(bool visible)
 void LabControls::showGroups()
 {
     const bool statement = m_shown && m_shown->hasStatement;
+    const bool paged = statement && m_shown->view.statement && m_shown->statementPages > 1;
     for (qsizetype i = 0; i < m_widgets.size(); ++i)
         m_widgets[i]->setVisible(m_visible && (m_groups[i] == Always || m_groups[i] == Tabs->currentIndex())
-                                 && (m_widgets[i] != Statement || statement));
+                                 && (m_widgets[i] != Statement || statement) && (m_widgets[i] != NextPage || paged));
 }
 
 void LabControls::show(const Lab &lab, const LabView &view)
 {
-    const Shown now{lab.settings(), lab.pace(), view, !lab.title().empty() || !lab.text().empty()};
+    const bool hasStatement = !lab.title().empty() || !lab.text().empty();
+    const Shown now{lab.settings(), lab.pace(), view, hasStatement, hasStatement ? labStatementPages(lab) : 0};
     if (m_shown && *m_shown == now)
         return;
-    const bool statementChanged = !m_shown || m_shown->hasStatement != now.hasStatement;
+    const bool statementChanged = !m_shown || m_shown->hasStatement != now.hasStatement
+                                  || m_shown->view.statement != now.view.statement
+                                  || m_shown->statementPages != now.statementPages;
     m_shown = now;
     showSettings(now.settings, now.pace);
     showViewName(view.frequencyResponse);

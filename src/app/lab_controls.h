@@ -46,6 +46,7 @@ private:
         LabPace pace;
         LabView view;
         bool hasStatement;
+        int statementPages;
         bool operator==(const Shown &) const = default;
     };
     // Which of the two groups of settings a control belongs to, under its tab; or to none.
@@ -80,7 +81,7 @@ private:
     QDoubleSpinBox *Lead, *Lag, *Filter, *Gain;
     QPushButton *CourseValues;
     // Over the displays; the statement's switch only while an experiment has a title or text.
-    QPushButton *View, *Statement, *Keep, *Clear;
+    QPushButton *View, *Statement, *NextPage, *Keep, *Clear;
     // In the page's free top left corner: the course's experiments.
     QPushButton *CourseExperiments;
     // Which of the two groups of settings shows: the run's or the regulator's.

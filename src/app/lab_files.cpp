@@ -4,9 +4,11 @@
 #include "app/course_experiments_dialog.h"
 #include "app/measures_file.h"
 #include "app/save_failure.h"
+#include "app/statement_dialog.h"
 #include "app/tpll.h"
 #include "lab/experiment_file.h"
 #include "measures/measures_csv.h"
+#include "pages/lab/lab_page.h"
 #include "pages/page_tick.h"
 #include "pages/topics.h"
 #include "text/french_number.h"
@@ -109,9 +111,15 @@ void TPLL::saveExperiment()
 {
     if (!labShowing())
         return;
-    // The run as it is now: the loop goes on while the user chooses a file.
-    const QByteArray text = ExperimentFile::write(m_stage.lab.saved());
+    // The run as it is now: the loop goes on while the user writes its words and chooses a file.
+    Experiment experiment = m_stage.lab.saved();
     showStage();
+    StatementDialog words(experiment.title, experiment.text, this);
+    if (words.exec() != QDialog::Accepted)
+        return;
+    experiment.title = words.title();
+    experiment.text = words.text();
+    const QByteArray text = ExperimentFile::write(experiment);
     const QString offered = m_experimentPath.isEmpty() ? QDir(documentsFolder()).filePath(DefaultName) : m_experimentPath;
     QString path = QFileDialog::getSaveFileName(this, SaveTitle, offered, Filter);
     if (path.isEmpty())
@@ -128,6 +136,11 @@ void TPLL::saveExperiment()
         return;
     }
     m_experimentPath = QFileInfo(path).absoluteFilePath();
+    // The lab shows the words the file now carries.
+    m_stage.lab.setStatement(experiment.title, experiment.text);
+    if (m_playback.isPaused())
+        drawLabPage(m_stage);
+    showStage();
 }
 
 void TPLL::dragEnterEvent(QDragEnterEvent *event)

@@ -347,3 +347,9 @@ double Lab::foldedPhaseError() const
     const double positive = folded < 0 ? folded + Turn : folded;
     return positive < Turn ? positive : 0;
 }
+
+void Lab::setStatement(std::string title, std::string text)
+{
+    m_title = std::move(title);
+    m_text = std::move(text);
+}

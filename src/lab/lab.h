@@ -94,6 +94,8 @@ public:
     // end it shows what is seen now.
     Experiment saved();
     const std::string &title() const { return m_title; }
+    // The words shown over the displays, as a teacher rewrote them.
+    void setStatement(std::string title, std::string text);
     const std::string &text() const { return m_text; }
     // At the end of an opened experiment (its "until"), where the loop waits a tick: it shows
     // what was seen when it was saved, the actions made at that instant included.

@@ -5,12 +5,16 @@
 #ifndef Q_MOC_RUN
 #include "app/course_experiments_dialog.h"
 #include "app/lab_controls.h"
+#include "app/statement_dialog.h"
 #include "lab/experiment_file.h"
 #include "window_fixture.h"
 #endif
 
 #include <QAccessible>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -137,6 +141,49 @@ private slots:
                  qPrintable(reader.text));
         QCOMPARE(PageStep, 0);
         QCOMPARE(ChoiceIndex, 2);
+    }
+
+    // "Enregistrer l'expérience…" asks for the title and the text first, prefilled with the open
+    // experiment's; the file carries the words written and the lab shows them, a text longer
+    // than its box page after page with "Page suivante".
+    void savingAsksForTheWordsAndALongTextPages()
+    {
+        w->openExperimentFile(writeFile(dir, QStringLiteral("avant.pll"), ExperimentFile::write(Example)));
+        w->Timer1Timer();
+        QVERIFY(!w->control(QStringLiteral("LabStatementNextPage"))->shown);
+        const QString path = dir.filePath(QStringLiteral("après.pll"));
+        const QString text = QStringLiteral("Regardez la phase. ").repeated(80).trimmed();
+        QString prefilled;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *words = dynamic_cast<StatementDialog *>(modal)) {
+                prefilled = words->findChild<QLineEdit *>(QStringLiteral("StatementTitle"))->text();
+                words->findChild<QLineEdit *>(QStringLiteral("StatementTitle"))->setText(QStringLiteral("Mon titre"));
+                words->findChild<QPlainTextEdit *>(QStringLiteral("StatementText"))->setPlainText(text);
+                words->accept();
+            } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                // Typed as a user types it: selectFile() leaves a focused name box as it is.
+                files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                QMetaObject::invokeMethod(files, "accept");
+            }
+        });
+        answer.start(10);
+        w->saveExperiment();
+        answer.stop();
+        QCOMPARE(prefilled, QString::fromStdString(Example.title));
+        const auto saved = ExperimentFile::read(path);
+        QVERIFY(std::holds_alternative<Experiment>(saved));
+        QCOMPARE(std::get<Experiment>(saved).title, std::string("Mon titre"));
+        QCOMPARE(QString::fromStdString(std::get<Experiment>(saved).text), text);
+
+        w->Timer1Timer();
+        QVERIFY(pageText(*w).contains(QStringLiteral("Mon titre")));
+        QVERIFY(pageText(*w).contains(QStringLiteral("Page 1 sur ")));
+        QVERIFY(w->control(QStringLiteral("LabStatementNextPage"))->shown);
+        User::click(*w, QStringLiteral("LabStatementNextPage"));
+        w->Timer1Timer();
+        QVERIFY(pageText(*w).contains(QStringLiteral("Page 2 sur ")));
     }
 
     // A .pll dropped on the window opens; any other file is not taken.

@@ -546,6 +546,16 @@ QString RandomUse::actOnLab()
         done = QStringLiteral("click Valeurs du cours");
         break;
     case 17:
+        // With an experiment open, its text hidden and shown again as often as the view is switched.
+        if (shown(*w, QStringLiteral("LabStatement")).shown && random.bounded(2)) {
+            control = "statement";
+            click("LabStatement");
+            const bool over = w->stage().labView.statement;
+            done = over ? QStringLiteral("click Énoncé, shown") : QStringLiteral("click Énoncé, hidden");
+            if (over != shown(*w, QStringLiteral("LabStatement")).checked)
+                return done + QStringLiteral(": FAULT the button says otherwise");
+            break;
+        }
         control = "view";
         click("LabView");
         done = QStringLiteral("click view, now %1").arg(shown(*w, QStringLiteral("LabView")).text);
@@ -982,7 +992,10 @@ void RandomUse::randomUse()
     // A run that never left the menu would prove little.
     for (int page : {0, -1, -3, 1, 2, LabPageStep})
         QVERIFY2(pagesSeen[page] > events / 100, qPrintable(QStringLiteral("page %1 seldom visited").arg(page)));
-    QVERIFY2(labActions.size() == 19 || events < ReachesEveryFactor, "a lab control was never used");
+    // The experiment's text is hidden and shown only while one is open.
+    const bool statementUsed = labActions.count(QStringLiteral("statement")) > 0;
+    QVERIFY2(labActions.size() == 19u + statementUsed || events < ReachesEveryFactor, "a lab control was never used");
+    QVERIFY2(statementUsed || courseExperimentsOpened < 5, "an experiment's text was never hidden nor shown");
     QVERIFY2(labFramesBack > events / 500, "too few frames back compared on the lab");
     QVERIFY2(experimentsOpened > 0 || events < ReachesEveryFactor, "no experiment was saved and opened");
     QVERIFY2(courseExperimentsOpened > 0 || events < ReachesEveryFactor, "no course experiment was opened");

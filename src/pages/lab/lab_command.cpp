@@ -2,6 +2,8 @@
 
 #include "pages/stage.h"
 
+#include <algorithm>
+
 std::optional<LabChange> runChange(const LabCommand &command)
 {
     using enum LabCommand::Kind;
@@ -24,7 +26,7 @@ std::optional<LabChange> runChange(const LabCommand &command)
         break;
     }
     case SlowMotion: case TickPeriod: case FrequencyView: case KeepResponse: case ClearResponses: case Statement:
-    case FrequencyChart:
+    case FrequencyChart: case StatementPage:
         return std::nullopt;
     }
     return change;
@@ -43,6 +45,7 @@ void applyView(Stage &stage, const LabCommand &command)
         if (command.value >= 0 && command.value < FrequencyChartCount)
             stage.labView.chart = static_cast<::FrequencyChart>(command.value);
         break;
+    case StatementPage: stage.labView.statementPage = std::max(0, command.value); break;
     case KeepResponse: lab.keepResponse(); break;
     case ClearResponses: lab.clearResponses(); break;
     default: break;

@@ -30,6 +30,7 @@ struct LabCommand
         ClearResponses,
         Statement,     // 1: the experiment's title and text over the displays, 0: hidden
         FrequencyChart, // the frequency view's chart, a FrequencyChart
+        StatementPage,  // the page of the experiment's text shown, from 0
     };
     Kind kind;
     int value = 0;

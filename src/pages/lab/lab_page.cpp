@@ -356,7 +356,7 @@ void drawLabPage(Stage &stage)
     drawBlocks(canvas, lab);
     // The experiment's words over the displays, until the student hides them.
     if (stage.labView.statement && (!lab.title().empty() || !lab.text().empty())) {
-        drawStatement(canvas, FrequencyArea, lab.title(), lab.text());
+        drawStatement(canvas, FrequencyArea, lab.title(), lab.text(), stage.labView.statementPage);
     } else if (stage.labView.frequencyResponse) {
         drawFrequencyResponse(canvas, lab.settings().parameters(), FrequencyArea);
     } else {
@@ -365,6 +365,11 @@ void drawLabPage(Stage &stage)
     }
     drawRecorder(canvas, lab);
     drawStatus(canvas, lab);
+}
+
+int labStatementPages(const Lab &lab)
+{
+    return statementPages(FrequencyArea, lab.title(), lab.text());
 }
 
 void LabPage(Stage &stage)

@@ -13,5 +13,6 @@ struct LabView
     bool frequencyResponse = false;
     FrequencyChart chart = FrequencyChart::Bode;
     bool statement = true;
+    int statementPage = 0;  // of a text longer than its box
     bool operator==(const LabView &) const = default;
 };

@@ -15,7 +15,7 @@ namespace {
 using namespace Colour;
 // The text at 9 points, in the page face: the 8-point face has no φ nor τ, the course's symbols.
 constexpr int TitleSize = 10, TextSize = 9;
-constexpr int Margin = 6, TitleHeight = 16, TitleLines = 2, TitleGap = 3, LineHeight = 14;
+constexpr int Margin = 6, TitleHeight = 16, TitleGap = 3, LineHeight = 14;
 
 // The text in lines no wider than `width` at the page's face and `size`, paragraph by
 // paragraph, a word longer than a line on a line of its own. Worked out once per text.
@@ -44,17 +44,40 @@ const QStringList &linesOf(const QString &text, int width, int size)
     return known.emplace(std::tuple{text, width, size}, lines).first->second;
 }
 
-// Writes `lines` from `y` down, no lower than `bottom`; what the room cannot hold is said to go
-// on, not cut off unseen. Returns where the next line would go.
-int writeLines(Canvas &canvas, const QStringList &lines, int left, int y, int bottom, int size, TColor colour, int height)
+void writeLines(Canvas &canvas, const QStringList &lines, qsizetype from, qsizetype count, int left, int y, int size,
+                TColor colour, int height)
 {
-    const int room = (bottom - y) / height;
-    for (int i = 0; i < lines.size() && i < room; ++i) {
-        const bool more = i == room - 1 && lines.size() > room;
-        drawText(canvas, {left, y, FontFace::Sans, size, colour, more ? lines[i] + QStringLiteral(" […]") : lines[i]});
+    for (qsizetype i = from; i < lines.size() && i < from + count; ++i) {
+        drawText(canvas, {left, y, FontFace::Sans, size, colour, lines[i]});
         y += height;
     }
-    return y;
+}
+
+// Where the title's and the text's lines go in the panel, and how the text is paged.
+struct Layout
+{
+    QStringList titleLines, textLines;
+    int left, top, textTop, bottom;
+    int linesPerPage, pages;
+};
+
+Layout layoutOf(const QRect &area, const std::string &title, const std::string &text)
+{
+    Layout l;
+    const int width = area.width() - 2 * Margin;
+    l.left = area.left() + Margin;
+    l.top = area.top() + Margin;
+    l.bottom = area.bottom() - Margin;
+    if (!title.empty())
+        l.titleLines = linesOf(QString::fromStdString(title), width, TitleSize);
+    l.textTop = l.top + (l.titleLines.isEmpty() ? 0 : int(l.titleLines.size()) * TitleHeight + TitleGap);
+    l.textLines = linesOf(QString::fromStdString(text), width, TextSize);
+    const int room = std::max(2, (l.bottom - l.textTop) / LineHeight);
+    // Paged, the last line of each page says which page it is.
+    const bool paged = l.textLines.size() > room;
+    l.linesPerPage = paged ? room - 1 : room;
+    l.pages = paged ? int((l.textLines.size() + l.linesPerPage - 1) / l.linesPerPage) : 1;
+    return l;
 }
 }
 
@@ -71,16 +94,22 @@ void drawPanel(Canvas &canvas, const QRect &r)
     canvas.SetBkMode(BkMode::Transparent);
 }
 
-void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text)
+int statementPages(const QRect &area, const std::string &title, const std::string &text)
+{
+    return layoutOf(area, title, text).pages;
+}
+
+void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text, int page)
 {
     drawPanel(canvas, area);
-    const int left = area.left() + Margin, width = area.width() - 2 * Margin, bottom = area.bottom() - Margin;
-    int y = area.top() + Margin;
-    if (!title.empty()) {
-        // At most two lines of title, the text below.
-        const QStringList &lines = linesOf(QString::fromStdString(title), width, TitleSize);
-        y = writeLines(canvas, lines, left, y, std::min(bottom, y + TitleLines * TitleHeight), TitleSize, Navy, TitleHeight);
-        y += TitleGap;
+    const Layout l = layoutOf(area, title, text);
+    page = std::clamp(page, 0, l.pages - 1);
+    writeLines(canvas, l.titleLines, 0, l.titleLines.size(), l.left, l.top, TitleSize, Navy, TitleHeight);
+    writeLines(canvas, l.textLines, qsizetype(page) * l.linesPerPage, l.linesPerPage, l.left, l.textTop, TextSize, Black,
+               LineHeight);
+    if (l.pages > 1) {
+        const QString next = page + 1 < l.pages ? QStringLiteral("pour la suite") : QStringLiteral("revient au début");
+        drawText(canvas, {l.left, l.textTop + l.linesPerPage * LineHeight, FontFace::Sans, TextSize, Navy,
+                          QStringLiteral("Page %1 sur %2 : « Page suivante » %3").arg(page + 1).arg(l.pages).arg(next)});
     }
-    writeLines(canvas, linesOf(QString::fromStdString(text), width, TextSize), left, y, bottom, TextSize, Black, LineHeight);
 }

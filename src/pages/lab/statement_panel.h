@@ -8,7 +8,10 @@
 
 class Canvas;
 
-void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text);
+// The title on every page, the text on as many pages as it takes in `area`: more than one, and
+// each says which it is, when the text is longer than its box. `page` is brought into range.
+void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text, int page = 0);
+int statementPages(const QRect &area, const std::string &title, const std::string &text);
 // The faces the title and the text are written in, for checking a text's letters are in them.
 QFont statementTitleFont();
 QFont statementTextFont();

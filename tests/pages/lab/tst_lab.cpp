@@ -6,10 +6,12 @@
 // of it.
 #ifndef Q_MOC_RUN
 #include "drawing/fonts.h"
+#include "drawing/page_reader.h"
 #include "lab/experiment_file.h"
 #include "lab/lab.h"
 #include "pages/commands.h"
 #include "pages/lab/lab_command.h"
+#include "pages/lab/lab_page.h"
 #include "pages/lab/lab_readouts.h"
 #include "pages/lab/statement_panel.h"
 #include "pages/page_state.h"
@@ -86,6 +88,38 @@ private slots:
                     QVERIFY2(letter == U'\n' || metrics->inFontUcs4(letter),
                              qPrintable(QStringLiteral("%1: U+%2 is not in its face").arg(file).arg(uint(letter), 4, 16)));
         }
+    }
+
+    // A text longer than its box goes on over pages, each saying which it is, the title on each:
+    // every word is read on one of them; a text that fits takes one page and says nothing of it.
+    void aLongTextIsPagedNothingCutOff()
+    {
+        QStringList words;
+        for (int i = 0; i < 600; ++i)
+            words << QStringLiteral("mot%1").arg(i);
+        auto stage = openLab();
+        PageReader reader;
+        stage->canvas.setTextListener(&reader);
+        stage->lab.open({"Un long énoncé", words.join(QLatin1Char(' ')).toStdString(), {}, {}});
+        const int pages = labStatementPages(stage->lab);
+        QVERIFY(pages > 2);
+        QSet<QString> read;
+        for (int page = 0; page < pages; ++page) {
+            applyLabCommand(*stage, {Kind::StatementPage, page});
+            drawLabPage(*stage);
+            const QString shown = reader.read(stage->canvas.image());
+            QVERIFY(shown.contains(QStringLiteral("Un long énoncé")));
+            QVERIFY2(shown.contains(QStringLiteral("Page %1 sur %2").arg(page + 1).arg(pages)), qPrintable(shown));
+            for (const QString &word : shown.split(QRegularExpression(QStringLiteral("\\s+"))))
+                read.insert(word);
+        }
+        for (const QString &word : words)
+            QVERIFY2(read.contains(word), qPrintable(word));
+
+        stage->lab.open({"Court", "Un texte qui tient.", {}, {}});
+        QCOMPARE(labStatementPages(stage->lab), 1);
+        drawLabPage(*stage);
+        QVERIFY(!reader.read(stage->canvas.image()).contains(QStringLiteral("Page ")));
     }
 
     void startsAtRestAndLocksAsTheModelAloneDoes()
