@@ -54,8 +54,8 @@ const QRect CourseValuesPlace(14, 304, 204, 25);
 const QRect ViewPlace(14, 338, 204, 22);
 const QRect ViewBesideStatementPlace(14, 338, 130, 22);
 const QRect StatementPlace(146, 338, 72, 22);
-// At the bottom right of the text's panel, on the line that says which page shows.
-const QRect NextPagePlace(664, 271, 102, 22);
+// At the bottom right of the text's panel, beside the line that says which page shows.
+const QRect NextPagePlace = labStatementPageTurner().translated(WindowLayout::DrawingOrigin);
 const QRect CourseExperimentsPlace(4, 4, 150, 22);
 const QRect KeepPlace(572, 321, 98, 18);
 const QRect ClearPlace(672, 321, 110, 18);

@@ -56,7 +56,7 @@ const ButtonRow ButtonRows[] = {
     {Control::ButtonPP, 472, 496, 129, 25, "Retour page modélisation", nullptr},
     {Control::Buttonregul, 664, 248, 17, 17, nullptr, nullptr},
 };
-const QRect DrawingPlace(10, 16, Canvas::Width, Canvas::Height);
+const QRect DrawingPlace(WindowLayout::DrawingOrigin, QSize(Canvas::Width, Canvas::Height));
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
 const QRect ListPlace(64, 488, 329, 49);

@@ -15,6 +15,9 @@ public:
     static constexpr QSize Classic{800, 545};
     // What a window's title bar and borders take at most.
     static constexpr QSize FrameAllowance{16, 48};
+    // The drawing area's top left in the classic layout: a control over a drawn place sits there
+    // plus that place.
+    static constexpr QPoint DrawingOrigin{10, 16};
 
     int factor = 1;
     QPoint origin;

@@ -372,6 +372,11 @@ int labStatementPages(const Lab &lab)
     return statementPages(FrequencyArea, lab.title(), lab.text());
 }
 
+QRect labStatementPageTurner()
+{
+    return statementPageTurner(FrequencyArea);
+}
+
 void LabPage(Stage &stage)
 {
     stage.lab.advance();

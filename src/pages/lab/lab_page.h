@@ -3,7 +3,7 @@
 // the setpoint, the sensor and the comparator, a recorder of the speed and the phase error, the
 // comparator's characteristic with its operating point, and the status, all from the
 // simulation as it runs. Cleared and drawn whole every tick: the canvas draws only what changed.
-#include <string>
+#include <QRect>
 
 class Lab;
 class Stage;
@@ -14,3 +14,5 @@ void LabPage(Stage &stage);
 void drawLabPage(Stage &stage);
 // How many pages the opened experiment's text takes over the displays.
 int labStatementPages(const Lab &lab);
+// Where the control that turns those pages goes, on the page.
+QRect labStatementPageTurner();

@@ -16,6 +16,8 @@ using namespace Colour;
 // The text at 9 points, in the page face: the 8-point face has no φ nor τ, the course's symbols.
 constexpr int TitleSize = 10, TextSize = 9;
 constexpr int Margin = 6, TitleHeight = 16, TitleGap = 3, LineHeight = 14;
+// A paged text's last row: which page shows, and the page turner beside it.
+constexpr int TurnerWidth = 102, TurnerHeight = 20, FooterGap = 2;
 
 // The text in lines no wider than `width` at the page's face and `size`, paragraph by
 // paragraph, a word longer than a line on a line of its own. Worked out once per text.
@@ -72,10 +74,10 @@ Layout layoutOf(const QRect &area, const std::string &title, const std::string &
         l.titleLines = linesOf(QString::fromStdString(title), width, TitleSize);
     l.textTop = l.top + (l.titleLines.isEmpty() ? 0 : int(l.titleLines.size()) * TitleHeight + TitleGap);
     l.textLines = linesOf(QString::fromStdString(text), width, TextSize);
-    const int room = std::max(2, (l.bottom - l.textTop) / LineHeight);
-    // Paged, the last line of each page says which page it is.
+    const int room = std::max(1, (l.bottom - l.textTop) / LineHeight);
+    // Paged, a row under the text says which page it is, beside the page turner.
     const bool paged = l.textLines.size() > room;
-    l.linesPerPage = paged ? room - 1 : room;
+    l.linesPerPage = paged ? std::max(1, (l.bottom - TurnerHeight - FooterGap - l.textTop) / LineHeight) : room;
     l.pages = paged ? int((l.textLines.size() + l.linesPerPage - 1) / l.linesPerPage) : 1;
     return l;
 }
@@ -94,6 +96,11 @@ void drawPanel(Canvas &canvas, const QRect &r)
     canvas.SetBkMode(BkMode::Transparent);
 }
 
+QRect statementPageTurner(const QRect &area)
+{
+    return QRect(area.right() - Margin - TurnerWidth + 1, area.bottom() - Margin - TurnerHeight + 1, TurnerWidth, TurnerHeight);
+}
+
 int statementPages(const QRect &area, const std::string &title, const std::string &text)
 {
     return layoutOf(area, title, text).pages;
@@ -109,7 +116,7 @@ void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, 
                LineHeight);
     if (l.pages > 1) {
         const QString next = page + 1 < l.pages ? QStringLiteral("pour la suite") : QStringLiteral("revient au début");
-        drawText(canvas, {l.left, l.textTop + l.linesPerPage * LineHeight, FontFace::Sans, TextSize, Navy,
+        drawText(canvas, {l.left, l.bottom - TurnerHeight + (TurnerHeight - LineHeight) / 2, FontFace::Sans, TextSize, Navy,
                           QStringLiteral("Page %1 sur %2 : « Page suivante » %3").arg(page + 1).arg(l.pages).arg(next)});
     }
 }

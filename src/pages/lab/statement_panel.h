@@ -12,6 +12,9 @@ class Canvas;
 // each says which it is, when the text is longer than its box. `page` is brought into range.
 void drawStatement(Canvas &canvas, const QRect &area, const std::string &title, const std::string &text, int page = 0);
 int statementPages(const QRect &area, const std::string &title, const std::string &text);
+// Where, at the bottom right of a paged text's panel, the control that turns its pages goes:
+// the text stays clear of it.
+QRect statementPageTurner(const QRect &area);
 // The faces the title and the text are written in, for checking a text's letters are in them.
 QFont statementTitleFont();
 QFont statementTextFont();
