@@ -3,8 +3,10 @@
 #include "app/accessibility.h"
 #include "app/lab_controls.h"
 #include "app/print_job.h"
+#include "app/ranges_measure.h"
 #include "app/window_keys.h"
 #include "drawing/fonts.h"
+#include "pages/lab/lab_page.h"
 #include "pages/page_tick.h"
 #include "pages/topics.h"
 
@@ -144,6 +146,7 @@ TPLL::TPLL(QWidget *parent)
     makeButtons();
     makeListAndLabels();
     LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); }, [this] { openCourseExperiment(); });
+    Ranges = new RangesMeasure(*this, m_stage.ranges, [this] { return m_stage.lab.settings(); }, [this] { showRanges(); });
     setTabOrders();
 
     addWindowKeys(*this);
@@ -222,7 +225,7 @@ void TPLL::setTabOrders()
     setTabOrder(button(Control::Button1), ScrollBar1);
     setTabOrder(ScrollBar1, ListBox1);
     QWidget *previous = ListBox1;
-    for (QWidget *control : LabPanel->tabOrder()) {
+    for (QWidget *control : LabPanel->tabOrder() + Ranges->tabOrder()) {
         setTabOrder(previous, control);
         previous = control;
     }
@@ -270,6 +273,7 @@ void TPLL::placeControls()
     }
     StatusLine->setGeometry(m_layout.place(StatusPlace));
     LabPanel->place(m_layout);
+    Ranges->place(m_layout);
     // An enlargement the screen cannot hold shows part of the layout, in a window no larger.
     setMinimumSize(leastSize().boundedTo(screen()->availableSize()));
     update();
@@ -292,6 +296,7 @@ void TPLL::showStage()
         button(row.control)->setVisible(m_stage.controls.isShown(row.control));
     LabPanel->setVisible(m_stage.controls.isShown(Control::LabPanel));
     LabPanel->show(m_stage.lab, m_stage.labView);
+    Ranges->setVisible(m_stage.controls.isShown(Control::LabPanel) && rangesChartShows(m_stage));
     FOND->showDrawing();
 
     showActionStates();
@@ -328,6 +333,14 @@ void TPLL::takeLabTickPeriod()
 void TPLL::labAction(const LabCommand &command)
 {
     m_playback.labAction(command);
+    showStage();
+}
+
+void TPLL::showRanges()
+{
+    // Drawn at once, also while paused: the measure goes on whether the animation does or not.
+    if (labShowing())
+        drawLabPage(m_stage);
     showStage();
 }
 

@@ -21,6 +21,7 @@
 #include <optional>
 
 class LabControls;
+class RangesMeasure;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -150,6 +151,8 @@ private:
     void showActionStates();
     // Every control, and the drawing area, where the layout puts them.
     void placeControls();
+    // The lab's ranges measure moved on: its chart drawn again.
+    void showRanges();
     // On the lab, a new scroll-bar position sets the loop time of the ticks from the next on.
     void takeLabTickPeriod();
     // The canvas drawn at the layout's factor times the screen's pixel ratio.
@@ -169,6 +172,8 @@ private:
     QTimer *Timer1;
     // The lab's controls, over the drawing area while the lab's page shows.
     LabControls *LabPanel;
+    // "Mesurer les plages" and its measure, over the lab's "Plages" chart.
+    RangesMeasure *Ranges;
     // "Pause — image 120 / 250" while paused, empty while running.
     QLabel *StatusLine;
     // The window's actions, by what they do (key_table.h).

@@ -11,6 +11,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTimer>
@@ -31,6 +32,8 @@ double valueOf(const QWidget *widget)
         return tabs->currentIndex();
     if (const auto *list = qobject_cast<const QListWidget *>(widget))
         return list->currentRow();
+    if (const auto *bar = qobject_cast<const QProgressBar *>(widget))
+        return bar->value();
     return 0;
 }
 
@@ -48,6 +51,8 @@ QString textOf(const QWidget *widget)
         return tabs->tabText(tabs->currentIndex());
     if (const auto *list = qobject_cast<const QListWidget *>(widget))
         return list->currentItem() ? list->currentItem()->text() : QString();
+    if (const auto *bar = qobject_cast<const QProgressBar *>(widget))
+        return bar->text();
     return {};
 }
 }

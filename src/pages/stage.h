@@ -7,6 +7,7 @@
 #include "drawing/picture.h"
 #include "lab/lab.h"
 #include "pages/lab/lab_view.h"
+#include "pages/lab/ranges_state.h"
 
 #include <bitset>
 #include <initializer_list>
@@ -57,6 +58,8 @@ public:
     // The lab's loop and settings, and what its page shows.
     Lab lab;
     LabView labView;
+    // The lab's pull-in and hold ranges: the last measure, and the one under way.
+    RangesState ranges;
 
     // One object per carried picture, loaded when first shown.
     Picture PdFiltreBitmap, SchemaPdBitmap, PllModelBitmap, PllBoncBitmap, PllBocBitmap, RegulBitmap;

@@ -7,6 +7,7 @@
 #include "pages/closedloop/closed_loop_page.h"
 #include "pages/lab/frequency_view.h"
 #include "pages/lab/lab_readouts.h"
+#include "pages/lab/ranges_chart.h"
 #include "pages/lab/statement_panel.h"
 #include "text/french_number.h"
 #include "pages/stage.h"
@@ -344,6 +345,18 @@ void drawStatus(Canvas &canvas, const Lab &lab)
         y += StatusLine;
     }
 }
+
+// The experiment's words over the displays, until the student hides them.
+bool statementShows(const Stage &stage)
+{
+    const Lab &lab = stage.lab;
+    return stage.labView.statement && (!lab.title().empty() || !lab.text().empty());
+}
+}
+
+bool rangesChartShows(const Stage &stage)
+{
+    return !statementShows(stage) && stage.labView.frequencyResponse && stage.labView.chart == FrequencyChart::Ranges;
 }
 
 void drawLabPage(Stage &stage)
@@ -354,9 +367,10 @@ void drawLabPage(Stage &stage)
     Canvas &canvas = stage.canvas;
     const Lab &lab = stage.lab;
     drawBlocks(canvas, lab);
-    // The experiment's words over the displays, until the student hides them.
-    if (stage.labView.statement && (!lab.title().empty() || !lab.text().empty())) {
+    if (statementShows(stage)) {
         drawStatement(canvas, FrequencyArea, lab.title(), lab.text(), stage.labView.statementPage);
+    } else if (rangesChartShows(stage)) {
+        drawRangesChart(canvas, stage.ranges, lab.settings(), FrequencyArea);
     } else if (stage.labView.frequencyResponse) {
         drawFrequencyResponse(canvas, lab.settings().parameters(), FrequencyArea);
     } else {

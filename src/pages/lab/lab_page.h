@@ -16,3 +16,5 @@ void drawLabPage(Stage &stage);
 int labStatementPages(const Lab &lab);
 // Where the control that turns those pages goes, on the page.
 QRect labStatementPageTurner();
+// Whether the page shows the "Plages" chart, which the window's measure controls stand on.
+bool rangesChartShows(const Stage &stage);
