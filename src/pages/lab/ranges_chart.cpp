@@ -26,7 +26,7 @@ constexpr int MarkerAbove = 2;  // the setpoint's line starts this far over the 
 // Columns, from the area's left: the names, the swatches and the readouts; the axis from
 // AxisLeft to AxisRightMargin short of the right edge.
 constexpr int TextX = 4, SwatchWidth = 12, SwatchHeight = 8, SwatchDrop = 3, ReadoutX = 21;
-constexpr int AxisLeft = 80, AxisRightMargin = 21;
+constexpr int AxisLeft = 112, AxisRightMargin = 21;
 constexpr int MinorEvery = 100, MajorEvery = 500;  // Hz
 constexpr int MinorTick = 2, MajorTick = 4;
 constexpr int LeastBarWidth = 2, MarkerWidth = 2;
@@ -37,7 +37,7 @@ struct Bar
     TColor colour;
     int y;
 };
-constexpr Bar PullInBar{"capture", Green, PullInBarY};
+constexpr Bar PullInBar{"capture depuis l'arrêt", Green, PullInBarY};
 constexpr Bar HoldBar{"maintien", Blue, HoldBarY};
 constexpr TColor GridGrey = 0xC0C0C0;
 
@@ -64,10 +64,12 @@ void write(Canvas &canvas, int x, int y, TColor colour, const QString &text)
     drawText(canvas, {x, y, FontFace::Sans, TextSize, colour, text});
 }
 
+// A filled box; the texts after it stay transparent, which a brush taken up undoes.
 void box(Canvas &canvas, TColor colour, int left, int top, int right, int bottom)
 {
     canvas.setPenAndBrush(colour);
     canvas.Rectangle(left, top, right, bottom);
+    canvas.SetBkMode(BkMode::Transparent);
 }
 
 // The setpoint axis: where a setpoint goes along it.
@@ -188,5 +190,4 @@ void drawRangesChart(Canvas &canvas, const RangesState &state, const LabSettings
     if (state.measure)
         drawBars(canvas, axis, area, *state.measure);
     drawSetpoint(canvas, axis, area, settings.setpoint);
-    canvas.SetBkMode(BkMode::Transparent);
 }

@@ -112,7 +112,8 @@ private slots:
         QTest::addRow("failed") << failed << LabSettings{}
                                 << QStringList{"La mesure des plages a échoué : la mémoire manque."} << QStringList{};
     }
-    // What it writes; every text apart from the others, inside the area, above the controls.
+    // What it writes; every text apart from the others, transparent, inside the area, above the
+    // controls.
     void says()
     {
         QFETCH(RangesState, state);
@@ -130,6 +131,8 @@ private slots:
         for (qsizetype i = 0; i < log.texts.size(); ++i) {
             const QRect cell = log.texts[i].cell;
             QVERIFY2(room.contains(cell), qPrintable(log.texts[i].text));
+            // On the white panel, over the grid: no box of colour behind a text.
+            QVERIFY2(!log.texts[i].opaque, qPrintable(log.texts[i].text));
             for (qsizetype j = 0; j < i; ++j)
                 QVERIFY2(!cell.intersects(log.texts[j].cell),
                          qPrintable(log.texts[i].text + QStringLiteral(" / ") + log.texts[j].text));
