@@ -18,6 +18,10 @@ constexpr int Percent = 100;
 
 // Every core: the window's thread only draws the page meanwhile.
 constexpr int AllCores = 0;
+
+// Why a measure could not be made, as the chart says it.
+const QString NoMemory = QStringLiteral("la mémoire manque");
+const QString NoThread = QStringLiteral("le système refuse un fil de calcul de plus");
 }
 
 RangesMeasure::RangesMeasure(QWidget &window, RangesState &state, std::function<LabSettings()> settings,
@@ -63,14 +67,14 @@ void RangesMeasure::start()
                 const auto progress = [this, run, send](double f) { send([this, run, f] { progressed(run, f); }); };
                 ranges = measureLockRanges(settings, {AllCores, progress, &m_cancel});
             } catch (const std::bad_alloc &) {
-                failure = QStringLiteral("la mémoire manque");
+                failure = NoMemory;
             } catch (const std::system_error &) {
-                failure = QStringLiteral("le système refuse un fil de calcul de plus");
+                failure = NoThread;
             }
             send([this, run, ranges, failure] { finished(run, ranges, failure); });
         });
     } catch (const std::system_error &) {
-        finished(run, std::nullopt, QStringLiteral("le système refuse un fil de calcul de plus"));
+        finished(run, std::nullopt, NoThread);
         return;
     }
     showControls();
