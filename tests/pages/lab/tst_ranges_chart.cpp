@@ -14,6 +14,8 @@ Q_DECLARE_METATYPE(LabSettings)
 
 namespace {
 const QRect Area(222, 130, 551, 170);
+// The top right corner the frequency view's charts leave free for a control; inside the frame.
+const QRect Corner(668, 131, 104, 22);
 constexpr int Step = LabSettings::SetpointStep;
 
 LabSettings withGain(int gain)
@@ -113,7 +115,7 @@ private slots:
                                 << QStringList{"La mesure des plages a échoué : la mémoire manque."} << QStringList{};
     }
     // What it writes; every text apart from the others, transparent, inside the area, above the
-    // controls.
+    // controls; the free corner left white.
     void says()
     {
         QFETCH(RangesState, state);
@@ -137,6 +139,7 @@ private slots:
                 QVERIFY2(!cell.intersects(log.texts[j].cell),
                          qPrintable(log.texts[i].text + QStringLiteral(" / ") + log.texts[j].text));
         }
+        QCOMPARE(Probe::count(picture, Corner, Probe::rgb(Colour::White)), Corner.width() * Corner.height());
         const QRgb lime = Probe::rgb(Colour::Lime);
         QCOMPARE(Probe::count(picture, picture.rect(), lime) + Area.width() * Area.height(),
                  picture.width() * picture.height());
