@@ -664,6 +664,12 @@ QString RandomUse::openCourseExperiment()
     ++courseExperimentsOpened;
     if (PageStep != LabPageStep || w->stage().lab.title() != entry.title || !w->stage().labView.statement)
         return done + QStringLiteral(": FAULT the lab does not show it");
+    // Running, the lab's controls come with its first frame.
+    if (!w->playback().isPaused()) {
+        const PageState before = PageState::current();
+        tick(1);
+        frameDrawn(before, true);
+    }
     // Its text hidden to see the displays, and now and then shown again.
     for (int clicks = 1 + random.bounded(2); clicks > 0; --clicks) {
         const PageState before = PageState::current();
