@@ -63,7 +63,7 @@ bool writeSvg(QSaveFile &file, const Canvas::Snapshot &picture)
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
-    VectorDrawing::draw(painter, drawingOf(picture), VectorDrawing::TextAs::Words);
+    VectorDrawing::draw(painter, drawingOf(picture), VectorDrawing::TextAs::OutlinesAndWords);
     return painter.end();
 }
 

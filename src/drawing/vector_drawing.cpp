@@ -6,6 +6,8 @@
 
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QPen>
 #include <cmath>
 
@@ -136,6 +138,19 @@ void drawString(QPainter &p, QPointF baseline, const QString &s, qreal narrowed)
     p.setTransform(before);
 }
 
+// The glyphs' outlines, filled as one shape.
+void fillOutlines(QPainter &p, QPointF baseline, const QGlyphRun &run, const QColor &colour)
+{
+    const QRawFont face = run.rawFont();
+    const QList<quint32> glyphs = run.glyphIndexes();
+    const QList<QPointF> places = run.positions();
+    QPainterPath outline;
+    outline.setFillRule(Qt::WindingFill);
+    for (qsizetype g = 0; g < glyphs.size(); ++g)
+        outline.addPath(face.pathForGlyph(glyphs[g]).translated(baseline + places[g]));
+    p.fillPath(outline, colour);
+}
+
 void text(QPainter &p, const DrawOp &op, TextAs as)
 {
     const QFont font = Fonts::pageFont(op.symbol ? QStringLiteral("Symbol") : QStringLiteral("MS Sans Serif"), op.points);
@@ -145,7 +160,13 @@ void text(QPainter &p, const DrawOp &op, TextAs as)
     if (op.opaque)
         p.fillRect(QRectF(at, QSizeF(laid.advance + Fonts::GlyphInset, metrics.height())), QColor(op.background));
     const QPointF baseline = at + QPointF(Fonts::GlyphInset, metrics.ascent());
-    use(p, QPen(QColor(op.pen)), Qt::NoBrush);
+    if (as == TextAs::OutlinesAndWords) {
+        fillOutlines(p, baseline, scaledGlyphs(laid, font, 1), QColor(op.pen));
+        // Written in no colour: found, not seen.
+        use(p, QPen(QColor(0, 0, 0, 0)), Qt::NoBrush);
+    } else {
+        use(p, QPen(QColor(op.pen)), Qt::NoBrush);
+    }
     if (as == TextAs::Glyphs) {
         p.drawGlyphRun(baseline, scaledGlyphs(laid, font, 1));
         return;

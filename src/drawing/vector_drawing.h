@@ -24,6 +24,10 @@ enum class TextAs {
     // Each word as a string at its place: for a device that writes only strings (SVG), which
     // its viewer lays out again within the word.
     Words,
+    // Each text as the outlines of its glyphs, with its words as invisible strings over them:
+    // an SVG that looks the same on a machine without the program's faces, its words still
+    // found by a search or a screen reader.
+    OutlinesAndWords,
 };
 
 // The operations of `drawing` that leave a trace on the picture, in order: one that paints
