@@ -90,7 +90,10 @@ public:
     int zoom() const { return m_layout.factor; }
     void setZoom(int factor);
     void toggleFullScreen();
-    // The picture onto the clipboard, as shown.
+    // The drawing area's picture as it stands alone: on the lab, its settings written where its
+    // controls stand on screen.
+    Canvas::Snapshot standAlonePicture();
+    // That picture onto the clipboard.
     void copyPicture();
     // Asks for a file and saves the picture there.
     void savePicture();

@@ -2,6 +2,8 @@
 // saved and made ready for the printer.
 #include "app/picture_file.h"
 #include "app/tpll.h"
+#include "pages/lab/settings_panel.h"
+#include "pages/page_tick.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -85,15 +87,26 @@ void TPLL::resizeEvent(QResizeEvent *event)
     }
 }
 
+Canvas::Snapshot TPLL::standAlonePicture()
+{
+    const Canvas::Snapshot picture = canvas().snapshot();
+    if (!labShowing())
+        return picture;
+    Canvas withSettings;
+    withSettings.restore(picture);
+    drawLabSettings(withSettings, m_stage.lab, m_stage.labView);
+    return withSettings.snapshot();
+}
+
 void TPLL::copyPicture()
 {
-    QGuiApplication::clipboard()->setImage(canvas().image());
+    QGuiApplication::clipboard()->setImage(Canvas::render(standAlonePicture(), canvas().scale()));
 }
 
 void TPLL::savePicture()
 {
     // The picture as it is now: the animation goes on while the user chooses a file.
-    const Canvas::Snapshot picture = canvas().snapshot();
+    const Canvas::Snapshot picture = standAlonePicture();
     QString filter = PictureFile::filter({PictureFile::Format::Png, zoom()});
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer l'image"),
                                                 QDir(startFolder()).filePath(QStringLiteral("PLL.png")),

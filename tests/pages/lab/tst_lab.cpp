@@ -12,6 +12,7 @@
 #include "pages/commands.h"
 #include "pages/lab/lab_command.h"
 #include "pages/lab/lab_page.h"
+#include "pages/lab/settings_panel.h"
 #include "pages/lab/lab_readouts.h"
 #include "pages/lab/statement_panel.h"
 #include "pages/page_state.h"
@@ -120,6 +121,39 @@ private slots:
         QCOMPARE(labStatementPages(stage->lab), 1);
         drawLabPage(*stage);
         QVERIFY(!reader.read(stage->canvas.image()).contains(QStringLiteral("Page ")));
+    }
+
+    // A picture that stands alone says what the controls show: setpoint and its ramp, load,
+    // regulator, pace and view.
+    void aPictureSaysItsSettings_data()
+    {
+        QTest::addColumn<QList<LabCommand>>("commands");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addRow("course") << QList<LabCommand>{}
+                                << QStringList{"Consigne : 1000 Hz, en échelon", "Couple résistant : 0 V",
+                                               "Correcteur : celui du cours", "τ1 avance : 0,025 s ; τ2 : 0,0025 s",
+                                               "τ3 filtre : 0,0008 s ; gain : 1", "Ralenti : ×1", "Vue : signaux"};
+        QTest::addRow("changed") << QList<LabCommand>{{Kind::Ramp, 1570}, {Kind::Setpoint, 1200}, {Kind::Load, 5},
+                                                      {Kind::Gain, 120}, {Kind::SlowMotion, 2}, {Kind::FrequencyView, 1},
+                                                      {Kind::FrequencyChart, int(FrequencyChart::Nyquist)}}
+                                 << QStringList{"Consigne : 1200 Hz", "en rampe de 157 Hz/s", "Couple résistant : 0,5 V",
+                                                "Correcteur : réglé", "τ3 filtre : 0,0008 s ; gain : 1,2", "Ralenti : ×1/100",
+                                                "Vue : réponse en fréquence, Nyquist"};
+        QTest::addRow("no corrector") << QList<LabCommand>{{Kind::Corrector, 0}} << QStringList{"Correcteur : aucun (gain de 1)"};
+    }
+    void aPictureSaysItsSettings()
+    {
+        QFETCH(QList<LabCommand>, commands);
+        QFETCH(QStringList, lines);
+        auto stage = openLab();
+        for (const LabCommand &command : commands)
+            applyLabCommand(*stage, command);
+        PageReader reader;
+        stage->canvas.setTextListener(&reader);
+        drawLabSettings(stage->canvas, stage->lab, stage->labView);
+        const QString read = reader.read(stage->canvas.image());
+        for (const QString &line : lines)
+            QVERIFY2(read.contains(line), qPrintable(line + QStringLiteral(" not in: ") + read));
     }
 
     void startsAtRestAndLocksAsTheModelAloneDoes()
