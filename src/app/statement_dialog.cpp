@@ -21,7 +21,8 @@ qsizetype characters(const QString &s) { return s.toUcs4().size(); }
 StatementDialog::StatementDialog(const std::string &title, const std::string &text, QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Enregistrer l'expérience"));
+    // Its own title: the file dialog that follows is "Enregistrer l'expérience".
+    setWindowTitle(QStringLiteral("Titre et énoncé de l'expérience"));
     auto *intro = new QLabel(QStringLiteral("Le titre et l'énoncé s'affichent sur le laboratoire à l'ouverture "
                                             "de l'expérience : ce qu'il faut faire et regarder, puis ce qui s'est "
                                             "passé et pourquoi."), this);
@@ -42,6 +43,7 @@ StatementDialog::StatementDialog(const std::string &title, const std::string &te
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     m_save = buttons->button(QDialogButtonBox::Save);
     m_save->setText(QStringLiteral("Enregistrer…"));
+    m_save->setDefault(true);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -93,8 +93,11 @@ CUPS_SERVER="$WORK/no-print-service" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_pr
 read_end "$WORK/first.txt"
 grep -qx 'Consigne : 1100 Hz' "$WORK/first.txt" || fail "the file's setpoint action did not come: $(cat "$WORK/first.txt")"
 
-# b) Saved through the file dialog.
+# b) Saved through the file dialog, the title and text first taken as they come.
 xdotool windowfocus --sync "$WID" key ctrl+shift+s
+words=$(wait_box "Titre et énoncé de l'expérience" 10) || { shoot no-words; fail "no dialog for the title and text; screenshot $SHOT"; }
+sleep 0.5
+xdotool windowfocus --sync "$words" key Return
 file_dialog "Enregistrer l'expérience" "$WORK/rendu.pll" >/dev/null
 deadline=$((SECONDS + 10))
 until [ -s "$WORK/rendu.pll" ]; do
