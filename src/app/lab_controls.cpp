@@ -67,6 +67,11 @@ constexpr int SlopeDecimals = 1;
 constexpr double CourseSlope = 157;  // Hz/s
 
 const char *const SlowMotionChoices[] = {"×1", "×1/10", "×1/100", "×1/1000"};
+// In the order of RecorderBases.
+const char *const TimeBaseChoices[] = {"50 ms", "200 ms", "1 s", "5 s"};
+// On the recorder's foot, over its left time mark.
+const QRect TimeBasePlace(270, 459, 62, 19);
+static_assert(std::size(TimeBaseChoices) == RecorderBases.size());
 constexpr int LoadDecimals = 1;
 
 int inUnits(double value, double unit) { return int(std::lround(value / unit)); }
@@ -216,6 +221,12 @@ void LabControls::makeViewButtons()
     add(Keep, KeepPlace, "LabKeep", Always);
     Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &m_window);
     add(Clear, ClearPlace, "LabClear", Always);
+    TimeBase = new QComboBox(&m_window);
+    for (const char *choice : TimeBaseChoices)
+        TimeBase->addItem(QString::fromUtf8(choice));
+    TimeBase->setAccessibleName(QStringLiteral("Base de temps de l'enregistreur"));
+    TimeBase->setToolTip(QStringLiteral("Base de temps : à 50 et 200 ms, l'enregistreur se déclenche à chaque action"));
+    add(TimeBase, TimeBasePlace, "LabTimeBase", Always);
 }
 
 void LabControls::makeCourseButton(std::function<void()> chooseExperiment)
@@ -267,6 +278,7 @@ void LabControls::connectViewButtons(const Act &act)
     });
     connect(Keep, &QPushButton::clicked, this, [act] { act({Kind::KeepResponse}); });
     connect(Clear, &QPushButton::clicked, this, [act] { act({Kind::ClearResponses}); });
+    connect(TimeBase, &QComboBox::currentIndexChanged, this, [act](int index) { act({Kind::TimeBase, index}); });
 }
 
 void LabControls::place(const WindowLayout &layout)
@@ -346,6 +358,7 @@ void LabControls::showSettings(const LabSettings &s, const LabPace &pace)
     set(Corrector, s.corrector, &QCheckBox::isChecked, &QCheckBox::setChecked);
     set(Load, s.load * LabSettings::LoadUnit, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
     set(SlowMotion, pace.slowMotion, &QComboBox::currentIndex, &QComboBox::setCurrentIndex);
+    set(TimeBase, pace.timeBase, &QComboBox::currentIndex, &QComboBox::setCurrentIndex);
     const double second = LabSettings::TimeConstantUnit;
     set(Lead, s.lead * second, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);
     set(Lag, s.lag * second, &QDoubleSpinBox::value, &QDoubleSpinBox::setValue);

@@ -82,6 +82,8 @@ private:
     QPushButton *CourseValues;
     // Over the displays; the statement's switch only while an experiment has a title or text.
     QPushButton *View, *Statement, *NextPage, *Keep, *Clear;
+    // On the recorder: its time base.
+    QComboBox *TimeBase;
     // In the page's free top left corner: the course's experiments.
     QPushButton *CourseExperiments;
     // Which of the two groups of settings shows: the run's or the regulator's.

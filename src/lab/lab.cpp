@@ -59,7 +59,7 @@ void Lab::start(LabStart how, double at)
         m_loop = pllmodel::LoopSimulation(setpoint, m_settings.parameters());
     // The oscilloscope looks back up to a period before its window.
     m_loop.keepEdges(1.5 * LongestScope);
-    m_recorder.restart(RecorderSpan * slowMotion(), at);
+    newPaper(at);
     m_trailSize = 0;
     m_nextMeasure = at;
     beginResponse(setpointSpeed(m_settings.setpoint));
@@ -70,8 +70,14 @@ double Lab::setpointSpeed(double frequency) const
     return pllmodel::operatingPoint(frequency, m_settings.parameters()).speed;
 }
 
+void Lab::newPaper(double at)
+{
+    m_recorder.restart(recorderSpan(), at, m_pace.timeBase < SweptBases);
+}
+
 void Lab::beginResponse(double target)
 {
+    m_recorder.trigger(m_loop.time());
     m_response.begin(m_loop.time(), m_loop.speed(), target);
     m_nextMeasure = m_loop.time();
 }
@@ -224,11 +230,12 @@ Experiment Lab::saved()
 void Lab::setPace(const LabPace &pace)
 {
     const int slowMotion = std::clamp(pace.slowMotion, 0, int(SlowMotionFactors.size()) - 1);
-    const bool newPaper = slowMotion != m_pace.slowMotion;
-    m_pace = {std::clamp(pace.tickMs, LabPace::MinTickMs, LabPace::MaxTickMs), slowMotion};
+    const int timeBase = std::clamp(pace.timeBase, 0, int(RecorderBases.size()) - 1);
+    const bool paperChanges = slowMotion != m_pace.slowMotion || timeBase != m_pace.timeBase;
+    m_pace = {std::clamp(pace.tickMs, LabPace::MinTickMs, LabPace::MaxTickMs), slowMotion, timeBase};
     // The recorder's window changes size: a new paper.
-    if (newPaper)
-        m_recorder.restart(RecorderSpan * this->slowMotion(), m_loop.time());
+    if (paperChanges)
+        newPaper(m_loop.time());
 }
 
 void Lab::keepResponse()

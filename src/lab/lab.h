@@ -21,11 +21,17 @@ inline constexpr std::array<double, 4> SlowMotionFactors{1, 0.1, 0.01, 0.001};
 
 // How fast the lab's loop time goes by: the timer's period, as the scroll bar sets it, and the
 // slow-motion factor's index. Not the loop's: a run is the same loop at any pace.
+// The recorder's time bases (s of the clock: slowed down, the paper spans as much less loop
+// time), by "Base de temps" choice; the shorter ones are swept from the student's action on.
+inline constexpr std::array<double, 4> RecorderBases{0.05, 0.2, 1, 5};
+inline constexpr int SweptBases = 2;
+
 struct LabPace
 {
     static constexpr int MinTickMs = 1, MaxTickMs = 100;
     int tickMs = 20;
     int slowMotion = 0;
+    int timeBase = int(RecorderBases.size()) - 1;
     bool operator==(const LabPace &) const = default;
 };
 
@@ -49,7 +55,6 @@ public:
     // Locked: no cycle slipped over this much loop time.
     static constexpr double LockWatch = 0.5;  // s
     // The recorder's window at real time, shrunk by the slow-motion factor.
-    static constexpr double RecorderSpan = 5;  // s
     // The oscilloscope shows two setpoint periods, never more than this.
     static constexpr double LongestScope = 0.2;  // s
     static constexpr int TrailLength = 12;
@@ -116,6 +121,8 @@ public:
     const std::optional<int> &unholdable() const { return m_unholdable; }
 
     double slowMotion() const { return SlowMotionFactors[std::size_t(m_pace.slowMotion)]; }
+    // The loop time the recorder's paper spans.
+    double recorderSpan() const { return RecorderBases[std::size_t(m_pace.timeBase)] * slowMotion(); }
     // Loop time one tick covers.
     double tickSpan() const { return m_pace.tickMs * 1e-3 * slowMotion(); }
     // The oscilloscope's window: two setpoint periods.
@@ -137,6 +144,8 @@ private:
     void start(LabStart how, double at);
     void changeSetpoint();
     void changeRegulator();
+    // A fresh recorder paper from loop time `at`, at the pace's time base.
+    void newPaper(double at);
     // A new response to measure from now, the speed heading for `target`.
     void beginResponse(double target);
     double setpointSpeed(double frequency) const;

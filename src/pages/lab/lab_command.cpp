@@ -26,7 +26,7 @@ std::optional<LabChange> runChange(const LabCommand &command)
         break;
     }
     case SlowMotion: case TickPeriod: case FrequencyView: case KeepResponse: case ClearResponses: case Statement:
-    case FrequencyChart: case StatementPage:
+    case FrequencyChart: case StatementPage: case TimeBase:
         return std::nullopt;
     }
     return change;
@@ -37,8 +37,12 @@ void applyView(Stage &stage, const LabCommand &command)
     using enum LabCommand::Kind;
     Lab &lab = stage.lab;
     switch (command.kind) {
-    case SlowMotion: lab.setPace({lab.pace().tickMs, command.value}); break;
-    case TickPeriod: lab.setPace({command.value, lab.pace().slowMotion}); break;
+    case SlowMotion: case TickPeriod: case TimeBase: {
+        LabPace pace = lab.pace();
+        (command.kind == SlowMotion ? pace.slowMotion : command.kind == TickPeriod ? pace.tickMs : pace.timeBase) = command.value;
+        lab.setPace(pace);
+        break;
+    }
     case FrequencyView: stage.labView.frequencyResponse = command.value != 0; break;
     case Statement: stage.labView.statement = command.value != 0; break;
     case FrequencyChart:

@@ -31,6 +31,7 @@ struct LabCommand
         Statement,     // 1: the experiment's title and text over the displays, 0: hidden
         FrequencyChart, // the frequency view's chart, a FrequencyChart
         StatementPage,  // the page of the experiment's text shown, from 0
+        TimeBase,       // the recorder's, an index of RecorderBases
     };
     Kind kind;
     int value = 0;

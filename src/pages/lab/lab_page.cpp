@@ -8,6 +8,7 @@
 #include "pages/lab/frequency_view.h"
 #include "pages/lab/lab_readouts.h"
 #include "pages/lab/ranges_chart.h"
+#include "pages/lab/recorder_scale.h"
 #include "pages/lab/statement_panel.h"
 #include "text/french_number.h"
 #include "pages/stage.h"
@@ -217,8 +218,7 @@ const QRect RecorderPanel(222, 304, 551, 160);
 constexpr int PlotLeft = 262;
 constexpr int SpeedTop = 322, SpeedHeight = 48;
 constexpr int PhaseTop = 392, PhaseHeight = 48;
-constexpr int NowLabelX = 700;
-constexpr double SpeedMargin = 0.25, LeastSpeedRange = 2;  // tr/s
+constexpr int NowLabelX = 700, SweepEndLabelX = 730;
 constexpr int LegendLine = 12;
 constexpr int OvershootX = 330, SettlingX = 440, MeasuresY = PhaseTop + PhaseHeight + 7;
 constexpr TColor KeptGrey = 0x808080;
@@ -231,8 +231,10 @@ void drawKeptResponses(Canvas &canvas, const Lab &lab, SpeedY speedY)
     const Recorder &paper = lab.recorder();
     const auto &kept = lab.keptResponses();
     const double column = paper.span() / Recorder::Columns;
-    // The paper's right edge is its newest sample; the last action sits that much before it.
-    const double actionX = PlotLeft + Recorder::Columns - 1 - (lab.loop().time() - lab.response().start()) / column;
+    // Rolling, the paper's right edge is its newest sample, the last action that much before it;
+    // swept, the paper starts a little before the action.
+    const double actionX = paper.sweeping() ? PlotLeft + (paper.triggerTime() - paper.timeAt(0)) / column
+                                            : PlotLeft + Recorder::Columns - 1 - (lab.loop().time() - lab.response().start()) / column;
     for (std::size_t k = 0; k < kept.size(); ++k) {
         const KeptResponse &response = kept[k];
         const QString number = QString::number(k + 1);
@@ -254,6 +256,33 @@ void drawKeptResponses(Canvas &canvas, const Lab &lab, SpeedY speedY)
     }
 }
 
+// The time marks under a rolling paper, its span back to now; under a sweep, from just before
+// the action to the sweep's end.
+void writeTimeMarks(Canvas &canvas, const Recorder &paper)
+{
+    const auto time = [](double seconds) {
+        const bool milliseconds = seconds < 1;
+        return QStringLiteral("%1 %2").arg(frenchDecimal(milliseconds ? seconds * 1000 : seconds, 0),
+                                           milliseconds ? QStringLiteral("ms") : QStringLiteral("s"));
+    };
+    const int y = PhaseTop + PhaseHeight + 4;
+    if (!paper.sweeping()) {
+        write(canvas, PlotLeft, y, Black, QStringLiteral("-") + time(paper.span()));
+        write(canvas, NowLabelX, y, Black, QStringLiteral("maintenant"));
+        return;
+    }
+    const double before = Recorder::BeforeTrigger * paper.column();
+    write(canvas, PlotLeft, y, Black, QStringLiteral("-") + time(before));
+    write(canvas, SweepEndLabelX, y, Black, QStringLiteral("+") + time(paper.span() - before));
+    // The action's instant across both plots.
+    const int x = PlotLeft + int((paper.triggerTime() - paper.timeAt(0)) / paper.column());
+    canvas.setPenColor(KeptGrey);
+    canvas.setPenStyle(PenStyle::Dot);
+    canvas.MoveTo(x, SpeedTop);
+    canvas.LineTo(x, PhaseTop + PhaseHeight);
+    canvas.setPenStyle(PenStyle::Solid);
+}
+
 void drawRecorder(Canvas &canvas, const Lab &lab)
 {
     drawPanel(canvas, RecorderPanel);
@@ -264,15 +293,7 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
           QStringLiteral("Erreur de phase (rad) ; en jaune, la plage utile du comparateur"));
 
     // The speed's scale follows what the paper holds, in whole turns per second.
-    double lowest = 0, highest = 0;
-    for (int i = 0; i < paper.size(); ++i) {
-        const Recorder::Sample &s = paper.at(i);
-        lowest = std::min({i ? lowest : s.speed, s.speed, s.setpointSpeed});
-        highest = std::max({i ? highest : s.speed, s.speed, s.setpointSpeed});
-    }
-    // A motor that never turned backwards is drawn from 0 up.
-    lowest = lowest >= 0 ? std::max(0.0, std::floor(lowest - SpeedMargin)) : std::floor(lowest - SpeedMargin);
-    highest = std::max(std::ceil(highest + SpeedMargin), lowest + LeastSpeedRange);
+    const auto [lowest, highest] = speedScale(paper, lab.response().start());
     const auto speedY = [&](double v) { return SpeedTop + SpeedHeight - int((v - lowest) / (highest - lowest) * SpeedHeight); };
     const auto phaseY = [](double phase) { return PhaseTop + PhaseHeight - int(phase / Turn * PhaseHeight); };
     write(canvas, 226, SpeedTop - 6, Black, frenchDecimal(highest, 0));
@@ -292,8 +313,9 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
     canvas.MoveTo(PlotLeft - 1, PhaseTop);
     canvas.LineTo(PlotLeft - 1, PhaseTop + PhaseHeight + 1);
 
-    // The newest sample at the right edge; the paper fills from the right.
-    const int offset = PlotLeft + Recorder::Columns - paper.size();
+    // Rolling, the newest sample at the right edge, the paper filling from the right; swept,
+    // from the left.
+    const int offset = paper.sweeping() ? PlotLeft : PlotLeft + Recorder::Columns - paper.size();
     std::vector<TracePoint> asked, speed, phase;
     for (int i = 0; i < paper.size(); ++i) {
         const Recorder::Sample &s = paper.at(i);
@@ -305,19 +327,17 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
         phase.push_back({x, phaseY(s.phase), wrapped});
     }
     drawKeptResponses(canvas, lab, speedY);
-    canvas.setPenColor(Green);
-    trace(canvas, asked);
+    writeTimeMarks(canvas, paper);
+    // The setpoint dotted over the speed: seen where a locked speed runs on it.
     canvas.setPenColor(Red);
     trace(canvas, speed);
+    canvas.setPenColor(Green);
+    canvas.setPenStyle(PenStyle::Dot);
+    trace(canvas, asked);
+    canvas.setPenStyle(PenStyle::Solid);
     canvas.setPenColor(Navy);
     trace(canvas, phase);
 
-    const double window = paper.span();
-    const bool milliseconds = window < 1;
-    write(canvas, PlotLeft, PhaseTop + PhaseHeight + 4, Black,
-          QStringLiteral("-%1 %2").arg(frenchDecimal(milliseconds ? window * 1000 : window, 0),
-                                        milliseconds ? QStringLiteral("ms") : QStringLiteral("s")));
-    write(canvas, NowLabelX, PhaseTop + PhaseHeight + 4, Black, QStringLiteral("maintenant"));
     const LabReadouts r = labReadouts(lab);
     // A little lower than the time marks: their accents stay clear of the phase trace's reach,
     // which moves every tick and would have them drawn again with it.

@@ -13,6 +13,7 @@
 #include "pages/lab/lab_command.h"
 #include "pages/lab/lab_page.h"
 #include "pages/lab/settings_panel.h"
+#include "pages/lab/recorder_scale.h"
 #include "pages/lab/lab_readouts.h"
 #include "pages/lab/statement_panel.h"
 #include "pages/page_state.h"
@@ -154,6 +155,53 @@ private slots:
         const QString read = reader.read(stage->canvas.image());
         for (const QString &line : lines)
             QVERIFY2(read.contains(line), qPrintable(line + QStringLiteral(" not in: ") + read));
+    }
+
+    // At the short time bases the recorder sweeps from just before each action and holds a full
+    // paper until the next; at any base the speed's scale stays put through a response.
+    void theRecorderSweepsFromEachActionItsScaleStill_data()
+    {
+        QTest::addColumn<int>("timeBase");
+        QTest::addColumn<bool>("swept");
+        QTest::addRow("50 ms") << 0 << true;
+        QTest::addRow("200 ms") << 1 << true;
+        QTest::addRow("5 s") << 3 << false;
+    }
+    void theRecorderSweepsFromEachActionItsScaleStill()
+    {
+        QFETCH(int, timeBase);
+        QFETCH(bool, swept);
+        auto stage = openLab();
+        applyLabCommand(*stage, {Kind::TimeBase, timeBase});
+        applyLabCommand(*stage, {Kind::StartLocked});
+        runFor(*stage, 0.5);
+        const double action = stage->lab.loop().time();
+        // Its overshoot takes the speed past a whole turn per second the target stays under.
+        applyLabCommand(*stage, {Kind::Setpoint, 1070});
+        const Recorder &paper = stage->lab.recorder();
+        QCOMPARE(paper.sweeping(), swept);
+        std::optional<SpeedScale> scale;
+        while (stage->lab.loop().time() < action + 0.3) {
+            PageTick(*stage);
+            const SpeedScale now = speedScale(paper, stage->lab.response().start());
+            QVERIFY2(!scale || *scale == now, qPrintable(QStringLiteral("the scale moved at %1 s").arg(stage->lab.loop().time())));
+            scale = now;
+        }
+        if (!swept)
+            return;
+        QCOMPARE(paper.triggerTime(), action);
+        QCOMPARE(paper.size(), Recorder::Columns);
+        QVERIFY(std::abs(paper.timeAt(0) - (action - Recorder::BeforeTrigger * paper.column())) <= paper.column());
+        const double held = paper.timeAt(paper.size() - 1);
+        QVERIFY(held < action + paper.span());
+        runFor(*stage, action + 0.6);
+        QCOMPARE(paper.timeAt(paper.size() - 1), held);
+        // The next action sweeps again, from just before it.
+        const double load = stage->lab.loop().time();
+        applyLabCommand(*stage, {Kind::Load, 10});
+        QCOMPARE(paper.triggerTime(), load);
+        QCOMPARE(paper.size(), Recorder::BeforeTrigger);
+        QVERIFY(paper.timeAt(paper.size() - 1) <= load);
     }
 
     void startsAtRestAndLocksAsTheModelAloneDoes()
