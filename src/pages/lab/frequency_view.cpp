@@ -5,7 +5,9 @@
 #include "pages/lab/frequency_plan.h"
 #include "text/french_number.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 using pllmodel::LoopParameters;
 using pllmodel::OpenLoop;
@@ -27,6 +29,7 @@ QString gainMarginText(const OpenLoop &loop)
 
 namespace {
 using FrequencyView::Label;
+using FrequencyView::Planner;
 using FrequencyView::Plan;
 using FrequencyView::Stroke;
 
@@ -45,23 +48,35 @@ Key keyOf(const LoopParameters &p, const QRect &area)
             p.motorGain, p.motorTimeConstant, p.comparatorLow, p.comparatorHigh, p.sensorSteps, area};
 }
 
-const Plan &cachedPlan(const LoopParameters &p, const QRect &area)
+// One plan kept per planner: switching charts back and forth makes none again.
+struct Kept
 {
-    thread_local std::optional<Key> key;
-    thread_local Plan plan{QRect()};
+    Planner planner;
+    Key key;
+    Plan plan;
+};
+const Plan &cachedPlan(const LoopParameters &p, const QRect &area, Planner planner)
+{
+    thread_local std::vector<Kept> kept;
     const Key wanted = keyOf(p, area);
-    if (!key || !(*key == wanted)) {
-        plan = FrequencyView::planFor(p, area);
-        key = wanted;
-    }
-    return plan;
+    auto found = std::find_if(kept.begin(), kept.end(), [&](const Kept &k) { return k.planner == planner; });
+    if (found == kept.end())
+        found = kept.insert(kept.end(), Kept{planner, wanted, planner(p, area)});
+    else if (!(found->key == wanted))
+        found->plan = planner(p, area), found->key = wanted;
+    return found->plan;
 }
 }
 
 void drawFrequencyResponse(Canvas &canvas, const LoopParameters &p, const QRect &area)
 {
+    FrequencyView::drawPlanned(canvas, p, area, FrequencyView::planFor);
+}
+
+void FrequencyView::drawPlanned(Canvas &canvas, const LoopParameters &p, const QRect &area, Planner planner)
+{
     using namespace Colour;
-    const Plan &plan = cachedPlan(p, area);
+    const Plan &plan = cachedPlan(p, area, planner);
     canvas.setPenWidth(1);
     canvas.setPenStyle(PenStyle::Solid);
     canvas.setPenColor(Black);

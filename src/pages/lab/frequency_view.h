@@ -2,6 +2,7 @@
 // The lab's frequency view: the open loop's Bode diagram for the student's settings, exact
 // curves over their asymptotes, with the stability margins read off them.
 #include "model/frequency_response.h"
+#include "pages/lab/frequency_ink.h"
 
 #include <QRect>
 #include <QString>
@@ -26,4 +27,9 @@ namespace FrequencyView {
 // (the view's switch is under the tabs); the margins' line still ends short of it so that the
 // view looks as it always has: every frame recorded of it, and its pictures, show it so.
 constexpr int FreeCornerWidth = 105, FreeCornerHeight = 23;
+
+// What one chart draws for the settings in the area.
+using Planner = Plan (*)(const pllmodel::LoopParameters &, const QRect &);
+// The plan drawn; made again only when the settings or the area change, else replayed.
+void drawPlanned(Canvas &canvas, const pllmodel::LoopParameters &p, const QRect &area, Planner planner);
 }

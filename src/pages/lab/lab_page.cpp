@@ -5,7 +5,7 @@
 #include "drawing/loop_diagram.h"
 #include "drawing/page_text.h"
 #include "pages/closedloop/closed_loop_page.h"
-#include "pages/lab/frequency_view.h"
+#include "pages/lab/frequency_chart.h"
 #include "pages/lab/lab_readouts.h"
 #include "pages/lab/ranges_chart.h"
 #include "pages/lab/recorder_scale.h"
@@ -392,7 +392,7 @@ void drawLabPage(Stage &stage)
     } else if (rangesChartShows(stage)) {
         drawRangesChart(canvas, stage.ranges, lab.settings(), FrequencyArea);
     } else if (stage.labView.frequencyResponse) {
-        drawFrequencyResponse(canvas, lab.settings().parameters(), FrequencyArea);
+        drawFrequencyChart(canvas, lab.settings().parameters(), stage.labView.chart, FrequencyArea);
     } else {
         drawScope(canvas, lab);
         drawCharacteristic(canvas, lab);

@@ -1,0 +1,13 @@
+#pragma once
+// The closed loop's figures as the frequency view's charts write them: one decimal for dB, whole
+// rad/s, two decimals for the modulus margin, "aucune" where a figure does not exist.
+#include "model/closed_loop.h"
+
+#include <QString>
+
+// "Résonance : … dB à … rad/s"; "Résonance : aucune" when the gain never rises above 0 dB.
+QString resonanceText(const pllmodel::ClosedLoop &loop);
+// "Bande passante à −3 dB : … rad/s"; "… : aucune" when the gain does not fall through -3 dB.
+QString bandwidthText(const pllmodel::ClosedLoop &loop);
+// "Marge de module : …", the least distance from -1 of the open loop's response.
+QString modulusMarginText(const pllmodel::ClosedLoop &loop);
