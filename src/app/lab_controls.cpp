@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <cmath>
+#include <iterator>
 
 namespace {
 using Kind = LabCommand::Kind;
@@ -57,6 +58,10 @@ const QRect StatementPlace(146, 338, 72, 22);
 // At the bottom right of the text's panel, beside the line that says which page shows.
 const QRect NextPagePlace = labStatementPageTurner().translated(WindowLayout::DrawingOrigin);
 const QRect CourseExperimentsPlace(4, 4, 150, 22);
+// In the corner the frequency view leaves empty at its top right: which chart it shows.
+const QRect ChartPlace(679, 146, 103, 22);
+const char *const ChartChoices[] = {"Bode", "Black", "Nyquist", "Boucle fermée", "Plages"};
+static_assert(std::size(ChartChoices) == FrequencyChartCount);
 const QRect KeepPlace(572, 321, 98, 18);
 const QRect ClearPlace(672, 321, 110, 18);
 
@@ -217,6 +222,12 @@ void LabControls::makeViewButtons()
     NextPage = new QPushButton(QStringLiteral("Page suivante"), &m_window);
     NextPage->setAccessibleName(QStringLiteral("Page suivante de l'énoncé"));
     add(NextPage, NextPagePlace, "LabStatementNextPage", Always);
+    Chart = new QComboBox(&m_window);
+    for (const char *choice : ChartChoices)
+        Chart->addItem(QString::fromUtf8(choice));
+    Chart->setAccessibleName(QStringLiteral("Diagramme"));
+    Chart->view()->setAccessibleName(Chart->accessibleName());
+    add(Chart, ChartPlace, "LabChart", Always);
     Keep = new QPushButton(QStringLiteral("Garder la réponse"), &m_window);
     add(Keep, KeepPlace, "LabKeep", Always);
     Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &m_window);
@@ -276,6 +287,7 @@ void LabControls::connectViewButtons(const Act &act)
         if (m_shown && m_shown->statementPages > 1)
             act({Kind::StatementPage, (m_shown->view.statementPage + 1) % m_shown->statementPages});
     });
+    connect(Chart, &QComboBox::currentIndexChanged, this, [act](int index) { act({Kind::FrequencyChart, index}); });
     connect(Keep, &QPushButton::clicked, this, [act] { act({Kind::KeepResponse}); });
     connect(Clear, &QPushButton::clicked, this, [act] { act({Kind::ClearResponses}); });
     connect(TimeBase, &QComboBox::currentIndexChanged, this, [act](int index) { act({Kind::TimeBase, index}); });
@@ -307,9 +319,11 @@ void LabControls::showGroups()
 {
     const bool statement = m_shown && m_shown->hasStatement;
     const bool paged = statement && m_shown->view.statement && m_shown->statementPages > 1;
+    const bool chart = m_shown && m_shown->chartShown();
     for (qsizetype i = 0; i < m_widgets.size(); ++i)
         m_widgets[i]->setVisible(m_visible && (m_groups[i] == Always || m_groups[i] == Tabs->currentIndex())
-                                 && (m_widgets[i] != Statement || statement) && (m_widgets[i] != NextPage || paged));
+                                 && (m_widgets[i] != Statement || statement) && (m_widgets[i] != NextPage || paged)
+                                 && (m_widgets[i] != Chart || chart));
 }
 
 void LabControls::show(const Lab &lab, const LabView &view)
@@ -321,15 +335,17 @@ void LabControls::show(const Lab &lab, const LabView &view)
     const bool statementChanged = !m_shown || m_shown->hasStatement != now.hasStatement
                                   || m_shown->view.statement != now.view.statement
                                   || m_shown->statementPages != now.statementPages;
+    const bool chartChanged = !m_shown || m_shown->chartShown() != now.chartShown();
     m_shown = now;
     showSettings(now.settings, now.pace);
     showViewName(view.frequencyResponse);
-    const QSignalBlocker quiet(Statement);
+    const QSignalBlocker quiet(Statement), quietChart(Chart);
     Statement->setChecked(view.statement);
-    if (statementChanged) {
+    Chart->setCurrentIndex(int(view.chart));
+    if (statementChanged)
         placeViewSwitches();
+    if (statementChanged || chartChanged)
         showGroups();
-    }
 }
 
 void LabControls::showViewName(bool frequencyResponse)

@@ -48,6 +48,8 @@ private:
         bool hasStatement;
         int statementPages;
         bool operator==(const Shown &) const = default;
+        // The frequency view's chart, not covered by the experiment's words.
+        bool chartShown() const { return view.frequencyResponse && !(view.statement && hasStatement); }
     };
     // Which of the two groups of settings a control belongs to, under its tab; or to none.
     enum Group { Always = -1, Run, Regulator };
@@ -84,6 +86,8 @@ private:
     QPushButton *View, *Statement, *NextPage, *Keep, *Clear;
     // On the recorder: its time base.
     QComboBox *TimeBase;
+    // In the frequency view's corner, while it shows: its chart.
+    QComboBox *Chart;
     // In the page's free top left corner: the course's experiments.
     QPushButton *CourseExperiments;
     // Which of the two groups of settings shows: the run's or the regulator's.

@@ -440,6 +440,34 @@ private slots:
         QVERIFY(!shown("LabSetpoint"));
     }
 
+    // The frequency view's chart, chosen from the keyboard in the view's corner, only while the view
+    // shows; going back a frame shows that frame's chart, on the page and on the choice.
+    void labChartChoiceFollowsTheFrames()
+    {
+        choose(4);
+        start();
+        tick(3);
+        QVERIFY(!shown("LabChart"));
+        User::click(*w, QStringLiteral("LabView"));
+        QVERIFY(shown("LabChart"));
+        QCOMPARE(w->control("LabChart")->accessibleName, QStringLiteral("Diagramme"));
+        const QStringList order = w->tabOrder();
+        QCOMPARE(order.indexOf("LabChart"), order.indexOf("LabStatement") + 1);
+        QTest::keyClick(w.get(), Qt::Key_P);
+        const int frame = LabStep;
+        User::focus(*w, QStringLiteral("LabChart"));
+        User::key(*w, Qt::Key_Down);
+        User::key(*w, Qt::Key_Down);
+        QCOMPARE(w->stage().labView.chart, FrequencyChart::Nyquist);
+        QCOMPARE(w->control("LabChart")->text, QStringLiteral("Nyquist"));
+        QCOMPARE(LabStep, frame + 2);
+        QTest::keyClick(w.get(), Qt::Key_Comma);
+        QCOMPARE(w->stage().labView.chart, FrequencyChart::Black);
+        QCOMPARE(w->control("LabChart")->text, QStringLiteral("Black"));
+        User::click(*w, QStringLiteral("LabView"));
+        QVERIFY(!shown("LabChart"));
+    }
+
     void printingWithoutAPrinterSaysSo()
     {
         // The page goes to the print service away from the window's thread: the button greys out
