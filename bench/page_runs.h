@@ -34,6 +34,13 @@ inline PageRun sectionRun(const char *name, Control button)
     return {name, 0, {{{}, 1, false}, {button, 70}}};
 }
 
+// The lab in its frequency view on one of its charts, as it runs.
+inline std::vector<RunStep> chartSteps(FrequencyChart chart)
+{
+    using enum LabCommand::Kind;
+    return {{{}, 50, false}, {{}, 100, true, {{FrequencyView, 1}, {FrequencyChart, int(chart)}}}};
+}
+
 // The lab in its frequency view, the lead moved by a step each tick, up then down.
 inline std::vector<RunStep> tuningSteps()
 {
@@ -70,6 +77,9 @@ inline const std::vector<PageRun> &pageRuns()
         // The frequency response shown, then a time constant moved every tick.
         {"lab frequency view", 4, {{{}, 50, false}, {{}, 100, true, {{LabCommand::Kind::FrequencyView, 1}}}}},
         {"lab tuning", 4, tuningSteps()},
+        {"lab black", 4, chartSteps(FrequencyChart::Black)},
+        {"lab nyquist", 4, chartSteps(FrequencyChart::Nyquist)},
+        {"lab closed loop", 4, chartSteps(FrequencyChart::ClosedLoop)},
     };
     return runs;
 }
