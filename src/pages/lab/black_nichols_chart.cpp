@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 using pllmodel::ClosedLoop;
 using pllmodel::LoopParameters;
@@ -40,6 +41,18 @@ std::vector<QPointF> asPoints(const std::vector<NicholsPoint> &contour)
     for (const NicholsPoint &n : contour)
         points.push_back({n.phaseDegrees, n.gainDb});
     return points;
+}
+
+// The chart's contours, as ContourGains: the same for every setting, worked out once.
+const std::vector<std::vector<QPointF>> &contours()
+{
+    static const std::vector<std::vector<QPointF>> all = [] {
+        std::vector<std::vector<QPointF>> made;
+        for (const double db : ContourGains)
+            made.push_back(asPoints(pllmodel::nicholsContour(db, GainAxis.high)));
+        return made;
+    }();
+    return all;
 }
 
 QPointF locusAt(const OpenLoop &loop, double omega)
@@ -76,17 +89,17 @@ std::vector<Place> besidePlaces()
 void addContourLabels(Plan &plan, const Plane &plane)
 {
     const std::vector<Place> places = centredPlaces();
-    for (const double db : ContourGains) {
+    for (std::size_t c = 0; c < std::size(ContourGains); ++c) {
         std::vector<QPoint> candidates;
-        const std::vector<NicholsPoint> contour = pllmodel::nicholsContour(db, GainAxis.high);
+        const std::vector<QPointF> &contour = contours()[c];
         for (std::size_t i = 0; i < contour.size(); i += LabelStride) {
-            const QPointF at = plane.at(contour[i].phaseDegrees, contour[i].gainDb);
+            const QPointF at = plane.at(contour[i].x(), contour[i].y());
             if (plane.holds(at))
                 candidates.push_back({px(at.x()), px(at.y())});
         }
         std::stable_sort(candidates.begin(), candidates.end(), [](QPoint a, QPoint b) { return a.x() > b.x(); });
         for (const QPoint &at : candidates)
-            if (plan.writeWhereClear({0, 0, ContourGrey, decibelsLabel(db)}, at, places))
+            if (plan.writeWhereClear({0, 0, ContourGrey, decibelsLabel(ContourGains[c])}, at, places))
                 break;
     }
 }
@@ -124,11 +137,11 @@ Plan blackNicholsPlan(const LoopParameters &p, const QRect &area)
     const ClosedLoop closed(p.phaseAdvance, p);
     const OpenLoop &loop = closed.openLoop();
     const std::optional<pllmodel::Extremum> resonance = closed.resonance();
-    const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), resonanceText(closed)};
+    const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), resonanceText(resonance)};
     const Plane plane(chartPanel(area, readouts), PhaseAxis, GainAxis, false);
     addPlaneFrame(plan, plane, QStringLiteral("Gain (dB)"), QStringLiteral("Phase (°)"));
-    for (const double db : ContourGains)
-        addClippedLine(plan, plane, ContourGrey, 1, PenStyle::Dot, asPoints(pllmodel::nicholsContour(db, GainAxis.high)));
+    for (const std::vector<QPointF> &contour : contours())
+        addClippedLine(plan, plane, ContourGrey, 1, PenStyle::Dot, contour);
     if (resonance)
         addClippedLine(plan, plane, Fuchsia, 1, PenStyle::Dot,
                        asPoints(pllmodel::nicholsContour(resonance->value, GainAxis.high)));

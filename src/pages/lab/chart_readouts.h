@@ -4,10 +4,12 @@
 #include "model/closed_loop.h"
 
 #include <QString>
+#include <optional>
 
+// Each takes the figure ClosedLoop gives, which a chart also draws: it is sought once.
 // "Résonance : … dB à … rad/s"; "Résonance : aucune" when the gain never rises above 0 dB.
-QString resonanceText(const pllmodel::ClosedLoop &loop);
+QString resonanceText(const std::optional<pllmodel::Extremum> &resonance);
 // "Bande passante à −3 dB : … rad/s"; "… : aucune" when the gain does not fall through -3 dB.
-QString bandwidthText(const pllmodel::ClosedLoop &loop);
+QString bandwidthText(const std::optional<double> &bandwidth);
 // "Marge de module : …", the least distance from -1 of the open loop's response.
-QString modulusMarginText(const pllmodel::ClosedLoop &loop);
+QString modulusMarginText(double modulusMargin);

@@ -22,19 +22,20 @@ constexpr Place DropAtRight[] = {{-2, -2, -1, -1}, {-2, -2, 0, 2}};
 
 // The -3 dB line across the gain, the bandwidth dashed down from it, the resonance a cross on the
 // curve dashed down to the axis: their pulsations on the row under the decades.
-void addGainMarks(Plan &plan, const Plot &gain, const ClosedLoop &loop, int row)
+void addGainMarks(Plan &plan, const Plot &gain, const std::optional<double> &bandwidth,
+                  const std::optional<pllmodel::Extremum> &peak, int row)
 {
     const QRect &g = gain.box;
     const int zero = px(gain.y(0)), drop = px(gain.y(DropDb));
     plan.line(Black, 1, PenStyle::Solid, {g.left(), zero}, {g.right() + 1, zero});
     plan.line(Red, 1, PenStyle::Dot, {g.left(), drop}, {g.right() + 1, drop});
     std::vector<std::pair<double, QString>> marks;
-    if (const std::optional<double> bandwidth = loop.bandwidth(); bandwidth && gain.holdsX(gain.x(*bandwidth))) {
+    if (bandwidth && gain.holdsX(gain.x(*bandwidth))) {
         const int x = px(gain.x(*bandwidth));
         plan.line(Red, 1, PenStyle::Dot, {x, drop}, {x, g.bottom() + 1});
         marks.push_back({x, pulsationLabel(*bandwidth)});
     }
-    if (const std::optional<pllmodel::Extremum> peak = loop.resonance(); peak && gain.holdsX(gain.x(peak->omega))) {
+    if (peak && gain.holdsX(gain.x(peak->omega))) {
         const int x = px(gain.x(peak->omega)), y = px(gain.y(std::min(peak->value, gain.scale.top)));
         plan.line(Fuchsia, 1, PenStyle::Dot, {x, y}, {x, g.bottom() + 1});
         plan.line(Fuchsia, Bold, PenStyle::Solid, {x - CrossReach, y}, {x + CrossReach, y});
@@ -49,11 +50,13 @@ Plan closedLoopPlan(const LoopParameters &p, const QRect &area)
 {
     Plan plan(area);
     const ClosedLoop loop(p.phaseAdvance, p);
-    const QRect strip = addReadoutStrip(plan, area, {resonanceText(loop), bandwidthText(loop)});
+    const std::optional<pllmodel::Extremum> resonance = loop.resonance();
+    const std::optional<double> bandwidth = loop.bandwidth();
+    const QRect strip = addReadoutStrip(plan, area, {resonanceText(resonance), bandwidthText(bandwidth)});
     const Panels panels = layOutPanels(area, strip, GainScale, PhaseScale);
     for (const Plot *plot : {&panels.left, &panels.right})
         addFrame(plan, *plot);
-    addGainMarks(plan, panels.left, loop, panels.cornerRow);
+    addGainMarks(plan, panels.left, bandwidth, resonance, panels.cornerRow);
     addCurve(plan, panels.left, Blue, [&](double omega) { return loop.gainDb(omega); });
     const QRect &f = panels.right.box;
     const int critical = px(panels.right.y(-180));

@@ -68,16 +68,17 @@ Plan nyquistPlan(const LoopParameters &p, const QRect &area)
     Plan plan(area);
     const ClosedLoop closed(p.phaseAdvance, p);
     const OpenLoop &loop = closed.openLoop();
-    const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), modulusMarginText(closed)};
+    const pllmodel::Extremum nearest = closed.modulusMargin();
+    const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), modulusMarginText(nearest.value)};
     const Plane plane(chartPanel(area, readouts), RealAxis, ImaginaryAxis, true);
     addPlaneFrame(plan, plane, QStringLiteral("Partie imaginaire"), QStringLiteral("Partie réelle"));
     addClippedLine(plan, plane, Black, 1, PenStyle::Dot, {{RealAxis.low, 0}, {RealAxis.high, 0}});
     addClippedLine(plan, plane, Black, 1, PenStyle::Dot, {{0, ImaginaryAxis.low}, {0, ImaginaryAxis.high}});
     addClippedLine(plan, plane, Black, 1, PenStyle::Dot, circle(0, 1));
-    const pllmodel::Circle modulus = closed.modulusCircle();
-    addClippedLine(plan, plane, Fuchsia, 1, PenStyle::Solid, circle(modulus.centre, modulus.radius));
-    addClippedLine(plan, plane, Fuchsia, 1, PenStyle::Solid,
-                   {point(modulus.centre), point(loop.at(closed.modulusMargin().omega))});
+    // The modulus margin's circle round -1 (as ClosedLoop::modulusCircle), and its radius to the
+    // locus's nearest point.
+    addClippedLine(plan, plane, Fuchsia, 1, PenStyle::Solid, circle(-1, nearest.value));
+    addClippedLine(plan, plane, Fuchsia, 1, PenStyle::Solid, {{-1, 0}, point(loop.at(nearest.omega))});
     addClippedLine(plan, plane, Blue, 1, PenStyle::Dot, locus(loop, true));
     addClippedLine(plan, plane, Blue, 1, PenStyle::Solid, locus(loop, false));
     addMargins(plan, plane, loop);

@@ -132,15 +132,15 @@ private slots:
             : QStringLiteral("Résonance : aucune");
         const QString scannedBandwidth = QStringLiteral("Bande passante à −3 dB : ")
             + (s.bandwidth > 0 ? decimal(s.bandwidth, 0) + QStringLiteral(" rad/s") : QStringLiteral("aucune"));
-        QCOMPARE(resonanceText(loop), scannedResonance);
-        QCOMPARE(bandwidthText(loop), scannedBandwidth);
-        QCOMPARE(modulusMarginText(loop), QStringLiteral("Marge de module : ") + decimal(s.modulus, 2));
+        QCOMPARE(resonanceText(loop.resonance()), scannedResonance);
+        QCOMPARE(bandwidthText(loop.bandwidth()), scannedBandwidth);
+        QCOMPARE(modulusMarginText(loop.modulusMargin().value), QStringLiteral("Marge de module : ") + decimal(s.modulus, 2));
         if (!resonance.isEmpty())
-            QCOMPARE(resonanceText(loop), resonance);
+            QCOMPARE(resonanceText(loop.resonance()), resonance);
         if (!bandwidth.isEmpty())
-            QCOMPARE(bandwidthText(loop), bandwidth);
+            QCOMPARE(bandwidthText(loop.bandwidth()), bandwidth);
         if (!modulus.isEmpty())
-            QCOMPARE(modulusMarginText(loop), modulus);
+            QCOMPARE(modulusMarginText(loop.modulusMargin().value), modulus);
     }
 
     // On the lab's page, as the screen reader reads it: each chart's readouts, the margins on
