@@ -28,6 +28,9 @@ constexpr RunGoal RunGoals[] = {
     {"lab", 1, 1, 300, 1000},
     {"lab", 2, 3, 1000, 0},
     {"lab frequency view", 1, 1, 300, 1000},
+    {"lab black", 1, 1, 300, 1000},
+    {"lab nyquist", 1, 1, 300, 1000},
+    {"lab closed loop", 1, 1, 300, 1000},
     // A time constant moved: the curves worked out again, within one tick at its shortest.
     {"lab tuning", 1, 1, 1000, 0},
 };

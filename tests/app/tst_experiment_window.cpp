@@ -96,6 +96,22 @@ private slots:
         QVERIFY(w->stage().lab.loop().time() > 0.3);
     }
 
+    // The frequency view's chart choice stays hidden while the experiment's words cover the view.
+    void theChartChoiceShowsWithTheFrequencyViewOnly()
+    {
+        QCOMPARE(w->loadExperiment(writeFile(dir, QStringLiteral("essai.pll"), ExperimentFile::write(Example))), QString());
+        w->Timer1Timer();
+        User::click(*w, QStringLiteral("LabView"));
+        w->Timer1Timer();
+        QVERIFY(!w->control(QStringLiteral("LabChart"))->shown);
+        User::click(*w, QStringLiteral("LabStatement"));
+        w->Timer1Timer();
+        QVERIFY(w->control(QStringLiteral("LabChart"))->shown);
+        User::click(*w, QStringLiteral("LabStatement"));
+        w->Timer1Timer();
+        QVERIFY(!w->control(QStringLiteral("LabChart"))->shown);
+    }
+
     // "Expériences du cours…" from the lab's button: the list in the course's order, a line of
     // each text; Enter on the chosen one opens it on the lab, its first frame drawn within 0,2 s.
     void aCourseExperimentOpensFromTheList()
