@@ -13,6 +13,10 @@ using namespace Colour;
 
 // Under the plot, its scale values, as the decades are under the Bode diagram's.
 constexpr int ValueGap = DecadeGap, BottomRoom = 1;
+// A mark's value, counted in steps, is taken as whole within this: 0,1 steps add up inexactly.
+constexpr double StepSlack = 1e-9;
+// The legend's sample of a marked point.
+constexpr int SampleCross = 3;
 // A line is drawn through fewer points where it strays no further than this from them, pixels.
 constexpr double Straying = 0.4;
 // The column: its readouts and legend, line under line, the legend a little apart.
@@ -28,8 +32,8 @@ QString markLabel(const Axis &axis, double value)
 std::vector<double> marks(const Axis &axis)
 {
     std::vector<double> values;
-    for (double v = std::ceil(axis.low / axis.step - 1e-9) * axis.step; v <= axis.high + 1e-9; v += axis.step)
-        values.push_back(std::abs(v) < 1e-9 ? 0 : v);
+    for (double v = std::ceil(axis.low / axis.step - StepSlack) * axis.step; v <= axis.high + StepSlack; v += axis.step)
+        values.push_back(std::abs(v) < StepSlack ? 0 : v);
     return values;
 }
 
@@ -220,7 +224,7 @@ void addColumn(Plan &plan, const QRect &area, const QRect &panel, const std::vec
     for (const LegendEntry &entry : legend) {
         const int middle = y + textHeight() / 2, sampleLeft = left + TitleX;
         if (entry.cross)
-            addCross(plan, {sampleLeft + SampleWidth / 2, middle}, entry.colour, 3, Bold);
+            addCross(plan, {sampleLeft + SampleWidth / 2, middle}, entry.colour, SampleCross, Bold);
         else
             plan.line(entry.colour, entry.width, entry.style, {sampleLeft, middle}, {sampleLeft + SampleWidth, middle});
         plan.write({sampleLeft + SampleWidth + SampleToText, y, Black, entry.text});

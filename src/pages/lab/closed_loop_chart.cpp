@@ -16,6 +16,8 @@ using namespace Colour;
 // Fine enough to show a resonance of a few dB; a sharper one runs off the top.
 constexpr Scale GainScale{"Gain (dB)", 10, -30, 10, ""};
 constexpr double DropDb = -3;
+// The phase panel's reference line, where the open loop's phase panel has it.
+constexpr double CriticalPhase = -180;
 constexpr int CrossReach = 3;
 // "−3 dB" at the line's right end, above it, else under it.
 constexpr Place DropAtRight[] = {{-2, -2, -1, -1}, {-2, -2, 0, 2}};
@@ -59,7 +61,7 @@ Plan closedLoopPlan(const LoopParameters &p, const QRect &area)
     addGainMarks(plan, panels.left, bandwidth, resonance, panels.cornerRow);
     addCurve(plan, panels.left, Blue, [&](double omega) { return loop.gainDb(omega); });
     const QRect &f = panels.right.box;
-    const int critical = px(panels.right.y(-180));
+    const int critical = px(panels.right.y(CriticalPhase));
     plan.line(Black, 1, PenStyle::Solid, {f.left(), critical}, {f.right() + 1, critical});
     addCurve(plan, panels.right, Blue, [&](double omega) { return loop.phaseDegrees(omega); });
     plan.writeWhereClear({0, 0, Red, QStringLiteral("−3 dB")}, {panels.left.box.right(), px(panels.left.y(DropDb))},

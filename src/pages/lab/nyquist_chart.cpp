@@ -26,9 +26,12 @@ constexpr int LocusPointsPerDecade = 200;
 constexpr int CirclePoints = 360;
 constexpr int CrossReach = 3;
 constexpr double DegreesPerRadian = 180 / std::numbers::pi;
+// Where the phase margin is counted from: -1's direction.
+constexpr double CriticalPhase = -180;
 
 QPointF point(Response z) { return {z.real(), z.imag()}; }
 
+// A circle, or its arc between two angles (degrees).
 std::vector<QPointF> circle(Response centre, double radius, double fromDegrees = -180, double toDegrees = 180)
 {
     std::vector<QPointF> points;
@@ -56,7 +59,7 @@ std::vector<QPointF> locus(const OpenLoop &loop, bool mirror)
 void addMargins(Plan &plan, const Plane &plane, const OpenLoop &loop)
 {
     const double crossing = loop.phaseDegrees(loop.gainCrossover());
-    addClippedLine(plan, plane, Red, Bold, PenStyle::Solid, circle(0, 1, -180, crossing));
+    addClippedLine(plan, plane, Red, Bold, PenStyle::Solid, circle(0, 1, CriticalPhase, crossing));
     addClippedLine(plan, plane, Red, 1, PenStyle::Solid, {{0, 0}, point(std::polar(1.0, crossing / DegreesPerRadian))});
     if (loop.phaseCrossover())
         addClippedLine(plan, plane, Red, Bold, PenStyle::Solid, {{-std::pow(10.0, -loop.gainMarginDb() / 20), 0}, {-1, 0}});
