@@ -23,9 +23,8 @@ QString gainMarginText(const pllmodel::OpenLoop &loop);
 void drawFrequencyResponse(Canvas &canvas, const pllmodel::LoopParameters &p, const QRect &area);
 
 namespace FrequencyView {
-// The corner the drawing leaves empty, at the area's top right. No control sits there any more
-// (the view's switch is under the tabs); the margins' line still ends short of it so that the
-// view looks as it always has: every frame recorded of it, and its pictures, show it so.
+// The corner every chart leaves empty, at the area's top right: the window's choice of chart
+// sits there.
 constexpr int FreeCornerWidth = 105, FreeCornerHeight = 23;
 
 // What one chart draws for the settings in the area.

@@ -85,6 +85,27 @@ Scanned scan(const LoopParameters &p)
     return s;
 }
 
+struct TextLog : TextListener
+{
+    QList<DrawnText> texts;
+    void textDrawn(const DrawnText &text) override { texts.append(text); }
+    bool has(const QString &text) const
+    {
+        return std::any_of(texts.begin(), texts.end(), [&](const DrawnText &t) { return t.text == text; });
+    }
+};
+
+// The chart drawn on a canvas painted lime all over, what it wrote logged.
+QImage drawn(Canvas &canvas, const LoopParameters &p, FrequencyChart chart, TextLog &log)
+{
+    canvas.setPenAndBrush(Colour::Lime);
+    canvas.Rectangle(0, 0, Canvas::Width, Canvas::Height);
+    canvas.setTextListener(&log);
+    drawFrequencyChart(canvas, p, chart, Area);
+    canvas.setTextListener(nullptr);
+    return canvas.image().copy();
+}
+
 std::unique_ptr<Stage> openLab()
 {
     resetPageState();
@@ -198,19 +219,9 @@ private slots:
         QFETCH(FrequencyChart, chart);
         QFETCH(LoopParameters, parameters);
         Canvas canvas;
-        canvas.setPenAndBrush(Colour::Lime);
-        canvas.Rectangle(0, 0, Canvas::Width, Canvas::Height);
-        QList<DrawnText> texts;
-        struct Log : TextListener
-        {
-            QList<DrawnText> &texts;
-            explicit Log(QList<DrawnText> &t) : texts(t) {}
-            void textDrawn(const DrawnText &text) override { texts.append(text); }
-        } log(texts);
-        canvas.setTextListener(&log);
-        drawFrequencyChart(canvas, parameters, chart, Area);
-        canvas.setTextListener(nullptr);
-        const QImage picture = canvas.image();
+        TextLog log;
+        const QImage picture = drawn(canvas, parameters, chart, log);
+        const QList<DrawnText> &texts = log.texts;
         const QRgb lime = Probe::rgb(Colour::Lime);
         QCOMPARE(Probe::count(picture, Corner, lime), Corner.width() * Corner.height());
         QVERIFY(Area.contains(Probe::inked(picture, lime)));
@@ -225,6 +236,31 @@ private slots:
                 QVERIFY2(!inked(texts[i]).intersects(inked(texts[k])),
                          qPrintable(texts[i].text + QStringLiteral(" over ") + texts[k].text));
         }
+    }
+
+    // Worked out once per settings and replayed: retuned, a chart shows the new figures at once;
+    // tuned back, its first picture again.
+    void followTheRegulator_data()
+    {
+        QTest::addColumn<FrequencyChart>("chart");
+        QTest::addColumn<QString>("retuned");
+        QTest::addRow("Black") << FrequencyChart::Black << "Résonance : 2,4 dB à 245 rad/s";
+        QTest::addRow("Nyquist") << FrequencyChart::Nyquist
+                                 << modulusMarginText(pllmodel::ClosedLoop(true, Better).modulusMargin().value);
+        QTest::addRow("Boucle fermée") << FrequencyChart::ClosedLoop << "Bande passante à −3 dB : 454 rad/s";
+    }
+    void followTheRegulator()
+    {
+        QFETCH(FrequencyChart, chart);
+        QFETCH(QString, retuned);
+        Canvas canvas;
+        TextLog course, better, back;
+        const QImage first = drawn(canvas, Course, chart, course);
+        const QImage second = drawn(canvas, Better, chart, better);
+        QVERIFY(better.has(retuned) && !course.has(retuned));
+        QVERIFY(second != first);
+        QCOMPARE(drawn(canvas, Course, chart, back), first);
+        QCOMPARE(back.texts.size(), course.texts.size());
     }
 };
 
