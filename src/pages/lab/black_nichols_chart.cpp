@@ -55,6 +55,22 @@ const std::vector<std::vector<QPointF>> &contours()
     return all;
 }
 
+// The contours' dotted lines on the plot, kept while the plot stays where it is: they leave no
+// ink, so they can be put into any plan as they are.
+const std::vector<Stroke> &contourStrokes(const Plane &plane)
+{
+    thread_local QRect box;
+    thread_local std::vector<Stroke> strokes;
+    if (box != plane.box || strokes.empty()) {
+        Plan lines(plane.box);
+        for (const std::vector<QPointF> &contour : contours())
+            addClippedLine(lines, plane, ContourGrey, 1, PenStyle::Dot, contour);
+        strokes = std::move(lines.strokes);
+        box = plane.box;
+    }
+    return strokes;
+}
+
 QPointF locusAt(const OpenLoop &loop, double omega)
 {
     return {loop.phaseDegrees(omega), 20 * std::log10(std::abs(loop.at(omega)))};
@@ -140,8 +156,8 @@ Plan blackNicholsPlan(const LoopParameters &p, const QRect &area)
     const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), resonanceText(resonance)};
     const Plane plane(chartPanel(area, readouts), PhaseAxis, GainAxis, false);
     addPlaneFrame(plan, plane, QStringLiteral("Gain (dB)"), QStringLiteral("Phase (°)"));
-    for (const std::vector<QPointF> &contour : contours())
-        addClippedLine(plan, plane, ContourGrey, 1, PenStyle::Dot, contour);
+    const std::vector<Stroke> &grid = contourStrokes(plane);
+    plan.strokes.insert(plan.strokes.end(), grid.begin(), grid.end());
     if (resonance)
         addClippedLine(plan, plane, Fuchsia, 1, PenStyle::Dot,
                        asPoints(pllmodel::nicholsContour(resonance->value, GainAxis.high)));
