@@ -3,7 +3,6 @@
 #include "model/frequency_response.h"
 #include "pages/lab/frequency_view.h"
 #include "pages/lab/pulsation_plot.h"
-#include "text/french_number.h"
 
 #include <algorithm>
 #include <cmath>
