@@ -18,8 +18,10 @@ void drawFrequencyChart(Canvas &canvas, const pllmodel::LoopParameters &p, Frequ
         FrequencyView::drawPlanned(canvas, p, area, FrequencyView::closedLoopPlan);
         break;
     case FrequencyChart::Bode:
-    case FrequencyChart::Ranges:
         drawFrequencyResponse(canvas, p, area);
+        break;
+    case FrequencyChart::Ranges:
+        // Drawn by the page, from the measure it holds.
         break;
     }
 }
