@@ -34,6 +34,9 @@ public:
     explicit ClosedLoop(bool withRegulator, const LoopParameters &p = Radar);
 
     const OpenLoop &openLoop() const { return open; }
+    // Whether the loop is stable: an unstable one has no steady response to a sine, so no
+    // resonance nor bandwidth to read.
+    bool stable() const { return !encirclesMinusOne; }
     Response at(double omega) const;
     double gainDb(double omega) const;
     // Continuous in omega, from 0 degrees at low pulsations to the open loop's phase at high ones;

@@ -153,7 +153,7 @@ Plan blackNicholsPlan(const LoopParameters &p, const QRect &area)
     const ClosedLoop closed(p.phaseAdvance, p);
     const OpenLoop &loop = closed.openLoop();
     const std::optional<pllmodel::Extremum> resonance = closed.resonance();
-    const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), resonanceText(resonance)};
+    const std::vector<QString> readouts{phaseMarginText(loop), gainMarginText(loop), resonanceText(resonance, closed.stable())};
     const Plane plane(chartPanel(area, readouts), PhaseAxis, GainAxis, false);
     addPlaneFrame(plan, plane, QStringLiteral("Gain (dB)"), QStringLiteral("Phase (°)"));
     const std::vector<Stroke> &grid = contourStrokes(plane);

@@ -7,9 +7,11 @@
 #include <optional>
 
 // Each takes the figure ClosedLoop gives, which a chart also draws: it is sought once.
-// "Résonance : … dB à … rad/s"; "Résonance : aucune" when the gain never rises above 0 dB.
-QString resonanceText(const std::optional<pllmodel::Extremum> &resonance);
-// "Bande passante à −3 dB : … rad/s"; "… : aucune" when the gain does not fall through -3 dB.
-QString bandwidthText(const std::optional<double> &bandwidth);
+// "Résonance : … dB à … rad/s"; "Résonance : aucune" when the gain never rises above 0 dB;
+// "… : boucle instable" for a loop that is not stable.
+QString resonanceText(const std::optional<pllmodel::Extremum> &resonance, bool stable);
+// "Bande passante à −3 dB : … rad/s"; "… : aucune" when the gain does not fall through -3 dB;
+// "… : boucle instable" for a loop that is not stable.
+QString bandwidthText(const std::optional<double> &bandwidth, bool stable);
 // "Marge de module : …", the least distance from -1 of the open loop's response.
 QString modulusMarginText(double modulusMargin);

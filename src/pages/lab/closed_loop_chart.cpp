@@ -54,7 +54,7 @@ Plan closedLoopPlan(const LoopParameters &p, const QRect &area)
     const ClosedLoop loop(p.phaseAdvance, p);
     const std::optional<pllmodel::Extremum> resonance = loop.resonance();
     const std::optional<double> bandwidth = loop.bandwidth();
-    const QRect strip = addReadoutStrip(plan, area, {resonanceText(resonance), bandwidthText(bandwidth)});
+    const QRect strip = addReadoutStrip(plan, area, {resonanceText(resonance, loop.stable()), bandwidthText(bandwidth, loop.stable())});
     const Panels panels = layOutPanels(area, strip, GainScale, PhaseScale);
     for (const Plot *plot : {&panels.left, &panels.right})
         addFrame(plan, *plot);
