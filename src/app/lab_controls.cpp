@@ -219,15 +219,15 @@ void LabControls::makeViewButtons()
     Statement->setCheckable(true);
     Statement->setAccessibleName(QStringLiteral("Énoncé de l'expérience"));
     add(Statement, StatementPlace, "LabStatement", Always);
-    NextPage = new QPushButton(QStringLiteral("Page suivante"), &m_window);
-    NextPage->setAccessibleName(QStringLiteral("Page suivante de l'énoncé"));
-    add(NextPage, NextPagePlace, "LabStatementNextPage", Always);
     Chart = new QComboBox(&m_window);
     for (const char *choice : ChartChoices)
         Chart->addItem(QString::fromUtf8(choice));
     Chart->setAccessibleName(QStringLiteral("Diagramme"));
     Chart->view()->setAccessibleName(Chart->accessibleName());
     add(Chart, ChartPlace, "LabChart", Always);
+    NextPage = new QPushButton(QStringLiteral("Page suivante"), &m_window);
+    NextPage->setAccessibleName(QStringLiteral("Page suivante de l'énoncé"));
+    add(NextPage, NextPagePlace, "LabStatementNextPage", Always);
     Keep = new QPushButton(QStringLiteral("Garder la réponse"), &m_window);
     add(Keep, KeepPlace, "LabKeep", Always);
     Clear = new QPushButton(QStringLiteral("Effacer les réponses"), &m_window);
@@ -236,6 +236,7 @@ void LabControls::makeViewButtons()
     for (const char *choice : TimeBaseChoices)
         TimeBase->addItem(QString::fromUtf8(choice));
     TimeBase->setAccessibleName(QStringLiteral("Base de temps de l'enregistreur"));
+    TimeBase->view()->setAccessibleName(TimeBase->accessibleName());
     TimeBase->setToolTip(QStringLiteral("Base de temps : à 50 et 200 ms, l'enregistreur se déclenche à chaque action"));
     add(TimeBase, TimeBasePlace, "LabTimeBase", Always);
 }
