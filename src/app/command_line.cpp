@@ -148,6 +148,12 @@ std::vector<Line> windowKeys()
     return lines;
 }
 
+std::string keyOf(Keys::Action action)
+{
+    const auto row = std::find_if(Keys::Actions.begin(), Keys::Actions.end(), [action](const Keys::Row &r) { return r.action == action; });
+    return keyInWords(row->keys[0]);
+}
+
 std::string helpText()
 {
     std::string text = std::string("Utilisation : ") + Program + " [FICHIER.pll]\n";

@@ -2,6 +2,8 @@
 // The command line, read before the application object exists so that --help and --version
 // answer in a terminal without a display. The options are kept here as a table, and the window's
 // keys are written out from key_table.h: the one source of the help texts and of the manual page.
+#include "app/key_table.h"
+
 #include <cstdio>
 #include <optional>
 #include <span>
@@ -35,6 +37,8 @@ extern const std::span<const Entry> ExperimentKeys;
 // The window's keys as every help shows them: the controls' own, then each action's, named as
 // Qt's French catalogue names them on the menu ("Échap", "Maj+Tab").
 std::vector<Line> windowKeys();
+// The first key of an action, named as windowKeys() names it ("Ctrl+L").
+std::string keyOf(Keys::Action action);
 
 // Exit statuses: an argument the program does not know, and no display to open the window on
 // (or, for --simulate, no way to write the measures).

@@ -92,8 +92,9 @@ constexpr bool eachActionOnce()
 }
 static_assert(eachActionOnce(), "an action has two rows in the key table");
 
-// The keys Qt's own controls answer, which no action may take: they press a button, move the
-// list and the scroll bar. The help lists them, in words, before the actions'.
+// The keys the controls answer, which no action may take: they press a button, move the list and
+// the scroll bar, and give the keys back from a lab control. The help lists them, in words, before
+// the actions'.
 struct Description
 {
     const char *keys;
@@ -104,6 +105,7 @@ inline constexpr std::array ControlKeys{
     Description{"Tab, Maj+Tab", "passe à la commande suivante, à la précédente"},
     Description{"Espace", "appuie sur le bouton qui a le focus"},
     Description{"Flèches, Début, Fin", "choisissent le sujet dans la liste, règlent la vitesse"},
+    Description{"Échap", "dans une commande du laboratoire, rend les touches à la zone de dessin, comme un clic sur elle"},
 };
 
 }

@@ -1,6 +1,7 @@
 #include "app/tpll.h"
 
 #include "app/accessibility.h"
+#include "app/command_line.h"
 #include "app/lab_controls.h"
 #include "app/print_job.h"
 #include "app/ranges_measure.h"
@@ -65,8 +66,8 @@ const QRect ListPlace(64, 488, 329, 49);
 // The speed marks, left and right of the scroll bar.
 const QPoint PlusMark(650, 500), MinusMark(790, 500);
 QFont speedMarkFont() { return Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12); }
-// Under the start button, clear of every control and of the speed marks.
-const QRect StatusPlace(456, 523, 200, 13);
+// Under the start button and the scroll bar, clear of every control and of the speed marks.
+const QRect StatusPlace(456, 523, 329, 13);
 constexpr int ListItemHeight = 13;
 constexpr int PrinterGlyphSize = 16;
 
@@ -90,6 +91,15 @@ QIcon printerIcon(int factor)
     icon.addPixmap(glyph(0), QIcon::Normal);
     icon.addPixmap(glyph(PrinterGlyphSize), QIcon::Disabled);
     return icon;
+}
+
+// After "Pause" on the status line: the keys that step, as the key table sets them.
+QString stepKeysHint()
+{
+    static const QString hint = QStringLiteral(" — « %1 » « %2 » : image par image")
+                                    .arg(QString::fromStdString(CommandLine::keyOf(Keys::Action::StepBack)),
+                                         QString::fromStdString(CommandLine::keyOf(Keys::Action::StepForward)));
+    return hint;
 }
 }
 
@@ -143,6 +153,9 @@ TPLL::TPLL(QWidget *parent)
     // The drawing area comes first so that the buttons stand on top of it.
     FOND = new DrawingArea(m_stage.canvas, this);
     FOND->setObjectName(QStringLiteral("FOND"));
+    // A click on the picture takes the keys back from a control that holds them as text (a spin
+    // box takes "," and "."), so that pause and the steps answer again; Tab passes it by.
+    FOND->setFocusPolicy(Qt::ClickFocus);
     makeButtons();
     makeListAndLabels();
     LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); }, [this] { openCourseExperiment(); });
@@ -307,6 +320,7 @@ void TPLL::showStage()
             status += QStringLiteral(" — image %1 / %2").arg(progress->frame).arg(progress->last);
         else if (labShowing() && m_stage.lab.atEnd())
             status += QStringLiteral(" — fin de l'expérience");
+        status += stepKeysHint();
     }
     if (StatusLine->text() != status)
         StatusLine->setText(status);

@@ -177,7 +177,7 @@ private:
     LabControls *LabPanel;
     // "Mesurer les plages" and its measure, over the lab's "Plages" chart.
     RangesMeasure *Ranges;
-    // "Pause — image 120 / 250" while paused, empty while running.
+    // "Pause — image 120 / 250 — « , » « . » : image par image" while paused, empty while running.
     QLabel *StatusLine;
     // The window's actions, by what they do (key_table.h).
     std::map<Keys::Action, QAction *> m_actions;

@@ -2,11 +2,41 @@
 
 #include "app/help_window.h"
 #include "app/key_table.h"
+#include "app/lab_controls.h"
+#include "app/ranges_measure.h"
 #include "app/tpll.h"
 
 #include <QAction>
+#include <QKeyEvent>
 
 namespace {
+// Échap in one of the lab's controls gives the keys back to the drawing area, where P, "," and "."
+// pause and step again; in full screen the window's own Échap, which leaves it, comes first.
+class EscapeToDrawing : public QObject
+{
+public:
+    explicit EscapeToDrawing(QWidget &drawing)
+        : QObject(&drawing)
+        , m_drawing(drawing)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier)
+            return false;
+        m_drawing.setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+
+private:
+    QWidget &m_drawing;
+};
+
 // What the action does.
 void connectAction(TPLL &w, Keys::Action id, QAction *action)
 {
@@ -68,4 +98,7 @@ void addWindowKeys(TPLL &window)
         window.FOND->addAction(action);
     }
     window.FOND->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *escape = new EscapeToDrawing(*window.FOND);
+    for (QWidget *control : window.LabPanel->tabOrder() + window.Ranges->tabOrder())
+        control->installEventFilter(escape);
 }

@@ -4,7 +4,9 @@
 # drawing area must read the loop locked at 10,00 tr/s. Then the keyboard alone: Tab to the
 # "Consigne (Hz)" spin box, type 1050 and Enter: locked at 10,50 tr/s. Then the spin box's value
 # set through the bus, as an assistive tool sets it, to 1000: the setpoint reads 1000 Hz at once.
-# Each status line must then read once, as now shown.
+# Each status line must then read once, as now shown. Then the keys given back: P typed in the
+# spin box is no pause; a click on the drawing area, then P, pauses and "." steps; Échap in the
+# spin box, then P, runs on.
 #
 #   usage: e2e_lab.sh PATH/TO/pll
 #
@@ -27,7 +29,8 @@ CUPS_SERVER="$WORK/no-print-service" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_pr
 # The keys go to the focused window; there is no window manager to give it the focus.
 xdotool windowfocus --sync "$WID"
 
-/usr/bin/python3 - >"$WORK/lab.log" 2>&1 <<'PY'
+WID=$WID /usr/bin/python3 - >"$WORK/lab.log" 2>&1 <<'PY'
+import os
 import subprocess
 import sys
 import time
@@ -35,6 +38,8 @@ import time
 import pyatspi
 
 LOCKED, AT_1000, AT_1050 = 'Boucle verrouillée', 'Vitesse moteur : 10,00 tr/s', 'Vitesse moteur : 10,50 tr/s'
+# Window points: the drawing area where no lab control stands, the middle of the setpoint's box.
+DRAWING_FREE, SETPOINT_BOX = (500, 440), (45, 197)
 
 
 def fail(message):
@@ -154,11 +159,50 @@ for label in ('Glissements de cycle : ', 'Consigne : ', 'Vitesse moteur : ', 'Er
     if page.count(label) != 1:
         fail('the drawing area reads "%s" %d times, not once: %s' % (
             label, page.count(label), [l for l in page.split('\n') if label in l]))
+
+# The keys given back. In the spin box, P is not a pause; a click on the drawing area takes the
+# keys: P pauses and "." moves the loop on a frame. Échap in the spin box gives them back too.
+def pause_line():
+    return ' '.join(n.name for n in nodes if n.getRoleName() == 'label' and n.name.startswith('Pause'))
+
+
+def click(x, y):
+    subprocess.run(['xdotool', 'mousemove', '--window', os.environ['WID'], str(x), str(y), 'click', '1'], check=True)
+
+
+def loop_time():
+    return next((l for l in text().split('\n') if l.startswith('Temps : ')), '')
+
+
+keys('p')
+time.sleep(0.5)
+if pause_line():
+    fail('P typed into the setpoint box paused the lab: "%s"' % pause_line())
+click(*DRAWING_FREE)
+keys('p')
+if not wait(pause_line, 3):
+    fail('a click on the drawing area, then P: no pause line')
+paused = pause_line()
+if '« , » « . »' not in paused:
+    fail('the pause line does not name the keys that step: "%s"' % paused)
+before = wait(loop_time, 2)
+keys('period')
+if not wait(lambda: loop_time() not in ('', before), 3):
+    fail('"." after a click on the drawing area did not move the loop on: %s' % before)
+click(*SETPOINT_BOX)
+focused = wait(lambda: (lambda f: f if f is not None and f.name == 'Consigne (Hz)' else None)(focused_control()), 3)
+if focused is None:
+    fail('a click on the setpoint box did not give it the focus')
+keys('Escape', 'p')
+if not wait(lambda: not pause_line(), 3):
+    fail('Échap in the setpoint box, then P: still "%s"' % pause_line())
+print('e2e_lab: a click on the drawing area, then P: "%s"; "." moved the loop on; Échap in the setpoint box, '
+      'then P: running' % paused)
 PY
 status=$?
 [ "$status" = 0 ] || shoot failure
 cat "$WORK/lab.log"
 alive "while the lab was driven"
 [ "$status" = 0 ] || fail "the lab does not behave as it should (see above); screenshot $SHOT"
-echo "e2e_lab: PASS (the lab locked at 10,00 tr/s, 1050 Hz typed after Tab to \"Consigne (Hz)\": locked at 10,50 tr/s, 1000 Hz set through the accessibility bus: applied at once, each status line read once) on $DISPLAY"
+echo "e2e_lab: PASS (the lab locked at 10,00 tr/s, 1050 Hz typed after Tab to \"Consigne (Hz)\": locked at 10,50 tr/s, 1000 Hz set through the accessibility bus: applied at once, each status line read once; P and "." answer after a click on the drawing area, P after Échap in the spin box) on $DISPLAY"
 exit 0

@@ -89,7 +89,9 @@ private slots:
         QVERIFY(w->playback().isPaused());
         QCOMPARE(w->stage().lab.loop().time(), 0.3);
         QCOMPARE(w->stage().lab.settings().setpoint, 1200);
-        QCOMPARE(w->status(), QStringLiteral("Pause — fin de l'expérience"));
+        QCOMPARE(w->status(), QStringLiteral("Pause — fin de l'expérience — « , » « . » : image par image"));
+        // Its longest line, whole.
+        QVERIFY(w->control(QStringLiteral("StatusLine"))->needs.width() <= w->control(QStringLiteral("StatusLine"))->place.width());
         // Going on, the lab runs past its end.
         w->togglePause();
         w->Timer1Timer();

@@ -300,10 +300,10 @@ private slots:
         QVERIFY(w->playback().isPaused());
         QCOMPARE(ChoiceIndex, 2); // the list did not take the letter
         tick(3);
-        QCOMPARE(w->status(), QStringLiteral("Pause — image 6 / 250"));
+        QCOMPARE(w->status(), QStringLiteral("Pause — image 6 / 250 — « , » « . » : image par image"));
         QTest::keyClick(focused, Qt::Key_Period);
         QTest::keyClick(focused, Qt::Key_Period);
-        QCOMPARE(w->status(), QStringLiteral("Pause — image 8 / 250"));
+        QCOMPARE(w->status(), QStringLiteral("Pause — image 8 / 250 — « , » « . » : image par image"));
         QTest::keyClick(focused, Qt::Key_Comma);
         QCOMPARE(PageStep, 7);
         QTest::keyClick(focused, Qt::Key_Pause);
