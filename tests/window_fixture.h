@@ -22,7 +22,7 @@ inline std::unique_ptr<TPLL> openWindow()
     resetPageState();
     auto window = std::make_unique<TPLL>();
     window->stopTicking();
-    window->resize(800, 545);
+    window->resize(WindowLayout::Classic);
     window->show();
     return window;
 }

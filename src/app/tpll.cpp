@@ -62,7 +62,8 @@ const ButtonRow ButtonRows[] = {
 const QRect DrawingPlace(WindowLayout::DrawingOrigin, QSize(Canvas::Width, Canvas::Height));
 const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
-const QRect ListPlace(64, 488, 329, 49);
+// Tall enough for its five entries whole, with its frame's pixel above and below.
+const QRect ListPlace(64, 488, 329, 67);
 // The speed marks, left and right of the scroll bar.
 const QPoint PlusMark(650, 500), MinusMark(790, 500);
 QFont speedMarkFont() { return Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12); }

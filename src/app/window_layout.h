@@ -11,8 +11,9 @@ class WindowLayout
 {
 public:
     static constexpr int MaxFactor = 4;
-    // The controls' extent at factor 1, the speed marks and a margin included.
-    static constexpr QSize Classic{800, 545};
+    // The controls' extent at factor 1, the speed marks and a margin included: the list, lowest,
+    // ends 8 pixels above its bottom.
+    static constexpr QSize Classic{800, 563};
     // What a window's title bar and borders take at most.
     static constexpr QSize FrameAllowance{16, 48};
     // The drawing area's top left in the classic layout: a control over a drawn place sits there

@@ -89,14 +89,14 @@ done
 same "$WORK/saved/picture.png" "$WORK/shown.png" ||
     fail "the saved PNG ($("$CONVERT" "$WORK/saved/picture.png" -format '%wx%h' info:)) is not the drawing at x2"
 
-# e) full screen from x1: the layout at x2 (1600 x 1090), centred on the screen.
+# e) full screen from x1: the layout at x2 (1600 x 1126), centred on the screen.
 focus_window
 key ctrl+minus
 wait_for 5 back-to-x1 layout_at 1 || fail "Ctrl+- did not bring x1 back; screenshot $SHOT"
 key F11
 centred() {
-    [ "$(pixel $((160 + 2 * REDUCER_X + 1)) $((55 + 2 * REDUCER_Y + 1)))" = $YELLOW ] &&
-        [ "$(blue_count $((160 + 1300)) $((55 + 1000)) 28 40)" -gt 0 ]
+    [ "$(pixel $((160 + 2 * REDUCER_X + 1)) $((37 + 2 * REDUCER_Y + 1)))" = $YELLOW ] &&
+        [ "$(blue_count $((160 + 1300)) $((37 + 1000)) 28 40)" -gt 0 ]
 }
 wait_for 5 full-screen centred || fail "F11 did not show the layout at x2 centred on the screen; screenshot $SHOT"
 key Escape

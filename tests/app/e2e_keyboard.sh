@@ -19,7 +19,7 @@ require_program Xvfb xdotool xdpyinfo "$CONVERT" "$IMPORT"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/pll-keyboard.XXXXXX") || fail "cannot create a work folder"
 
 # The controls, in window coordinates.
-BUTTON1="456 496 105 25"; SCROLLBAR="664 504 121 16"; LIST="64 488 329 49"; PRINT="16 504 25 25"
+BUTTON1="456 496 105 25"; SCROLLBAR="664 504 121 16"; LIST="64 488 329 67"; PRINT="16 504 25 25"
 BUTTON_A="40 136 17 17"; BUTTON_D="376 120 17 17"
 HIGHLIGHT=48,140,198   # the focus ring's colour
 

@@ -171,7 +171,7 @@ wait_for 5 menu menu_drawn || fail "menu page not drawn; screenshot $SHOT"
 
 # --- a) the page holds the window's picture, in landscape ----------------------
 # The classic layout, as the window shows it on this 1024 x 768 screen.
-LW=800; LH=545
+LW=800; LH=563
 shoot before-print
 "$CONVERT" "$SHOT" -crop "${LW}x${LH}+${WX}+${WY}" +repage "$WORK/window.png"
 start=$(now_ms)

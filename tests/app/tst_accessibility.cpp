@@ -1,5 +1,6 @@
 // The window for a keyboard and a screen reader: names and roles, the drawing area's title and
-// text, the scroll bar and the list from the keys, the window's own keys, and its least size.
+// text, the scroll bar and the list from the keys, the list's entries whole at every size, the
+// window's own keys, and its least size.
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/tpll.h"
@@ -13,6 +14,8 @@
 #include <memory>
 
 namespace {
+// The list's frame, each side, in the window's style.
+constexpr int ListFrame = 1;
 
 // A page reached as a user reaches it: a list entry (or none), buttons pressed between ticks.
 struct Visit
@@ -143,6 +146,32 @@ private slots:
         User::focus(*w, QStringLiteral("ListBox1"));
         User::key(*w, Qt::Key_Return);
         QCOMPARE(PageStep, 0);
+    }
+
+    // The list shows its five entries whole at every enlargement: none is below the fold, where a
+    // student would not look for it.
+    void listShowsEveryEntryWhole_data()
+    {
+        QTest::addColumn<int>("factor");
+        for (int factor = 1; factor <= WindowLayout::MaxFactor; ++factor)
+            QTest::addRow("x%d", factor) << factor;
+    }
+    void listShowsEveryEntryWhole()
+    {
+        QFETCH(int, factor);
+        w->setZoom(factor);
+        const QRect place = w->control(QStringLiteral("ListBox1"))->place;
+        QVERIFY(w->rect().contains(place));
+        // Inside its frame.
+        const QRect inside = QRect(w->mapToGlobal(place.topLeft()), place.size()).adjusted(ListFrame, ListFrame, -ListFrame, -ListFrame);
+        QAccessibleInterface *list = accessible(QStringLiteral("ListBox1"));
+        QCOMPARE(list->childCount(), 5);
+        for (int i = 0; i < list->childCount(); ++i) {
+            const QRect entry = list->child(i)->rect();
+            QVERIFY2(inside.contains(entry), qPrintable(QStringLiteral("entry %1 at %2,%3 %4 x %5, the list's inside %6,%7 %8 x %9")
+                .arg(i).arg(entry.x()).arg(entry.y()).arg(entry.width()).arg(entry.height())
+                .arg(inside.x()).arg(inside.y()).arg(inside.width()).arg(inside.height())));
+        }
     }
 
     void helpPrintAndQuitKeys()

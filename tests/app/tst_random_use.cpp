@@ -833,7 +833,7 @@ QString RandomUse::checkLayout() const
     const QSize area = QSize(Canvas::Width, Canvas::Height) * zoom;
     const QRect drawing = shown(*w, QStringLiteral("FOND")).place;
     const int listHeight = shown(*w, QStringLiteral("ListBox1")).place.height();
-    if (drawing.size() != area || listHeight != 49 * zoom || w->canvas().scale() != zoom)
+    if (drawing.size() != area || listHeight != 67 * zoom || w->canvas().scale() != zoom)
         return QStringLiteral("at x%1 the drawing area is %2 x %3, the list %4 high, the picture drawn at x%5")
             .arg(zoom).arg(drawing.width()).arg(drawing.height()).arg(listHeight).arg(w->canvas().scale());
     if (!w->rect().contains(drawing) && w->isFullScreen())
