@@ -1,5 +1,6 @@
 #pragma once
-// The short help F1 opens beside the window: what each topic shows, the keys, the credit line.
+// The short help F1 opens beside the window: what each topic shows, a guide to the lab, the keys,
+// the words of the course (glossary.h), the credit line.
 #include <QDialog>
 
 class TPLL;
