@@ -204,5 +204,5 @@ status=$?
 cat "$WORK/lab.log"
 alive "while the lab was driven"
 [ "$status" = 0 ] || fail "the lab does not behave as it should (see above); screenshot $SHOT"
-echo "e2e_lab: PASS (the lab locked at 10,00 tr/s, 1050 Hz typed after Tab to \"Consigne (Hz)\": locked at 10,50 tr/s, 1000 Hz set through the accessibility bus: applied at once, each status line read once; P and "." answer after a click on the drawing area, P after Échap in the spin box) on $DISPLAY"
+echo "e2e_lab: PASS (the lab locked at 10,00 tr/s, 1050 Hz typed after Tab to \"Consigne (Hz)\": locked at 10,50 tr/s, 1000 Hz set through the accessibility bus: applied at once, each status line read once; P and « . » answer after a click on the drawing area, P after Échap in the spin box) on $DISPLAY"
 exit 0
