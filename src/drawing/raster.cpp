@@ -39,7 +39,6 @@ Raster::Raster(int scale)
     : m_scale(scale)
     , m_image(Width * scale, Height * scale, QImage::Format_RGB32)
     , m_whole(m_image.rect())
-    , m_shapes(m_image.size())
     , m_glyphs(scale)
 {
     m_image.fill(Qt::white);
@@ -99,10 +98,24 @@ QPen Raster::pen(QRgb colour, const DrawOp &op, PenStyle style) const
     return pen;
 }
 
-QList<int> &Raster::shapeKey(OpKind kind)
+QRect Raster::shapeArea(const DrawOp &op, const QRect &extent) const
 {
+    // At its own size a one-pixel pen is Qt's cosmetic pen: the same pixels, on its fast path.
+    const int margin = m_scale > 1 ? reach(op) * m_scale : (op.penWidth > 1 ? op.penWidth : 0) + 2;
+    return blocks(extent).adjusted(-margin, -margin, margin, margin);
+}
+
+QList<int> &Raster::shapeKey(const DrawOp &op, OpKind kind, const QRect &extent)
+{
+    // A shape clear of the picture's edges is kept from its own origin, so it serves again
+    // wherever it is moved (the recorder's traces move every tick); one the edges clip is kept
+    // where it is. So is a wide line at its own size: Qt strokes it where it lies, and moved,
+    // its round ends do not always cover the same pixels.
+    const bool movable = kind != OpKind::Line || m_scale > 1;
+    const bool clear = movable && rect().contains(shapeArea(op, extent));
+    m_origin = clear ? extent.topLeft() : QPoint();
     m_shapeKey.clear();
-    m_shapeKey.append(int(kind));
+    m_shapeKey << int(kind) << clear;
     return m_shapeKey;
 }
 
@@ -194,23 +207,23 @@ template <typename Draw>
 void Raster::shape(const DrawOp &op, QList<int> &key, const QRect &extent, Draw draw, const QRect &leftOut)
 {
     if (op.style != PenStyle::Solid) {
-        paintDotted(op, draw);
+        paintDotted(op, [&](QPainter &p) { draw(p, QPoint()); });
         return;
     }
     const bool filled = op.isFilled();
     key << op.penWidth << filled;
+    const QPoint origin = m_origin, shift = origin * m_scale;
     const ShapeCache::Runs *runs = m_shapes.find(key);
     if (!runs) {
-        // At its own size a one-pixel pen is Qt's cosmetic pen: the same pixels, on its fast path.
-        const int margin = m_scale > 1 ? reach(op) * m_scale : (op.penWidth > 1 ? op.penWidth : 0) + 2;
-        runs = &m_shapes.add(key, blocks(extent), margin, pen(0, op, PenStyle::Solid), filled, [&](QPainter &p) {
+        const QRect area = (shapeArea(op, extent) & rect()).translated(-shift);
+        runs = &m_shapes.add(key, area, pen(0, op, PenStyle::Solid), filled, [&](QPainter &p) {
             placeGeometry(p, op.penWidth);
-            draw(p);
-        }, leftOut.isNull() ? QRect() : blocks(leftOut));
+            draw(p, origin);
+        }, leftOut.isNull() ? QRect() : blocks(leftOut.translated(-origin)));
     }
     if (filled)
-        fill(runs->brush, {}, op.brush);
-    fill(runs->pen, {}, op.pen);
+        fill(runs->brush, shift, op.brush);
+    fill(runs->pen, shift, op.pen);
 }
 
 template <typename Draw>
@@ -235,8 +248,11 @@ void Raster::rectangle(const DrawOp &op)
 {
     const int x1 = op.at[0], y1 = op.at[1], x2 = op.at[2], y2 = op.at[3];
     if (op.penWidth > 1 || x2 - x1 < 2 || y2 - y1 < 2) {
-        shapeKey(OpKind::Rectangle) << x1 << y1 << x2 << y2;
-        shape(op, m_shapeKey, spanning(x1, y1, x2, y2), [r = box(x1, y1, x2, y2)](QPainter &p) { p.drawRect(r); });
+        const QRect extent = spanning(x1, y1, x2, y2);
+        shapeKey(op, OpKind::Rectangle, extent);
+        keyPoint({x1, y1});
+        keyPoint({x2, y2});
+        shape(op, m_shapeKey, extent, [r = box(x1, y1, x2, y2)](QPainter &p, QPoint o) { p.drawRect(r.translated(-o)); });
         return;
     }
     // A thin outline is the rectangle's border pixels, run clockwise from the top left corner so
@@ -259,16 +275,23 @@ void Raster::rectangle(const DrawOp &op)
 void Raster::ellipse(const DrawOp &op)
 {
     const int x1 = op.at[0], y1 = op.at[1], x2 = op.at[2], y2 = op.at[3];
-    shapeKey(OpKind::Ellipse) << x1 << y1 << x2 << y2;
-    shape(op, m_shapeKey, spanning(x1, y1, x2, y2), [r = box(x1, y1, x2, y2)](QPainter &p) { p.drawEllipse(r); });
+    const QRect extent = spanning(x1, y1, x2, y2);
+    shapeKey(op, OpKind::Ellipse, extent);
+    keyPoint({x1, y1});
+    keyPoint({x2, y2});
+    shape(op, m_shapeKey, extent, [r = box(x1, y1, x2, y2)](QPainter &p, QPoint o) { p.drawEllipse(r.translated(-o)); });
 }
 
 void Raster::pie(const DrawOp &op)
 {
     const int x1 = op.at[0], y1 = op.at[1], x2 = op.at[2], y2 = op.at[3];
     const int x3 = op.at[4], y3 = op.at[5], x4 = op.at[6], y4 = op.at[7];
-    shapeKey(OpKind::Pie) << x1 << y1 << x2 << y2 << x3 << y3 << x4 << y4;
-    shape(op, m_shapeKey, spanning(x1, y1, x2, y2), [&](QPainter &p) {
+    const QRect extent = spanning(x1, y1, x2, y2);
+    shapeKey(op, OpKind::Pie, extent);
+    for (const QPoint &p : {QPoint(x1, y1), QPoint(x2, y2), QPoint(x3, y3), QPoint(x4, y4)})
+        keyPoint(p);
+    shape(op, m_shapeKey, extent, [&](QPainter &p, QPoint o) {
+        // Only the box moves: the angles depend on differences alone.
         const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
         const double rx = (x2 - x1) / 2.0, ry = (y2 - y1) / 2.0;
         // Qt measures an ellipse's angles parametrically, so scale each radial onto the unit circle.
@@ -279,28 +302,35 @@ void Raster::pie(const DrawOp &op)
         double span = std::fmod(angle(x4, y4) - start, 360.0);
         if (span <= 0)
             span += 360.0;
-        p.drawPie(box(x1, y1, x2, y2), int(std::lround(start * 16)), int(std::lround(span * 16)));
+        p.drawPie(box(x1, y1, x2, y2).translated(-o), int(std::lround(start * 16)), int(std::lround(span * 16)));
     });
 }
 
 void Raster::polygon(const DrawOp &op)
 {
-    shapeKey(OpKind::Polygon);
     QRect extent;
-    for (const QPoint &p : op.polygon) {
-        m_shapeKey << p.x() << p.y();
+    for (const QPoint &p : op.polygon)
         extent |= QRect(p, QSize(1, 1));
-    }
-    shape(op, m_shapeKey, extent, [&](QPainter &p) { p.drawPolygon(op.polygon.data(), int(op.polygon.size())); });
+    shapeKey(op, OpKind::Polygon, extent);
+    for (const QPoint &p : op.polygon)
+        keyPoint(p);
+    shape(op, m_shapeKey, extent, [&](QPainter &p, QPoint o) {
+        std::vector<QPoint> moved(op.polygon.begin(), op.polygon.end());
+        for (QPoint &point : moved)
+            point -= o;
+        p.drawPolygon(moved.data(), int(moved.size()));
+    });
 }
 
 void Raster::line(const DrawOp &op)
 {
     const QPoint from(op.at[0], op.at[1]), to(op.at[2], op.at[3]);
-    const auto drawLine = [from, to](QPainter &p) { p.drawLine(from, to); };
+    const auto drawLine = [from, to](QPainter &p, QPoint o) { p.drawLine(from - o, to - o); };
     const QRect extent = spanning(from.x(), from.y(), to.x(), to.y());
     if (op.penWidth > 1) {
-        shapeKey(OpKind::Line) << from.x() << from.y() << to.x() << to.y();
+        shapeKey(op, OpKind::Line, extent);
+        keyPoint(from);
+        keyPoint(to);
         shape(op, m_shapeKey, extent, drawLine);
         return;
     }
@@ -314,10 +344,12 @@ void Raster::line(const DrawOp &op)
     if (op.style == PenStyle::Solid && m_scale > 1) {
         // Slanted, the line is drawn again at the finer resolution from its first pixel's block,
         // whole, to its end pixel's, left out.
-        shapeKey(OpKind::Line) << from.x() << from.y() << to.x() << to.y();
-        shape(op, m_shapeKey, extent, [from, to](QPainter &p) {
-            p.drawLine(from, to);
-            p.fillRect(QRectF(QPointF(from) - QPointF(0.5, 0.5), QSizeF(1, 1)), p.pen().color());
+        shapeKey(op, OpKind::Line, extent);
+        keyPoint(from);
+        keyPoint(to);
+        shape(op, m_shapeKey, extent, [from, to](QPainter &p, QPoint o) {
+            p.drawLine(from - o, to - o);
+            p.fillRect(QRectF(QPointF(from - o) - QPointF(0.5, 0.5), QSizeF(1, 1)), p.pen().color());
         }, QRect(to, QSize(1, 1)));
         return;
     }

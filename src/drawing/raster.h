@@ -55,9 +55,10 @@ private:
     void text(const DrawOp &op);
     void picture(const DrawOp &op);
 
-    // A shape Qt rasterises, `draw` giving its geometry at its own size: from the shape cache,
-    // or through QPainter for a dotted pen, which the cache does not keep. `key` holds the kind
-    // and geometry; `leftOut`, in the drawing area's pixels at its own size, is not painted.
+    // A shape Qt rasterises, `draw(painter, origin)` giving its geometry at its own size less
+    // `origin`: from the shape cache, or through QPainter for a dotted pen, which the cache does
+    // not keep. `key` holds the kind and geometry (shapeKey); `leftOut`, in the drawing area's
+    // pixels at its own size, is not painted.
     template <typename Draw>
     void shape(const DrawOp &op, QList<int> &key, const QRect &extent, Draw draw, const QRect &leftOut = {});
     template <typename Draw>
@@ -67,8 +68,12 @@ private:
     void placeGeometry(QPainter &p, int penWidth) const;
     QPen pen(QRgb colour, const DrawOp &op, PenStyle style) const;
 
-    // The shape cache's key, begun with the shape's kind; the caller adds the geometry.
-    QList<int> &shapeKey(OpKind kind);
+    // The picture's pixels a shape over `extent` may paint, edges not counted.
+    QRect shapeArea(const DrawOp &op, const QRect &extent) const;
+    // The shape cache's key, begun with the shape's kind and whether it is kept from its own
+    // origin; sets m_origin. The caller adds the geometry less m_origin (keyPoint).
+    QList<int> &shapeKey(const DrawOp &op, OpKind kind, const QRect &extent);
+    QList<int> &keyPoint(QPoint p) { return m_shapeKey << p.x() - m_origin.x() << p.y() - m_origin.y(); }
     // A rectangle at the drawing area's own size, on the picture.
     QRect blocks(const QRect &r) const;
     // Fills what lies in the clips of `area`, or of the runs moved by `offset`.
@@ -90,6 +95,7 @@ private:
     std::vector<QPoint> m_dots, m_gaps; // reused by every thin line
     ShapeCache m_shapes;
     QList<int> m_shapeKey; // reused by every shape
+    QPoint m_origin;       // what the shape's geometry in its key is taken from
     GlyphCache m_glyphs;
     QHash<int, QFont> m_fonts; // by font key, at the drawing area's own size
 };

@@ -27,8 +27,7 @@ QPainter &ShapeCache::prepare(const QRect &area, QPen pen, bool filled)
     if (!m_painter.isActive())
         m_painter.begin(&m_scratch);
     m_painter.resetTransform();
-    // Clipped to the shape's area, which the drawing area's edges bound, as the drawing area's
-    // own edges clip it there.
+    // Clipped to the shape's area, which the drawing area's edges bound where they clip it.
     m_painter.setClipRect(QRect(QPoint(), area.size()));
     m_painter.translate(-area.left(), -area.top());
     pen.setColor(QColor::fromRgb(PenMark));

@@ -3,8 +3,9 @@
 // their brush and their pen painted: repeating a shape fills the runs instead of going through
 // Qt's stroker and filler again, which cost most of a tick with wide pens.
 //
-// A shape is rendered on a scratch picture over its own extent, clipped to the drawing area as on
-// it, in marker colours, so the runs are the very pixels Qt paints.
+// A shape is rendered on a scratch picture over its own extent, in marker colours, so the runs are
+// the very pixels Qt paints. Its caller chooses the coordinates: those of a shape drawn from its
+// own origin serve it wherever it is moved.
 #include "drawing/pixel_run.h"
 
 #include <QHash>
@@ -23,7 +24,7 @@ public:
         std::vector<PixelRun> brush, pen; // disjoint: the pen's pixels are left out of the brush's
     };
 
-    explicit ShapeCache(QSize area) : m_area(area) {}
+    ShapeCache() = default;
     ShapeCache(const ShapeCache &) = delete;
     ShapeCache &operator=(const ShapeCache &) = delete;
 
@@ -31,14 +32,13 @@ public:
     // fill that decides its pixels. Null when the shape was not drawn yet.
     const Runs *find(const QList<int> &key) const;
 
-    // Renders the shape with `draw`, which paints it on the painter it is given in the drawing
-    // area's coordinates, keeps and returns its runs, without the pixels of `leftOut`. `extent`
-    // holds the shape's geometry; the pen may reach beyond it by up to `reach`.
+    // Renders the shape with `draw`, which paints it on the painter it is given, clipped to
+    // `area`, keeps and returns its runs, without the pixels of `leftOut`. The runs are in the
+    // coordinates of `area`, which must hold every pixel the shape paints that is wanted.
     template <typename Draw>
-    const Runs &add(const QList<int> &key, const QRect &extent, int reach, const QPen &pen, bool filled, Draw draw,
+    const Runs &add(const QList<int> &key, const QRect &area, const QPen &pen, bool filled, Draw draw,
                     const QRect &leftOut = {})
     {
-        const QRect area = extent.adjusted(-reach, -reach, reach, reach) & QRect(QPoint(), m_area);
         draw(prepare(area, pen, filled));
         return keep(key, area, leftOut);
     }
@@ -51,7 +51,6 @@ private:
     // The bound only guards a long session against unbounded growth.
     static constexpr int MaxShapes = 4096;
 
-    QSize m_area;
     QImage m_scratch; // blank (all zero) between two renderings; as large as the largest shape yet
     QPainter m_painter;
     QHash<QList<int>, Runs> m_shapes;
