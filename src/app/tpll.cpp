@@ -27,6 +27,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <chrono>
 
 TPLL *PLL = nullptr;
 
@@ -176,6 +177,11 @@ TPLL::TPLL(QWidget *parent)
     Timer1->setInterval(20);
     connect(Timer1, &QTimer::timeout, this, &TPLL::Timer1Timer);
     Timer1->start();
+    // A tick the timer brings late moves the lab on by the periods the clock saw go by.
+    m_playback.setClock([] {
+        return std::int64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch()).count());
+    });
 }
 
 void TPLL::makeButtons()
@@ -339,10 +345,7 @@ void TPLL::Timer1Timer()
 
 void TPLL::takeLabTickPeriod()
 {
-    // Compared with what the next tick will use: going forward over a frame after which the
-    // scroll bar was moved plays that move again, unless the scroll bar says otherwise now.
-    if (labShowing() && m_playback.labTickPeriodAhead() != ScrollBar1->value())
-        m_playback.labSetting({LabCommand::Kind::TickPeriod, ScrollBar1->value()});
+    m_playback.takeLabTickPeriod(ScrollBar1->value());
 }
 
 void TPLL::labAction(const LabCommand &command)

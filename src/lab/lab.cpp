@@ -238,6 +238,12 @@ void Lab::setPace(const LabPace &pace)
         newPaper(m_loop.time());
 }
 
+void Lab::coverPeriods(int periods)
+{
+    // A tick covers at most the scroll bar's longest period.
+    m_periods = std::clamp(periods, 1, std::max(1, LabPace::MaxTickMs / m_pace.tickMs));
+}
+
 void Lab::keepResponse()
 {
     if (m_response.curve().empty())
@@ -255,7 +261,8 @@ void Lab::clearResponses()
 void Lab::advance()
 {
     playDue(AllDue);
-    double end = m_loop.time() + tickSpan();
+    double end = m_loop.time() + tickSpan() * m_periods;
+    m_periods = 1;
     // A tick stops at the experiment's end, and the one after it goes on.
     const bool toTheEnd = m_until && !m_waitedAtEnd && m_loop.time() <= *m_until && end >= *m_until;
     if (toTheEnd)

@@ -76,6 +76,8 @@ public:
     // The student's actions after this instant belong to a history a new one replaces.
     void forgetActionsAhead();
     void setPace(const LabPace &pace);
+    // The next tick covers so many of the timer's periods, not one: the clock found it late.
+    void coverPeriods(int periods);
     // The response since the last action kept in grey (the oldest giving way), or all let go.
     void keepResponse();
     void clearResponses();
@@ -91,6 +93,8 @@ public:
     std::size_t actionsPlayed() const { return m_givenPlayed + m_livePlayed; }
     void playDue(std::size_t upTo);
     void takeActionsAhead(const Lab &later);
+    // The student made actions ahead of now, in a history gone back over.
+    bool hasActionsAhead() const { return m_liveSize != m_livePlayed; }
 
     // The run so far: its start, its actions (ahead of now too, after going back) and its
     // title and text, with loop time now as its end.
@@ -158,6 +162,7 @@ private:
 
     LabSettings m_settings;
     LabPace m_pace;
+    int m_periods = 1;  // the timer's periods the next tick covers
     pllmodel::LoopSimulation m_loop;
     bool m_startedLocked = false;
     std::optional<int> m_unholdable;

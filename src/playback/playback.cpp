@@ -12,6 +12,7 @@ void Playback::commandDone()
     m_kept.clear();
     m_actions.clear();
     m_nextAction = 0;
+    m_pacer.restart();
     keep();
     if (m_paused)
         runTick();
@@ -45,6 +46,35 @@ int Playback::labTickPeriodAhead() const
     return period;
 }
 
+void Playback::takeLabTickPeriod(int periodMs)
+{
+    if (!labShowing()) {
+        m_pacer.restart();
+        return;
+    }
+    // Compared with what the next tick will use: going forward over a frame after which the
+    // scroll bar was moved plays that move again, unless the scroll bar says otherwise now.
+    if (labTickPeriodAhead() != periodMs)
+        labSetting({LabCommand::Kind::TickPeriod, periodMs});
+    if (m_paused || !m_clock || replaysAhead()) {
+        m_pacer.restart();
+        return;
+    }
+    if (const int periods = m_pacer.periodsDue(m_clock(), periodMs, LabPace::MaxTickMs / periodMs); periods > 1)
+        labSetting({LabCommand::Kind::LateTick, periods});
+}
+
+bool Playback::replaysAhead() const
+{
+    return m_nextAction < m_actions.size() || m_stage.lab.hasActionsAhead();
+}
+
+void Playback::setPaused(bool paused)
+{
+    m_paused = paused;
+    m_pacer.restart();
+}
+
 void Playback::labAction(const LabCommand &command)
 {
     record(command);
@@ -54,7 +84,9 @@ void Playback::labAction(const LabCommand &command)
 
 void Playback::tick()
 {
-    if (!m_paused)
+    if (m_paused)
+        m_pacer.restart();
+    else
         runTick();
 }
 
@@ -101,6 +133,7 @@ bool Playback::stepBack()
     if (!canStepBack())
         return false;
     const std::int64_t target = m_frames[m_frames.size() - 2];
+    m_pacer.restart();
     // The last kept frame at or before the target; the oldest reachable frame is always kept.
     auto kept = std::find_if(m_kept.rbegin(), m_kept.rend(), [&](const Kept &k) { return k.tick <= target; });
     m_kept.erase(kept.base(), m_kept.end());

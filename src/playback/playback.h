@@ -11,12 +11,19 @@
 // plays it when its loop time comes again; the others (the pace, the view, the kept responses)
 // are kept here with that frame. An action after going back replaces what came after it. An
 // opened experiment pauses at its end, the loop time it was saved at.
+//
+// Running, the lab keeps up with the clock given: a tick that comes late covers the timer periods
+// gone by (tick_pacer.h), kept as a tick period action with its frame, so that going back and
+// forward again plays the very same ticks. Going forward over a history kept ahead plays its
+// periods as they were.
 #include "pages/lab/lab_command.h"
 #include "pages/page_state.h"
 #include "pages/stage.h"
+#include "playback/tick_pacer.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class Playback
@@ -35,11 +42,16 @@ public:
     // The lab's tick period for the next tick: its own, or the one a kept action sets there when
     // going forward again over a frame.
     int labTickPeriodAhead() const;
+    // Before the timer's tick, or a step forward: the lab's next tick at the scroll bar's period,
+    // or, running at the head of its history, at as many of them as the clock says are due.
+    void takeLabTickPeriod(int periodMs);
+    // A steady clock in nanoseconds; without one, every tick covers one period.
+    void setClock(std::function<std::int64_t()> nowNs) { m_clock = std::move(nowNs); }
     // The timer's tick: the next frame, unless paused.
     void tick();
 
     bool isPaused() const { return m_paused; }
-    void setPaused(bool paused) { m_paused = paused; }
+    void setPaused(bool paused);
     // Draws the frame the timer would have drawn next.
     void stepForward() { runTick(); }
     // Back to the frame before this one; false, changing nothing, at the first frame kept.
@@ -73,6 +85,8 @@ private:
     void keep();
     // The actions kept after the current frame belong to a history the new one replaces.
     void record(const LabCommand &command);
+    // Going forward now plays actions kept after going back, which a new one would replace.
+    bool replaysAhead() const;
 
     Stage &m_stage;
     bool m_paused = false;
@@ -82,4 +96,6 @@ private:
     std::deque<Kept> m_kept;           // what the command left, then every KeepEvery-th frame
     std::vector<KeptAction> m_actions; // the lab's actions since the command kept here, in order
     std::size_t m_nextAction = 0;      // the first not yet played in this history
+    std::function<std::int64_t()> m_clock;
+    TickPacer m_pacer;
 };

@@ -7,6 +7,7 @@
 #include "pages/commands.h"
 #include "pages/page_tick.h"
 #include "playback/playback.h"
+#include "playback/tick_pacer.h"
 
 #include <QtTest>
 
@@ -179,6 +180,72 @@ private slots:
         for (qsizetype i = frames.size() - 2; i >= 0; --i) {
             QVERIFY(playback.stepBack());
             QVERIFY2(frameOf(stage) == frames[i], qPrintable(QStringLiteral("back at frame %1").arg(i + 1)));
+        }
+    }
+
+    void tickPacerCoversThePeriodsGoneBy_data()
+    {
+        QTest::addColumn<QList<double>>("ticksMs");
+        QTest::addColumn<int>("periodMs");
+        QTest::addColumn<QList<int>>("periods");
+        QTest::addRow("on time, one early") << QList<double>{5, 6, 7.2, 7.9, 9} << 1 << QList<int>{1, 1, 1, 1, 1};
+        QTest::addRow("late ticks catch up") << QList<double>{0, 1, 3.5, 4.2, 10} << 1 << QList<int>{1, 1, 2, 1, 6};
+        QTest::addRow("late at 20 ms") << QList<double>{0, 19.6, 61, 80.5} << 20 << QList<int>{1, 1, 2, 1};
+        QTest::addRow("held past the longest tick") << QList<double>{0, 1, 500, 501} << 1 << QList<int>{1, 1, 100, 1};
+    }
+    void tickPacerCoversThePeriodsGoneBy()
+    {
+        QFETCH(QList<double>, ticksMs);
+        QFETCH(int, periodMs);
+        QFETCH(QList<int>, periods);
+        TickPacer pacer;
+        QList<int> covered;
+        for (double ms : ticksMs)
+            covered.append(pacer.periodsDue(std::int64_t(ms * 1e6), periodMs, LabPace::MaxTickMs / periodMs));
+        QCOMPARE(covered, periods);
+    }
+
+    // Ticks the clock brings late move the lab's loop time on with the clock; going back over
+    // them and forward again, stepping or running, draws the very same frames.
+    void lateTicksKeepUpWithTheClockAndPlayAgainExactly()
+    {
+        resetPageState();
+        Stage stage;
+        Playback playback(stage);
+        std::int64_t nowNs = 0;
+        playback.setClock([&] { return nowNs; });
+        ChoiceIndex = 4;
+        Button1Click(stage);
+        playback.commandDone();
+        constexpr int PeriodMs = 1;
+        constexpr std::int64_t OnTime = 1'000'000, Late = 4'500'000;
+        const auto tick = [&](std::int64_t after) {
+            nowNs += after;
+            playback.takeLabTickPeriod(PeriodMs);
+            playback.tick();
+        };
+        QList<Frame> frames;
+        for (int i = 0; i < 60; ++i) {
+            tick(i % 5 == 4 ? Late : OnTime);
+            frames.append(frameOf(stage));
+        }
+        // The first tick's own period, then the clock's 101 ms since: 47 ticks on time, 12 late.
+        QCOMPARE(qRound(stage.lab.loop().time() * 1e3), 102);
+        playback.setPaused(true);
+        for (qsizetype i = frames.size() - 2; i >= 0; --i) {
+            QVERIFY(playback.stepBack());
+            QVERIFY2(frameOf(stage) == frames[i], qPrintable(QStringLiteral("back at frame %1").arg(i + 1)));
+        }
+        for (qsizetype i = 1; i < 30; ++i) {
+            playback.takeLabTickPeriod(PeriodMs);
+            playback.stepForward();
+            QVERIFY2(frameOf(stage) == frames[i], qPrintable(QStringLiteral("forward to frame %1").arg(i + 1)));
+        }
+        // Running on over the frames kept ahead plays them as they were, whatever the clock says.
+        playback.setPaused(false);
+        for (qsizetype i = 30; i < frames.size(); ++i) {
+            tick(Late);
+            QVERIFY2(frameOf(stage) == frames[i], qPrintable(QStringLiteral("run on to frame %1").arg(i + 1)));
         }
     }
 };

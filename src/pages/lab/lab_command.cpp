@@ -26,7 +26,7 @@ std::optional<LabChange> runChange(const LabCommand &command)
         break;
     }
     case SlowMotion: case TickPeriod: case FrequencyView: case KeepResponse: case ClearResponses: case Statement:
-    case FrequencyChart: case StatementPage: case TimeBase:
+    case FrequencyChart: case StatementPage: case TimeBase: case LateTick:
         return std::nullopt;
     }
     return change;
@@ -43,6 +43,7 @@ void applyView(Stage &stage, const LabCommand &command)
         lab.setPace(pace);
         break;
     }
+    case LateTick: lab.coverPeriods(command.value); break;
     case FrequencyView: stage.labView.frequencyResponse = command.value != 0; break;
     case Statement: stage.labView.statement = command.value != 0; break;
     case FrequencyChart:

@@ -20,6 +20,7 @@ struct LabCommand
         StartLocked,
         SlowMotion,  // index of the factor
         TickPeriod,  // ms, the scroll bar's
+        LateTick,    // the next tick covers this many of the timer's periods: it came late
         Lead,        // the regulator's time constants, in LabSettings::TimeConstantUnit
         Lag,
         Filter,
