@@ -2,6 +2,18 @@
 
 #include <QHashFunctions>
 
+namespace {
+// Mixes a value into a hash. A page draws thousands of operations a tick and the hashes only
+// pair them within the program, so one multiply a value serves.
+inline std::size_t mix(std::size_t h, std::size_t value)
+{
+    constexpr std::size_t Multiplier = 0xff51afd7ed558ccdULL;
+    h = (h ^ value) * Multiplier;
+    return h ^ (h >> 33);
+}
+inline std::size_t mix(std::size_t h, int value) { return mix(h, std::size_t(unsigned(value))); }
+}
+
 void DrawOp::seal()
 {
     // A colour that paints nothing is not part of the drawing.
@@ -15,16 +27,19 @@ void DrawOp::seal()
     if (kind == OpKind::Picture)
         pen = 0;
 
-    std::size_t h = qHashMulti(0, int(kind), int(style), opaque, symbol, penWidth, points);
-    h = qHashRange(at.begin(), at.end(), h);
+    std::size_t h = mix(0, int(kind) | int(style) << 8 | int(opaque) << 16 | int(symbol) << 24);
+    h = mix(mix(h, penWidth), points);
+    for (int a : at)
+        h = mix(h, a);
     for (const QPoint &p : polygon)
-        h = qHashMulti(h, p.x(), p.y());
-    h = qHash(text, h);
+        h = mix(mix(h, p.x()), p.y());
+    if (!text.isEmpty())
+        h = qHash(text, h);
     for (const TextShift &s : shifts)
-        h = qHashMulti(h, s.from, s.dx);
-    h = qHashMulti(h, picture.identity(), picture.isTransparent());
+        h = mix(mix(h, s.from), s.dx);
+    h = mix(mix(h, reinterpret_cast<std::size_t>(picture.identity())), int(picture.isTransparent()));
     coverageHash = h;
-    hash = qHashMulti(h, pen, brush, background);
+    hash = mix(mix(mix(h, std::size_t(pen)), std::size_t(brush)), std::size_t(background));
 }
 
 bool DrawOp::sameCoverage(const DrawOp &o) const

@@ -81,7 +81,10 @@ void DrawingList::add(std::span<const DrawOp> ops)
         if (clearsAll(op)) {
             m_ops.clear();
             m_isHidden.clear();
+            // A page that clears the area each tick draws about as much again: room made once.
+            const qsizetype drawn = m_latestCovering.size();
             m_latestCovering.clear();
+            m_latestCovering.reserve(drawn);
             m_hidden = 0;
             m_sweepAt = SweepFrom;
         }

@@ -23,27 +23,36 @@ inline QRect united(const QRect &a, const QRect &b)
 inline qint64 area(const QRect &a) { return qint64(a.width()) * a.height(); }
 
 // Adds `r` to the pieces: into one it touches when that wastes little, or as a new one, or when
-// there are enough, into the one it enlarges least.
-void addPiece(std::vector<QRect> &pieces, const QRect &r)
+// there are enough, into the one it enlarges least. The piece `last` took the operation before,
+// which a trace's next segment mostly touches, is tried first; then `last` is the one that took `r`.
+void addPiece(std::vector<QRect> &pieces, const QRect &r, std::size_t &last)
 {
     if (r.isEmpty())
         return;
     const auto growth = [&](const QRect &p) { return area(united(p, r)) - area(p); };
+    if (last < pieces.size() && overlaps(pieces[last], r, 1) && growth(pieces[last]) <= area(r)) {
+        pieces[last] = united(pieces[last], r);
+        return;
+    }
     auto best = pieces.end();
     qint64 bestGrowth = 0;
     for (auto p = pieces.begin(); p != pieces.end(); ++p) {
         const qint64 g = growth(*p);
         if (g <= area(r) && overlaps(*p, r, 1)) {
             *p = united(*p, r);
+            last = std::size_t(p - pieces.begin());
             return;
         }
         if (best == pieces.end() || g < bestGrowth)
             best = p, bestGrowth = g;
     }
-    if (pieces.size() < MaxPieces)
+    if (pieces.size() < MaxPieces) {
+        last = pieces.size();
         pieces.push_back(r);
-    else
+    } else {
+        last = std::size_t(best - pieces.begin());
         *best = united(*best, r);
+    }
 }
 }
 
@@ -53,9 +62,11 @@ bool FrameDiff::draw(std::vector<DrawOp> &frame, Raster &raster, QRegion &change
         frame.clear();
         return false;
     }
-    m_frameBounds.clear();
-    for (const DrawOp &op : frame)
-        m_frameBounds.push_back(raster.bounds(op));
+    match(m_previous, frame, m_keptBefore, m_keptAfter);
+    // An operation kept from the frame before reaches what it reached there.
+    m_frameBounds.resize(frame.size());
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        m_frameBounds[i] = m_keptAfter[i] ? m_previousBounds[m_matched[i]] : raster.bounds(frame[i]);
     findPieces(frame);
     paintPieces(frame, raster);
     for (const QRect &piece : m_pieces)
@@ -74,14 +85,14 @@ void FrameDiff::forget()
 
 void FrameDiff::findPieces(const std::vector<DrawOp> &frame)
 {
-    match(m_previous, frame, m_keptBefore, m_keptAfter);
     m_pieces.clear();
+    std::size_t last = 0;
     for (std::size_t i = 0; i < m_previous.size(); ++i)
         if (!m_keptBefore[i])
-            addPiece(m_pieces, m_previousBounds[i]);
+            addPiece(m_pieces, m_previousBounds[i], last);
     for (std::size_t i = 0; i < frame.size(); ++i)
         if (!m_keptAfter[i])
-            addPiece(m_pieces, m_frameBounds[i]);
+            addPiece(m_pieces, m_frameBounds[i], last);
 }
 
 void FrameDiff::paintPieces(const std::vector<DrawOp> &frame, Raster &raster)
@@ -108,13 +119,18 @@ void FrameDiff::match(std::span<const DrawOp> before, std::span<const DrawOp> af
 {
     keptBefore.assign(before.size(), 0);
     keptAfter.assign(after.size(), 0);
+    m_matched.resize(after.size());
+    const auto keep = [&](std::size_t i, std::size_t j) {
+        keptBefore[i] = keptAfter[j] = 1;
+        m_matched[j] = i;
+    };
     std::size_t head = 0;
     while (head < before.size() && head < after.size() && before[head] == after[head])
-        keptBefore[head] = keptAfter[head] = 1, ++head;
+        keep(head, head), ++head;
     std::size_t tail = 0;
     while (tail < before.size() - head && tail < after.size() - head
            && before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
-        keptBefore[before.size() - 1 - tail] = keptAfter[after.size() - 1 - tail] = 1;
+        keep(before.size() - 1 - tail, after.size() - 1 - tail);
         ++tail;
     }
 
@@ -127,7 +143,7 @@ void FrameDiff::match(std::span<const DrawOp> before, std::span<const DrawOp> af
         auto candidate = std::lower_bound(m_byHash.begin(), m_byHash.end(), std::pair(after[j].hash, next));
         for (; candidate != m_byHash.end() && candidate->first == after[j].hash; ++candidate) {
             if (before[candidate->second] == after[j]) {
-                keptBefore[candidate->second] = keptAfter[j] = 1;
+                keep(candidate->second, j);
                 next = candidate->second + 1;
                 break;
             }

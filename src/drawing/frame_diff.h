@@ -24,7 +24,8 @@ public:
     void forget();
 
 private:
-    // Marks in `keptBefore` and `keptAfter` operations common to both lists, in the same order:
+    // Marks in `keptBefore` and `keptAfter` operations common to both lists, in the same order, and
+    // in m_matched where each kept after was before:
     // what both begin and end with, and between, each later operation with the first equal one
     // after the last matched. Not always the longest such run, but found in one pass, and frames
     // mostly repeat the one before.
@@ -40,5 +41,6 @@ private:
     std::vector<QRect> m_pieces;  // the frame's changed area
     std::vector<QRect> m_reached; // the pieces an operation reaches
     std::vector<char> m_keptBefore, m_keptAfter;
+    std::vector<std::size_t> m_matched; // for each operation kept after, its match before
     std::vector<std::pair<std::size_t, std::size_t>> m_byHash; // (hash, index) of `before`'s middle, sorted
 };
