@@ -53,18 +53,18 @@ void Ink::mark(const QRect &r)
 {
     const QRect c = r & area;
     for (int y = c.top(); y <= c.bottom(); ++y)
-        for (int x = c.left(); x <= c.right(); ++x)
-            covered[index(x, y)] = true;
+        std::fill_n(covered.begin() + std::ptrdiff_t(index(c.left(), y)), c.width(), 1);
 }
 
 bool Ink::clear(const QRect &r) const
 {
     if (!area.contains(r))
         return false;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (covered[index(x, y)])
-                return false;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto row = covered.begin() + std::ptrdiff_t(index(r.left(), y));
+        if (std::find(row, row + r.width(), 1) != row + r.width())
+            return false;
+    }
     return true;
 }
 

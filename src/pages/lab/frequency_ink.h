@@ -55,7 +55,7 @@ public:
 private:
     std::size_t index(int x, int y) const { return std::size_t((y - area.top()) * area.width() + x - area.left()); }
     QRect area;
-    std::vector<bool> covered;
+    std::vector<char> covered; // a byte a pixel: marked and looked at by whole rows
 };
 
 // A place offered to a text about a point: so many halves of the text's width and so many of
