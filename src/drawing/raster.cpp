@@ -31,6 +31,17 @@ void fillPixels(QRgb *pixels, qsizetype count, QRgb value)
     std::fill_n(pixels, count, value);
 }
 
+// Inline, unlike QRect's own: called for every operation and pixel of a frame.
+QRect intersected(const QRect &a, const QRect &b)
+{
+    return QRect(QPoint(std::max(a.left(), b.left()), std::max(a.top(), b.top())),
+                 QPoint(std::min(a.right(), b.right()), std::min(a.bottom(), b.bottom())));
+}
+bool holds(const QRect &r, QPoint p)
+{
+    return p.x() >= r.left() && p.x() <= r.right() && p.y() >= r.top() && p.y() <= r.bottom();
+}
+
 // How far past its geometry a shape's pen may reach, at the drawing area's own size.
 int reach(const DrawOp &op) { return op.penWidth + 2; }
 }
@@ -188,7 +199,7 @@ void Raster::paint(const DrawOp &op, std::span<const QRect> clips)
 {
     m_clips.clear();
     for (const QRect &clip : clips)
-        if (const QRect r = clip & m_image.rect(); !r.isEmpty())
+        if (const QRect r = intersected(clip, m_image.rect()); !clip.isEmpty() && !r.isEmpty())
             m_clips.push_back(r);
     if (m_clips.empty())
         return;
@@ -382,7 +393,7 @@ void Raster::plotThinLines(const DrawOp &op)
         for (const QPoint &p : points) {
             if (m_scale > 1)
                 fill(blocks(QRect(p, QSize(1, 1))), colour);
-            else if (std::any_of(m_clips.begin(), m_clips.end(), [&](const QRect &clip) { return clip.contains(p); }))
+            else if (std::any_of(m_clips.begin(), m_clips.end(), [&](const QRect &clip) { return holds(clip, p); }))
                 pixels[p.y() * stride + p.x()] = opaque(colour);
         }
     };
