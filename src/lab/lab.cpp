@@ -61,8 +61,10 @@ void Lab::start(LabStart how, double at)
     m_loop.keepEdges(1.5 * LongestScope);
     newPaper(at);
     m_trailSize = 0;
-    m_nextMeasure = at;
-    beginResponse(setpointSpeed(m_settings.setpoint));
+    m_measuredAt.reset();
+    const double target = setpointSpeed(m_settings.setpoint);
+    using enum StepResponse::Action;
+    beginResponse(m_startedLocked ? LockedStart : StartFromRest, m_loop.speed(), target);
 }
 
 double Lab::setpointSpeed(double frequency) const
@@ -75,11 +77,15 @@ void Lab::newPaper(double at)
     m_recorder.restart(recorderSpan(), at, m_pace.timeBase < SweptBases);
 }
 
-void Lab::beginResponse(double target)
+void Lab::beginResponse(StepResponse::Action action, double from, double target)
 {
     m_recorder.trigger(m_loop.time());
-    m_response.begin(m_loop.time(), m_loop.speed(), target);
-    m_nextMeasure = m_loop.time();
+    m_lockedAtAction = isLocked();
+    m_response.begin(action, m_loop.time(), from, target);
+    m_nextMeasure = m_stretchStart = m_loop.time();
+    m_stretchTurns = m_loop.shaftTurns();
+    m_stretchSetpoint = m_loop.setpointFrequency();
+    m_stretches = 0;
 }
 
 void Lab::changeSetpoint()
@@ -122,15 +128,18 @@ void Lab::apply(const LabChange &change)
         s.load = *c.load;
         m_loop.setLoad(s.load * LabSettings::LoadUnit);
         // The speed asked for stays: the response is a disturbance's.
-        if (s.load != before)
-            beginResponse(setpointSpeed(m_loop.setpointFrequency()));
+        if (s.load != before) {
+            const double asked = setpointSpeed(m_loop.setpointFrequency());
+            beginResponse(StepResponse::Action::LoadStep, asked, asked);
+        }
     }
     if (c.setpoint) {
-        const int before = s.setpoint;
+        // Measured from the speed asked for before: a step of nothing has no figure.
+        const double from = setpointSpeed(m_loop.setpointFrequency());
         s.setpoint = *c.setpoint;
         changeSetpoint();
-        if (s.setpoint != before)
-            beginResponse(setpointSpeed(s.setpoint));
+        using enum StepResponse::Action;
+        beginResponse(s.ramp > 0 ? Ramp : SetpointStep, from, setpointSpeed(s.setpoint));
     }
     if (c.restart)
         start(*c.restart, m_loop.time());
@@ -306,9 +315,46 @@ void Lab::advanceMeasuring(double t)
 {
     for (; m_nextMeasure <= t; m_nextMeasure += MeasureSpacing) {
         m_loop.advanceTo(std::max(m_loop.time(), m_nextMeasure));
-        m_response.add(m_loop.time(), m_loop.speed(), m_loop.cycleSlips());
+        const double now = m_loop.time(), turns = m_loop.shaftTurns();
+        const double speed = measuredSpeed(turns);
+        watchTrend(turns);
+        m_measuredAt = now;
+        m_measuredTurns = turns;
+        m_response.add(now, speed, m_loop.cycleSlips());
     }
     m_loop.advanceTo(std::max(m_loop.time(), t));
+}
+
+double Lab::measuredSpeed(double turns) const
+{
+    const double now = m_loop.time();
+    return m_measuredAt && now > *m_measuredAt ? (turns - m_measuredTurns) / (now - *m_measuredAt) : m_loop.speed();
+}
+
+void Lab::watchTrend(double turns)
+{
+    const double span = m_loop.time() - m_stretchStart;
+    // The measures come a spacing apart, rounded: a stretch may end a hair before its length.
+    if (span < SpeedTrend::Stretch - MeasureSpacing / 2)
+        return;
+    m_trend = {m_trend.now, (turns - m_stretchTurns) / span};
+    ++m_stretches;
+    // Ramping all along, the setpoint's mean over the stretch is its mid-point's.
+    const double setpoint = m_loop.setpointFrequency();
+    const bool ramped = m_settings.ramp > 0 && setpoint != m_settings.setpoint && m_stretchSetpoint != setpoint;
+    if (ramped && m_response.action() == StepResponse::Action::Ramp)
+        m_response.addRampStretch(m_trend.now, setpointSpeed((m_stretchSetpoint + setpoint) / 2),
+                                  (setpointSpeed(setpoint) - setpointSpeed(m_stretchSetpoint)) / span);
+    m_stretchStart = m_loop.time();
+    m_stretchTurns = turns;
+    m_stretchSetpoint = setpoint;
+}
+
+std::optional<SpeedTrend> Lab::speedTrend() const
+{
+    if (m_stretches < 2)
+        return std::nullopt;
+    return m_trend;
 }
 
 double Lab::meanSpan() const

@@ -46,6 +46,14 @@ struct KeptResponse
 // The comparator's operating point: the phase error folded into a turn, the mean output.
 struct TrailPoint { double phase, volts; };
 
+// The motor's mean speed over the last two stretches of SpeedTrend::Stretch since the last
+// action, the newer last (tr/s): whether it still heads somewhere.
+struct SpeedTrend
+{
+    static constexpr double Stretch = 0.25;  // s
+    double before, now;
+};
+
 // A locked start the loop could not make, so it started from rest: when, and the setpoint.
 struct LockRefusal { double at; int setpoint; };
 
@@ -123,6 +131,10 @@ public:
     // it was one of them.
     const std::vector<LockRefusal> &lockRefusals() const { return m_lockRefusals; }
     const std::optional<int> &unholdable() const { return m_unholdable; }
+    // Once two stretches have passed since the last action.
+    std::optional<SpeedTrend> speedTrend() const;
+    // Whether the loop was locked when the last action came.
+    bool lockedAtAction() const { return m_lockedAtAction; }
 
     double slowMotion() const { return SlowMotionFactors[std::size_t(m_pace.slowMotion)]; }
     // The loop time the recorder's paper spans.
@@ -150,12 +162,15 @@ private:
     void changeRegulator();
     // A fresh recorder paper from loop time `at`, at the pace's time base.
     void newPaper(double at);
-    // A new response to measure from now, the speed heading for `target`.
-    void beginResponse(double target);
+    // A new response to `action` to measure from now, the speed heading from `from` to `target`.
+    void beginResponse(StepResponse::Action action, double from, double target);
     double setpointSpeed(double frequency) const;
     // Runs the loop on to t, measuring the response on the way.
     void advanceMeasuring(double t);
     void sample();
+    // The mean speed since the last measure, `turns` the shaft's now.
+    double measuredSpeed(double turns) const;
+    void watchTrend(double turns);
     void remember();
     // What the means are taken over: a setpoint period.
     double meanSpan() const;
@@ -172,6 +187,14 @@ private:
     int m_trailSize = 0;
     StepResponse m_response;
     double m_nextMeasure = 0;
+    // Where the shaft was at the last measure, for the mean speed since; none before a start's.
+    std::optional<double> m_measuredAt;
+    double m_measuredTurns = 0;
+    // The stretch under way (its start, the shaft's turns then) and the stretches' mean speeds.
+    double m_stretchStart = 0, m_stretchTurns = 0, m_stretchSetpoint = 0;
+    int m_stretches = 0;
+    bool m_lockedAtAction = false;
+    SpeedTrend m_trend{};
     std::vector<KeptResponse> m_kept;
 
     // The run: how it started, its title and text, its end, and its actions. Those it was given

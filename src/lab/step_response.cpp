@@ -2,12 +2,19 @@
 
 #include <algorithm>
 
-void StepResponse::begin(double time, double from, double target)
+void StepResponse::begin(Action action, double time, double from, double target)
 {
     *this = {};
-    m_start = m_last = m_outside = m_curveStart = time;
+    m_action = action;
+    m_start = m_last = m_outside = m_lastSlip = m_curveStart = time;
     m_from = from;
     m_target = target;
+}
+
+void StepResponse::addRampStretch(double speed, double asked, double slope)
+{
+    m_rampLag = asked - speed;
+    m_rampDelay = *m_rampLag / slope;
 }
 
 void StepResponse::add(double time, double speed, long long slips)
@@ -18,11 +25,15 @@ void StepResponse::add(double time, double speed, long long slips)
     const double deviation = speed - m_target;
     m_highest = std::max(m_highest, deviation);
     m_lowest = std::min(m_lowest, deviation);
-    // A disturbance's band follows its largest deviation: that comes before the speed settles,
+    // A disturbance's band follows its largest departure: that comes before the speed settles,
     // and the last time out of the band comes after it, so the band grows in time to count.
-    const double size = isStep() ? std::abs(m_target - m_from) : std::max(m_highest, -m_lowest);
+    const double band = m_action == Action::LoadStep ? std::max(Band * std::max(m_highest, -m_lowest), LeastDeparture)
+                                                     : std::max(Band * std::abs(m_target - m_from), Least);
     // A slipped cycle is a change the loop has not caught.
-    if (std::abs(deviation) > std::max(Band * size, Least) || slips != m_slips) {
+    const bool slipped = slips != m_slips;
+    if (slipped)
+        m_lastSlip = time;
+    if (std::abs(deviation) > band || slipped) {
         m_outside = time;
         m_slips = slips;
     }
@@ -43,22 +54,31 @@ bool StepResponse::known() const
 
 std::optional<double> StepResponse::overshootPercent() const
 {
-    if (!known())
+    if (m_action != Action::SetpointStep || !isStep() || !known())
         return std::nullopt;
-    if (isStep()) {
-        const double beyond = m_target > m_from ? m_highest : -m_lowest;
-        return 100 * beyond / std::abs(m_target - m_from);
-    }
-    // Past the largest deviation, the swing to the other side.
-    const double peak = std::max(m_highest, -m_lowest);
-    if (peak < Least)
-        return 0.0;
-    return 100 * std::min(m_highest, -m_lowest) / peak;
+    const double beyond = m_target > m_from ? m_highest : -m_lowest;
+    return 100 * beyond / std::abs(m_target - m_from);
 }
 
 std::optional<double> StepResponse::settlingTime() const
 {
-    if (!known())
+    const bool measured = m_action == Action::LoadStep || m_action == Action::StartFromRest
+                          || (m_action == Action::SetpointStep && isStep());
+    if (!measured || !known())
         return std::nullopt;
     return m_outside - m_start;
+}
+
+std::optional<double> StepResponse::largestDeparture() const
+{
+    if (m_action != Action::LoadStep || !known())
+        return std::nullopt;
+    return std::max(m_highest, -m_lowest);
+}
+
+std::optional<double> StepResponse::lockTime() const
+{
+    if (m_action != Action::StartFromRest || m_slips < 0 || m_last - m_lastSlip < Hold)
+        return std::nullopt;
+    return m_lastSlip - m_start;
 }

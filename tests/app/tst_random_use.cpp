@@ -777,7 +777,7 @@ QString RandomUse::checkLab() const
         return {};
     const LabReadouts r = labReadouts(lab);
     for (const QString *line : {&r.lock, &r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time,
-                                &r.overshoot, &r.settling})
+                                &r.measures[0], &r.measures[1]})
         if (line->contains(QStringLiteral("nan"), Qt::CaseInsensitive) || line->contains(QStringLiteral("inf"), Qt::CaseInsensitive))
             return QStringLiteral("the lab reads '%1'").arg(*line);
     return {};

@@ -21,7 +21,9 @@ std::optional<LabChange> runChange(const LabCommand &command)
     case StartAtRest: change.restart = LabStart::Rest; break;
     case StartLocked: change.restart = LabStart::Locked; break;
     case CourseValues: {
+        // The course's regulator whole: its corrector is part of it.
         const LabSettings course;
+        change.corrector = course.corrector;
         change.lead = course.lead, change.lag = course.lag, change.filter = course.filter, change.gain = course.gain;
         break;
     }

@@ -7,6 +7,7 @@
 #include "pages/closedloop/closed_loop_page.h"
 #include "pages/lab/frequency_chart.h"
 #include "pages/lab/lab_readouts.h"
+#include "pages/lab/lab_status.h"
 #include "pages/lab/ranges_chart.h"
 #include "pages/lab/recorder_scale.h"
 #include "pages/lab/statement_panel.h"
@@ -220,7 +221,8 @@ constexpr int SpeedTop = 322, SpeedHeight = 48;
 constexpr int PhaseTop = 392, PhaseHeight = 48;
 constexpr int NowLabelX = 700, SweepEndLabelX = 730;
 constexpr int LegendLine = 12;
-constexpr int OvershootX = 330, SettlingX = 440, MeasuresY = PhaseTop + PhaseHeight + 7;
+// The response's two measures, between the time marks: the longest pair still clear of both.
+constexpr int MeasureX[] = {298, 470}, MeasuresY = PhaseTop + PhaseHeight + 7;
 constexpr TColor KeptGrey = 0x808080;
 
 // The responses kept, in grey under the live traces: each starts at the last action's instant,
@@ -341,30 +343,12 @@ void drawRecorder(Canvas &canvas, const Lab &lab)
     const LabReadouts r = labReadouts(lab);
     // A little lower than the time marks: their accents stay clear of the phase trace's reach,
     // which moves every tick and would have them drawn again with it.
-    write(canvas, OvershootX, MeasuresY, Navy, r.overshoot);
-    write(canvas, SettlingX, MeasuresY, Navy, r.settling);
+    for (std::size_t i = 0; i < r.measures.size(); ++i)
+        write(canvas, MeasureX[i], MeasuresY, Navy, r.measures[i]);
 }
 
 // Where the frequency response replaces the oscilloscope and the characteristic.
 const QRect FrequencyArea = ScopePanel | CharacteristicPanel;
-
-// ---- The status, in words the screen reader and the tests read.
-
-constexpr int StatusLeft = 4, StatusTop = 352, StatusLine = 14;
-constexpr int LockSize = 10;
-
-void drawStatus(Canvas &canvas, const Lab &lab)
-{
-    const LabReadouts r = labReadouts(lab);
-    canvas.SetBkMode(BkMode::Transparent);
-    write(canvas, StatusLeft, StatusTop - 4, r.locked ? Green : Red, r.lock, Sans, LockSize);
-    const QString *lines[] = {&r.slips, &r.setpoint, &r.speed, &r.phase, &r.comparator, &r.command, &r.time};
-    int y = StatusTop + StatusLine;
-    for (const QString *line : lines) {
-        write(canvas, StatusLeft, y, Black, *line);
-        y += StatusLine;
-    }
-}
 
 // The experiment's words over the displays, until the student hides them.
 bool statementShows(const Stage &stage)
@@ -398,7 +382,7 @@ void drawLabPage(Stage &stage)
         drawCharacteristic(canvas, lab);
     }
     drawRecorder(canvas, lab);
-    drawStatus(canvas, lab);
+    drawLabStatus(canvas, lab);
 }
 
 int labStatementPages(const Lab &lab)

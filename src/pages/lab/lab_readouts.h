@@ -3,12 +3,20 @@
 #include "lab/lab.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <array>
 
 struct LabReadouts
 {
     bool locked;
     QString lock, slips, setpoint, speed, phase, comparator, command, time;
-    QString overshoot, settling;
+    // The response to the last action, in the measures its kind has: how far, then how long.
+    std::array<QString, 2> measures;
+    // Why the loop is not locked, in two lines; empty while it is.
+    QStringList why;
+    // Which regulator runs.
+    QString regulator;
 };
 
 LabReadouts labReadouts(const Lab &lab);
