@@ -47,8 +47,10 @@ struct TextsDrawn : TextListener
     void textDrawn(const DrawnText &text) override { texts.push_back(text); }
 };
 
-// The page drawn now: no text's ink falls on another's.
-bool noTextCoversAnother(Stage &stage)
+// The recorder's panel starts there: the status column's texts end before it.
+constexpr int StatusColumnEnd = 222;
+
+std::vector<DrawnText> textsOf(Stage &stage)
 {
     TextsDrawn drawn;
     stage.canvas.setTextListener(&drawn);
@@ -56,8 +58,15 @@ bool noTextCoversAnother(Stage &stage)
     // The canvas tells what it drew as the frame ends.
     stage.canvas.image();
     stage.canvas.setTextListener(nullptr);
+    return drawn.texts;
+}
+
+// The page drawn now: no text's ink falls on another's.
+bool noTextCoversAnother(Stage &stage)
+{
+    const std::vector<DrawnText> texts = textsOf(stage);
     QSet<std::pair<int, int>> inked;
-    for (const DrawnText &text : drawn.texts) {
+    for (const DrawnText &text : texts) {
         QSet<std::pair<int, int>> own;
         for (const QPoint &p : inkOf(text))
             own.insert({p.x(), p.y()});
@@ -220,6 +229,9 @@ private slots:
         QCOMPARE(labReadouts(stage->lab).why, why);
         // Drawn under the lock's line, the lines close up: no text covers another.
         QVERIFY(noTextCoversAnother(*stage));
+        for (const DrawnText &text : textsOf(*stage))
+            if (why.contains(text.text))
+                QVERIFY2(text.cell.right() < StatusColumnEnd, qPrintable(text.text));
         PageReader reader;
         stage->canvas.setTextListener(&reader);
         drawLabPage(*stage);
