@@ -221,8 +221,9 @@ constexpr int SpeedTop = 322, SpeedHeight = 48;
 constexpr int PhaseTop = 392, PhaseHeight = 48;
 constexpr int NowLabelX = 700, SweepEndLabelX = 730;
 constexpr int LegendLine = 12;
-// The response's two measures, between the time marks: the longest pair still clear of both.
-constexpr int MeasureX[] = {298, 470}, MeasuresY = PhaseTop + PhaseHeight + 7;
+// The response's two measures, between the time base's choice, over the left time mark, and the
+// right time mark: the longest pair still clear of both.
+constexpr int MeasureX[] = {330, 486}, MeasuresY = PhaseTop + PhaseHeight + 7;
 constexpr TColor KeptGrey = 0x808080;
 
 // The responses kept, in grey under the live traces: each starts at the last action's instant,
