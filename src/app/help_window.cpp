@@ -43,9 +43,14 @@ const GuideLine LabGuide[] = {
     {"Image par image", "%1 met en pause ou relance ; « %2 » avance d'une image, « %3 » recule. Après une valeur "
                         "tapée, un clic sur la zone de dessin, ou Échap, rend ces touches.",
      {Keys::Action::Pause, Keys::Action::StepForward, Keys::Action::StepBack}},
-    {"Réponse en fréquence", "le diagramme de Bode de la boucle ouverte réglée et ses marges ; « Signaux » "
-                             "revient à l'oscilloscope. Sur le graphique « Plages », « Mesurer les plages » "
-                             "simule la boucle consigne par consigne.", {}},
+    {"Réponse en fréquence", "le graphique choisi dans « Diagramme » (Bode, Black, Nyquist, boucle fermée ou "
+                             "plages) pour la boucle réglée, avec ses marges ; « Signaux » revient à "
+                             "l'oscilloscope. Sur le graphique « Plages », « Mesurer les plages » simule la "
+                             "boucle consigne par consigne.", {}},
+    {"Base de temps de l'enregistreur", "1 s ou 5 s de papier qui défile ; à 50 ms et 200 ms, l'enregistreur "
+                                        "se déclenche à chaque action, comme un oscilloscope en monocoup : un "
+                                        "peu avant l'action, la réponse après, puis il attend l'action "
+                                        "suivante.", {}},
     {"Garder la réponse", "garde en gris la réponse depuis la dernière action, pour la comparer à la "
                           "suivante (trois au plus) ; « Effacer les réponses » les ôte.", {}},
     {"Expériences", "« Expériences du cours… » (%1) ouvre une expérience du cours et son énoncé, "

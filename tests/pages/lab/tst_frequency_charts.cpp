@@ -5,6 +5,7 @@
 #include <QtTest>
 // moc cannot read the standard library's <numbers>, which the model's headers use.
 #ifndef Q_MOC_RUN
+#include "lab_stage.h"
 #include "drawing/canvas.h"
 #include "drawing/fonts.h"
 #include "drawing/page_reader.h"
@@ -106,14 +107,6 @@ QImage drawn(Canvas &canvas, const LoopParameters &p, FrequencyChart chart, Text
     return canvas.image().copy();
 }
 
-std::unique_ptr<Stage> openLab()
-{
-    resetPageState();
-    auto stage = std::make_unique<Stage>();
-    Choix(*stage, 4);
-    Button1Click(*stage);
-    return stage;
-}
 }
 
 class TestFrequencyCharts : public QObject

@@ -5,6 +5,7 @@
 // moc cannot read the standard library's <numbers>, which the model's headers use, and needs none
 // of it.
 #ifndef Q_MOC_RUN
+#include "lab_stage.h"
 #include "drawing/fonts.h"
 #include "drawing/page_reader.h"
 #include "lab/experiment_file.h"
@@ -32,23 +33,6 @@
 
 namespace {
 using Kind = LabCommand::Kind;
-
-// The lab's page opened as the user opens it: the list entry, then the start button.
-std::unique_ptr<Stage> openLab()
-{
-    resetPageState();
-    auto stage = std::make_unique<Stage>();
-    Choix(*stage, 4);
-    Button1Click(*stage);
-    return stage;
-}
-
-// Ticks until the loop has run `seconds` since it started.
-void runFor(Stage &stage, double seconds)
-{
-    while (stage.lab.loop().time() < seconds - 1e-9)
-        PageTick(stage);
-}
 
 QStringList readoutLines(const LabReadouts &r)
 {

@@ -4,6 +4,7 @@
 #include <QtTest>
 // moc cannot read the standard library's <numbers>, which the model's headers use.
 #ifndef Q_MOC_RUN
+#include "lab_stage.h"
 #include "drawing/page_reader.h"
 #include "lab/lab.h"
 #include "model/operating_point.h"
@@ -24,21 +25,6 @@ Q_DECLARE_METATYPE(LabRun)
 
 namespace {
 using Kind = LabCommand::Kind;
-
-std::unique_ptr<Stage> openLab()
-{
-    resetPageState();
-    auto stage = std::make_unique<Stage>();
-    Choix(*stage, 4);
-    Button1Click(*stage);
-    return stage;
-}
-
-void runFor(Stage &stage, double seconds)
-{
-    while (stage.lab.loop().time() < seconds - 1e-9)
-        PageTick(stage);
-}
 
 // Every text the page draws, to find two that cover each other.
 struct TextsDrawn : TextListener
