@@ -216,9 +216,9 @@ void Canvas::restore(const Snapshot &s)
     redraw();
 }
 
-void Canvas::setScale(int scale)
+void Canvas::setScale(qreal scale)
 {
-    scale = std::clamp(scale, 1, MaxScale);
+    scale = std::clamp(scale, qreal(1), qreal(MaxScale));
     if (scale == m_raster->scale())
         return;
     endFrame();
@@ -239,19 +239,19 @@ QRegion Canvas::takeChanges()
     return std::exchange(m_changed, QRegion());
 }
 
-QImage Canvas::render(int scale)
+QImage Canvas::render(qreal scale)
 {
     endFrame();
     if (scale == m_raster->scale())
         return m_raster->image();
-    Raster raster(std::clamp(scale, 1, MaxScale));
+    Raster raster(std::clamp(scale, qreal(1), qreal(MaxScale)));
     m_drawing.paint(raster);
     return raster.image();
 }
 
-QImage Canvas::render(const Snapshot &snapshot, int scale)
+QImage Canvas::render(const Snapshot &snapshot, qreal scale)
 {
-    Raster raster(std::clamp(scale, 1, MaxScale));
+    Raster raster(std::clamp(scale, qreal(1), qreal(MaxScale)));
     for (const DrawOp &op : *snapshot.drawing)
         raster.paint(op);
     return raster.image();

@@ -97,9 +97,10 @@ public:
     // canvas does not own it, and tells it when the frame is drawn: it must live until then.
     void setTextListener(TextListener *listener) { m_texts.setListener(listener); }
 
-    // The picture is drawn at `scale` times its size (1 to MaxScale): the same operations drawn again.
-    void setScale(int scale);
-    int scale() const { return m_raster->scale(); }
+    // The picture is drawn at `scale` times its size (1 to MaxScale, whole or not): the same
+    // operations drawn again.
+    void setScale(qreal scale);
+    qreal scale() const { return m_raster->scale(); }
 
     // True once something was drawn since the picture was last read.
     bool isPainting() const { return !m_frame.empty() || !m_changed.isEmpty(); }
@@ -109,9 +110,9 @@ public:
     // was last read or this was last asked, and counts the picture as read.
     QRegion takeChanges();
     // The picture drawn again at another scale (itself at the canvas's scale).
-    QImage render(int scale);
+    QImage render(qreal scale);
     // The picture a snapshot holds, drawn at `scale`.
-    static QImage render(const Snapshot &snapshot, int scale);
+    static QImage render(const Snapshot &snapshot, qreal scale);
 
     // Operations that describe the picture now: a measure of what drawing it again costs.
     std::size_t drawingSize() const { return m_drawing.size(); }

@@ -1,6 +1,7 @@
 #include "drawing/glyph_cache.h"
 
 #include "drawing/fonts.h"
+#include "drawing/raster.h"
 #include "drawing/scaled_text.h"
 
 #include <QFontMetrics>
@@ -60,7 +61,7 @@ const GlyphCache::Run &GlyphCache::make(const Key &key, const QFont &font)
     // the scale times its place, on the baseline where the scaled cell has it.
     const QFontMetrics metrics(font);
     const LaidOutText laid = Fonts::layOut(font, key.text, key.room, key.shifts);
-    const QRect cell(0, 0, (laid.advance + Fonts::GlyphInset) * m_scale, metrics.height() * m_scale);
+    const QRect cell(0, 0, Raster::edge(laid.advance + Fonts::GlyphInset, m_scale), Raster::edge(metrics.height(), m_scale));
     // Room on every side for glyphs that reach past their cell.
     const int margin = cell.height();
     const int top = m_scale == 1 ? 0 : margin;

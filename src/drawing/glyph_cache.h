@@ -1,8 +1,9 @@
 #pragma once
 // Text rendered once per string, font and colour and then only copied: unsmoothed glyphs
 // make the same mask every time, and copying it costs a fraction of laying the text out.
-// At a scale above 1 the text is rendered again at that many times its font's pixel size, on the
-// layout of its own size: its cell is the scaled cell, widened to hold the finer glyphs' ink.
+// At a scale above 1 (whole or not) the text is rendered again at that many times its font's pixel
+// size, on the layout of its own size: its cell is the scaled cell, widened to hold the finer
+// glyphs' ink.
 #include "drawing/pixel_run.h"
 #include "drawing/scaled_text.h"
 
@@ -18,7 +19,7 @@
 class GlyphCache
 {
 public:
-    explicit GlyphCache(int scale = 1) : m_scale(scale) {}
+    explicit GlyphCache(qreal scale = 1) : m_scale(scale) {}
 
     struct Run
     {
@@ -63,6 +64,6 @@ private:
     const Run &make(const Key &key, const QFont &font);
     // Strings are the pages' own and a few readouts; the bound only guards against surprises.
     static constexpr int MaxRuns = 4096;
-    int m_scale;
+    qreal m_scale;
     QHash<Key, Run> m_runs;
 };

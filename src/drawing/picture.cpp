@@ -1,8 +1,11 @@
 #include "drawing/picture.h"
 
+#include "drawing/raster.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -61,7 +64,7 @@ const QImage &Picture::drawable() const
     return m_transparent ? m_data->cutOut : m_data->image;
 }
 
-const std::vector<Picture::Run> &Picture::runsAt(int scale) const
+const std::vector<Picture::Run> &Picture::runsAt(qreal scale) const
 {
     static const std::vector<Run> none;
     if (isNull())
@@ -70,32 +73,44 @@ const std::vector<Picture::Run> &Picture::runsAt(int scale) const
     if (const auto found = m_data->runs.find(key); found != m_data->runs.end())
         return found->second;
     std::vector<Run> &runs = m_data->runs[key];
-    // The largest scale carried that divides this one; its pixels are then drawn as blocks, which
-    // only happens beyond the scales carried.
+    // A whole scale takes the largest scale carried that divides it, its pixels drawn as blocks
+    // (which only happens beyond the scales carried); a fractional one takes the next whole scale
+    // carried above it, each of its own pixels sampled from there.
     QImage image;
-    int carried = scale;
+    const int whole = int(std::ceil(scale));
+    int carried = whole;
     for (; carried > 1; --carried) {
-        if (scale % carried == 0 && !(image = findImage(m_data->name, scaleFolder(m_data->folder, carried))).isNull())
+        if ((whole != scale || whole % carried == 0)
+            && !(image = findImage(m_data->name, scaleFolder(m_data->folder, carried))).isNull())
             break;
     }
     if (carried == 1)
         image = m_data->image;
-    const int block = scale / carried;
+    const QSize target = sizeAt(scale);
+    const qreal step = carried / scale; // carried pixels per pixel drawn
+    const auto source = [&](int at, int size) { return std::min(int((at + 0.5) * step), size - 1); };
     // The transparent colour is the one the picture has at its own size.
     const QRgb cut = m_data->image.pixel(0, m_data->image.height() - 1);
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width();) {
+    std::vector<QRgb> line(target.width());
+    for (int y = 0; y < target.height(); ++y) {
+        const QRgb *from = reinterpret_cast<const QRgb *>(image.constScanLine(source(y, image.height())));
+        for (int x = 0; x < target.width(); ++x)
+            line[x] = from[source(x, image.width())];
+        for (int x = 0; x < target.width();) {
             int end = x + 1;
-            while (end < image.width() && line[end] == line[x])
+            while (end < target.width() && line[end] == line[x])
                 ++end;
             if (!m_transparent || line[x] != cut)
-                for (int row = 0; row < block; ++row)
-                    runs.push_back({x * block, y * block + row, (end - x) * block, line[x] | 0xFF000000u});
+                runs.push_back({x, y, end - x, line[x] | 0xFF000000u});
             x = end;
         }
     }
     return runs;
+}
+
+QSize Picture::sizeAt(qreal scale) const
+{
+    return QSize(Raster::edge(size().width(), scale), Raster::edge(size().height(), scale));
 }
 
 QImage Picture::drawableAt(int scale) const

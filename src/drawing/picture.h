@@ -3,7 +3,8 @@
 // every pixel of its bottom-left pixel's colour is left undrawn. Copies share the pixels.
 //
 // Each picture is also carried drawn again at larger scales (folders x2, x3... beside it), so
-// that an enlarged drawing area shows it as sharp as the rest.
+// that an enlarged drawing area shows it as sharp as the rest; a fractional scale samples the
+// next larger one down.
 #include <QImage>
 #include <QRgb>
 #include <QString>
@@ -33,7 +34,9 @@ public:
     // What the picture paints at `scale` times its size: its pixels as runs of one colour,
     // without the transparent colour when marked transparent.
     struct Run { int x, y, length; QRgb colour; };
-    const std::vector<Run> &runsAt(int scale) const;
+    const std::vector<Run> &runsAt(qreal scale) const;
+    // The size those runs cover.
+    QSize sizeAt(qreal scale) const;
     // The same as an image `scale` times the picture's size, transparent where nothing is drawn:
     // for a device that enlarges and smooths an image itself (a PDF page, an SVG picture).
     QImage drawableAt(int scale) const;
@@ -45,7 +48,7 @@ private:
         QImage image;
         QImage cutOut;
         // Made when first drawn at a scale, by scale and transparency.
-        std::map<std::pair<int, bool>, std::vector<Run>> runs;
+        std::map<std::pair<qreal, bool>, std::vector<Run>> runs;
     };
 
     std::shared_ptr<Data> m_data;

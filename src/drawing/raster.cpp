@@ -46,9 +46,9 @@ bool holds(const QRect &r, QPoint p)
 int reach(const DrawOp &op) { return op.penWidth + 2; }
 }
 
-Raster::Raster(int scale)
+Raster::Raster(qreal scale)
     : m_scale(scale)
-    , m_image(Width * scale, Height * scale, QImage::Format_RGB32)
+    , m_image(edge(Width, scale), edge(Height, scale), QImage::Format_RGB32)
     , m_whole(m_image.rect())
     , m_glyphs(scale)
 {
@@ -112,7 +112,7 @@ QPen Raster::pen(QRgb colour, const DrawOp &op, PenStyle style) const
 QRect Raster::shapeArea(const DrawOp &op, const QRect &extent) const
 {
     // At its own size a one-pixel pen is Qt's cosmetic pen: the same pixels, on its fast path.
-    const int margin = m_scale > 1 ? reach(op) * m_scale : (op.penWidth > 1 ? op.penWidth : 0) + 2;
+    const int margin = m_scale > 1 ? int(std::ceil(reach(op) * m_scale)) : (op.penWidth > 1 ? op.penWidth : 0) + 2;
     return blocks(extent).adjusted(-margin, -margin, margin, margin);
 }
 
@@ -126,13 +126,22 @@ QList<int> &Raster::shapeKey(const DrawOp &op, OpKind kind, const QRect &extent)
     const bool clear = movable && rect().contains(shapeArea(op, extent));
     m_origin = clear ? extent.topLeft() : QPoint();
     m_shapeKey.clear();
-    m_shapeKey << int(kind) << clear;
+    // At a fractional scale the origin's block starts up to half a pixel off its exact place:
+    // the shape keeps its exact place within, so that offset is part of what it is.
+    const QPointF offset = offsetWithinBlock(m_origin);
+    m_shapeKey << int(kind) << clear << int(offset.x() * OffsetSteps) << int(offset.y() * OffsetSteps);
     return m_shapeKey;
 }
 
 QRect Raster::blocks(const QRect &r) const
 {
-    return QRect(r.x() * m_scale, r.y() * m_scale, r.width() * m_scale, r.height() * m_scale);
+    return QRect(edge(r.topLeft()), edge(r.bottomRight() + QPoint(1, 1)) - QPoint(1, 1));
+}
+
+QPointF Raster::offsetWithinBlock(QPoint p) const
+{
+    const QPointF exact = QPointF(p) * m_scale - QPointF(edge(p));
+    return QPointF(std::round(exact.x() * OffsetSteps), std::round(exact.y() * OffsetSteps)) / OffsetSteps;
 }
 
 void Raster::fill(const QRect &area, QRgb colour)
@@ -181,9 +190,9 @@ QRect Raster::bounds(const DrawOp &op)
     const QPoint at(a[0], a[1]);
     switch (op.kind) {
     case OpKind::Text:
-        return m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op), op.shifts).bounds.translated(at * m_scale) & rect();
+        return m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op), op.shifts).bounds.translated(edge(at)) & rect();
     case OpKind::Picture:
-        return QRect(at * m_scale, op.picture.size() * m_scale) & rect();
+        return QRect(edge(at), op.picture.sizeAt(m_scale)) & rect();
     case OpKind::Polygon: {
         QRect extent;
         for (const QPoint &p : op.polygon)
@@ -222,15 +231,18 @@ void Raster::shape(const DrawOp &op, QList<int> &key, const QRect &extent, Draw 
         return;
     }
     const bool filled = op.isFilled();
-    key << op.penWidth << filled;
-    const QPoint origin = m_origin, shift = origin * m_scale;
+    const QPoint origin = m_origin, shift = edge(origin);
+    // At a fractional scale the block left out is one pixel narrower or wider from place to place.
+    const QRect leftOutBlock = leftOut.isNull() ? QRect() : blocks(leftOut).translated(-shift);
+    key << op.penWidth << filled << leftOutBlock.x() << leftOutBlock.y() << leftOutBlock.width() << leftOutBlock.height();
     const ShapeCache::Runs *runs = m_shapes.find(key);
     if (!runs) {
         const QRect area = (shapeArea(op, extent) & rect()).translated(-shift);
         runs = &m_shapes.add(key, area, pen(0, op, PenStyle::Solid), filled, [&](QPainter &p) {
+            p.translate(offsetWithinBlock(origin));
             placeGeometry(p, op.penWidth);
             draw(p, origin);
-        }, leftOut.isNull() ? QRect() : blocks(leftOut.translated(-origin)));
+        }, leftOutBlock);
     }
     if (filled)
         fill(runs->brush, shift, op.brush);
@@ -406,7 +418,7 @@ void Raster::plotThinLines(const DrawOp &op)
 
 void Raster::text(const DrawOp &op)
 {
-    const QPoint at = QPoint(op.at[0], op.at[1]) * m_scale;
+    const QPoint at = edge(QPoint(op.at[0], op.at[1]));
     const GlyphCache::Run &run = m_glyphs.run(op.text, font(op), fontKey(op), op.pen, room(op), op.shifts);
     if (op.opaque)
         fill(run.cell.translated(at), op.background);
@@ -425,6 +437,6 @@ void Raster::picture(const DrawOp &op)
     }
     for (const Picture::Run &run : op.picture.runsAt(m_scale)) {
         const PixelRun pixels{run.x, run.y, run.length};
-        fill(std::span(&pixels, 1), at * m_scale, run.colour);
+        fill(std::span(&pixels, 1), edge(at), run.colour);
     }
 }

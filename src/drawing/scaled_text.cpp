@@ -56,13 +56,26 @@ void LaidOutText::shift(std::span<const TextShift> shifts)
     }
 }
 
-QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, int scale)
+namespace {
+QRawFont scaledFace(const LaidOutText &laid, const QFont &font, qreal scale)
+{
+    if (scale == 1)
+        return laid.face;
+    if (scale == std::floor(scale))
+        return QRawFont::fromFont(scaledFont(font, int(scale)));
+    QRawFont face = laid.face;
+    face.setPixelSize(laid.face.pixelSize() * scale);
+    return face;
+}
+}
+
+QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, qreal scale)
 {
     QList<QPointF> positions = laid.positions;
     for (QPointF &p : positions)
         p *= scale;
     QGlyphRun run;
-    run.setRawFont(scale == 1 ? laid.face : QRawFont::fromFont(scaledFont(font, scale)));
+    run.setRawFont(scaledFace(laid, font, scale));
     run.setGlyphIndexes(laid.glyphs);
     run.setPositions(positions);
     return run;

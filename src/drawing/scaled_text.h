@@ -41,7 +41,8 @@ struct LaidOutText
 LaidOutText setOnOneLine(const QFont &font, const QString &text);
 
 // The glyphs of `laid`, set in `font`, drawn at `scale` times: each at the scale times its place.
-QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, int scale);
+// A fractional scale sets the face at the fractional pixel size.
+QGlyphRun scaledGlyphs(const LaidOutText &laid, const QFont &font, qreal scale);
 
 // `font` at `scale` times its pixel size, its spacing scaled alike.
 QFont scaledFont(const QFont &font, int scale);

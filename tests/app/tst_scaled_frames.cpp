@@ -1,4 +1,4 @@
-// Pages drawn at x2 and x3: the picture holds only the colours the page has at its own size, it
+// Pages drawn at x2, x3 and the fractional x1.5 and x1.98: the picture holds only the colours the page has at its own size, it
 // is drawn again (finer than its own size blown up), drawing it frame by frame gives what
 // drawing it whole gives, and what an animation erases leaves only what the last frame alone
 // draws there.
@@ -19,7 +19,7 @@ struct Played
 };
 
 // Plays run `name` at `scale`, then draws its last frame again alone from the state before it.
-Played play(const char *name, int scale)
+Played play(const char *name, qreal scale)
 {
     const auto run = std::find_if(pageRuns().begin(), pageRuns().end(), [&](const PageRun &r) { return qstrcmp(r.name, name) == 0; });
     Stage stage;
@@ -55,18 +55,24 @@ QSet<QRgb> colours(const QImage &image)
     return set;
 }
 
-// The scale x scale blocks, on the grid of the pixels at the picture's own size, that are not of
-// one colour: none in a picture blown up from its own size.
-int mixedBlocks(const QImage &image, int scale)
+QRect blocks(const QRect &r, qreal scale)
+{
+    return QRect(Raster::edge(r.topLeft(), scale), Raster::edge(r.bottomRight() + QPoint(1, 1), scale) - QPoint(1, 1));
+}
+
+// The blocks the pixels at the picture's own size become that are not of one colour: none in a
+// picture blown up from its own size, whose columns and rows are its own repeated.
+int mixedBlocks(const QImage &image, qreal scale)
 {
     int mixed = 0;
-    for (int by = 0; by < image.height() / scale; ++by)
-        for (int bx = 0; bx < image.width() / scale; ++bx) {
-            const QRgb first = image.pixel(bx * scale, by * scale);
+    for (int by = 0; by < Canvas::Height; ++by)
+        for (int bx = 0; bx < Canvas::Width; ++bx) {
+            const QRect block = blocks(QRect(bx, by, 1, 1), scale);
+            const QRgb first = image.pixel(block.topLeft());
             bool uniform = true;
-            for (int y = 0; y < scale && uniform; ++y)
-                for (int x = 0; x < scale && uniform; ++x)
-                    uniform = image.pixel(bx * scale + x, by * scale + y) == first;
+            for (int y = block.top(); y <= block.bottom() && uniform; ++y)
+                for (int x = block.left(); x <= block.right() && uniform; ++x)
+                    uniform = image.pixel(x, y) == first;
             mixed += !uniform;
         }
     return mixed;
@@ -86,7 +92,7 @@ private slots:
     void drawnAgainCrispAndErasedClean_data()
     {
         QTest::addColumn<QByteArray>("run");
-        QTest::addColumn<int>("scale");
+        QTest::addColumn<qreal>("scale");
         QTest::addColumn<QRect>("moving"); // where the page's animation moves, at its own size
         const struct { const char *run; QRect moving; } pages[] = {
             {"operating point", QRect(670, 30, 105, 90)},  // the turning antenna
@@ -94,17 +100,17 @@ private slots:
             {"sensor rotation", QRect(318, 250, 132, 200)}, // the turning encoder disc, right of the beam
             {"comparator sweep", QRect(0, 365, 110, 90)},   // the operating point on the characteristic
         };
-        for (int scale : {2, 3})
+        for (qreal scale : {2.0, 3.0, 1.5, 1.98})
             for (const auto &page : pages)
-                QTest::addRow("%s x%d", page.run, scale) << QByteArray(page.run) << scale << page.moving;
+                QTest::addRow("%s x%g", page.run, scale) << QByteArray(page.run) << scale << page.moving;
     }
     void drawnAgainCrispAndErasedClean()
     {
         QFETCH(QByteArray, run);
-        QFETCH(int, scale);
+        QFETCH(qreal, scale);
         QFETCH(QRect, moving);
         const Played p = play(run.constData(), scale);
-        QCOMPARE(p.picture.size(), QSize(Canvas::Width, Canvas::Height) * scale);
+        QCOMPARE(p.picture.size(), blocks(QRect(0, 0, Canvas::Width, Canvas::Height), scale).size());
 
         const QSet<QRgb> extra = colours(p.picture) - colours(p.own);
         QVERIFY2(extra.isEmpty(), qPrintable(QStringLiteral("%1 colours the page does not have, such as #%2")
@@ -114,7 +120,7 @@ private slots:
         QVERIFY(p.picture != p.own.scaled(p.picture.size()));
 
         QCOMPARE(p.picture, p.whole);
-        const QRect area(moving.topLeft() * scale, moving.size() * scale);
+        const QRect area = blocks(moving, scale);
         const QImage left = p.picture.copy(area), alone = p.lastFrame.copy(area);
         if (left != alone) {
             left.save(QDir::temp().filePath(QStringLiteral("tst_scaled_frames-%1-x%2-left.png").arg(QString::fromLatin1(run)).arg(scale)));
