@@ -33,11 +33,35 @@ inline void clickAt(TPLL &w, QPoint at, Qt::MouseButton button = Qt::LeftButton)
     QTest::mouseClick(target, button, {}, target->mapFrom(&w, at));
 }
 
+// The value of a scroll bar, slider or spin box, set as an assistive tool sets it.
+inline void setValue(TPLL &w, const QString &name, double value)
+{
+    accessible(w, name)->valueInterface()->setCurrentValue(value);
+}
+
+// A layout larger than the window scrolled until the middle of `place` shows, as a user drags
+// the window's scroll bars.
+inline void scrollToSight(TPLL &w, const QRect &place)
+{
+    QRect sight = w.rect();
+    const auto bar = [&](const char *name) { return w.control(QLatin1String(name)); };
+    if (bar("LayoutScrollY")->shown)
+        sight.setRight(bar("LayoutScrollY")->place.left() - 1);
+    if (bar("LayoutScrollX")->shown)
+        sight.setBottom(bar("LayoutScrollX")->place.top() - 1);
+    const QPoint off = place.center() - sight.center();
+    if (place.center().x() < sight.left() || place.center().x() > sight.right())
+        setValue(w, QStringLiteral("LayoutScrollX"), bar("LayoutScrollX")->value + off.x());
+    if (place.center().y() < sight.top() || place.center().y() > sight.bottom())
+        setValue(w, QStringLiteral("LayoutScrollY"), bar("LayoutScrollY")->value + off.y());
+}
+
 // A click on the control named `name`, in its middle, or where it shows if another control
 // stands over its middle (as "Retour page modélisation" stands over most of the start button).
 inline void click(TPLL &w, const QString &name)
 {
     const QWidget *control = w.findChild<QWidget *>(name);
+    scrollToSight(w, w.control(name)->place);
     const QRect place = w.control(name)->place;
     const auto showsAt = [&](QPoint p) {
         const QWidget *there = w.childAt(p);
@@ -56,9 +80,13 @@ inline void click(TPLL &w, const QString &name)
 inline void clickPart(TPLL &w, const QString &name, const QString &part)
 {
     QAccessibleInterface *control = accessible(w, name);
-    for (int i = 0; i < control->childCount(); ++i)
-        if (control->child(i)->text(QAccessible::Name) == part)
-            return clickAt(w, w.mapFromGlobal(control->child(i)->rect().center()));
+    const auto placeOf = [&](int i) { return QRect(w.mapFromGlobal(control->child(i)->rect().topLeft()), control->child(i)->rect().size()); };
+    for (int i = 0; i < control->childCount(); ++i) {
+        if (control->child(i)->text(QAccessible::Name) == part) {
+            scrollToSight(w, placeOf(i));
+            return clickAt(w, placeOf(i).center());
+        }
+    }
     QFAIL(qPrintable(QStringLiteral("%1 has no part named %2").arg(name, part)));
 }
 
@@ -85,13 +113,8 @@ inline void choose(TPLL &w, int row)
         for (int i = 0; i < row; ++i)
             key(w, Qt::Key_Down);
     }
+    scrollToSight(w, entry());
     clickAt(w, entry().center());
-}
-
-// The value of a scroll bar, slider or spin box, set as an assistive tool sets it.
-inline void setValue(TPLL &w, const QString &name, double value)
-{
-    accessible(w, name)->valueInterface()->setCurrentValue(value);
 }
 
 }

@@ -23,6 +23,8 @@ struct NameRow
     const char *name;
 };
 const NameRow ControlNames[] = {
+    {"LayoutScrollX", "Défilement horizontal de la fenêtre"},
+    {"LayoutScrollY", "Défilement vertical de la fenêtre"},
     {"Button3", "Observer la rotation du capteur"},
     {"ButtonBOnc", "Stabilité sans régulateur PD"},
     {"ButtonBOc", "Stabilité avec régulateur PD"},
@@ -34,9 +36,9 @@ const QString MenuPageTitle = QStringLiteral("Menu : schéma de la boucle");
 const QString TitleSeparator = QStringLiteral(" — ");
 
 // A button without caption is named by its hint, as its tooltip shows it; the scroll bar too.
-void nameControls(QWidget &window, QScrollBar &speed)
+void nameControls(QWidget &window, QWidget &surface, QScrollBar &speed)
 {
-    for (QPushButton *button : window.findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+    for (QPushButton *button : surface.findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
         if (button->text().isEmpty() && !button->toolTip().isEmpty())
             button->setAccessibleName(button->toolTip());
     speed.setAccessibleName(speed.toolTip());
@@ -51,13 +53,13 @@ void nameControls(QWidget &window, QScrollBar &speed)
 class FocusRing : public QObject
 {
 public:
-    explicit FocusRing(TPLL &window)
-        : QObject(&window)
+    explicit FocusRing(QWidget &surface)
+        : QObject(&surface)
     {
-        for (QWidget *control : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        for (QWidget *control : surface.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             if (control->focusPolicy() != Qt::NoFocus)
                 control->installEventFilter(this);
-        m_ring = new QFocusFrame(&window);
+        m_ring = new QFocusFrame(&surface);
         QPalette palette = m_ring->palette();
         palette.setColor(QPalette::WindowText, palette.color(QPalette::Highlight));
         m_ring->setPalette(palette);
@@ -142,7 +144,7 @@ QAccessibleInterface *accessibleFor(const QString &, QObject *object)
     if (auto *window = dynamic_cast<TPLL *>(object))
         return new QAccessibleWidget(window, QAccessible::Window);
     if (auto *area = dynamic_cast<DrawingArea *>(object))
-        if (auto *announcer = area->parentWidget()->findChild<PageAnnouncer *>())
+        if (auto *announcer = area->window()->findChild<PageAnnouncer *>())
             return new DrawingAreaAccessible(area, announcer);
     return nullptr;
 }
@@ -152,11 +154,11 @@ void makeAccessible(TPLL &window)
 {
     static const bool installed = (QAccessible::installFactory(accessibleFor), true);
     Q_UNUSED(installed);
-    nameControls(window, *window.ScrollBar1);
+    nameControls(window, *window.m_surface, *window.ScrollBar1);
     // Tab reaches the scroll bar; its arrows move the thumb their way, as the arrows of a slider.
     window.ScrollBar1->setFocusPolicy(Qt::StrongFocus);
     window.ScrollBar1->setInvertedControls(false);
-    new FocusRing(window);
+    new FocusRing(*window.m_surface);
     new PageAnnouncer(window);
 }
 
@@ -166,7 +168,7 @@ PageAnnouncer::PageAnnouncer(TPLL &window)
 {
     // Told of every text the pages draw; read only when asked or announced.
     window.canvas().setTextListener(&m_reader);
-    window.FOND->installEventFilter(this);
+    window.FOND->setChangeListener([this] { drawn(); });
     // The reader meets the window on the page it opens with: that title is not news.
     m_toldTitle = title();
     m_throttle.setSingleShot(true);
@@ -196,15 +198,11 @@ QString PageAnnouncer::text()
     return m_text;
 }
 
-bool PageAnnouncer::eventFilter(QObject *watched, QEvent *event)
+void PageAnnouncer::drawn()
 {
-    // The area is painted after a tick or a command drew on it.
-    if (event->type() == QEvent::Paint) {
-        m_drawnSince = true;
-        if (QAccessible::isActive() && !m_throttle.isActive())
-            m_throttle.start();
-    }
-    return QObject::eventFilter(watched, event);
+    m_drawnSince = true;
+    if (QAccessible::isActive() && !m_throttle.isActive())
+        m_throttle.start();
 }
 
 void PageAnnouncer::announce()

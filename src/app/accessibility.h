@@ -31,10 +31,9 @@ public:
     // The shortest time between two announcements, in milliseconds.
     static constexpr int AnnounceEvery = 250;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
+    // A tick or a command drew on the area, seen or scrolled out of sight.
+    void drawn();
     void announce();
 
     TPLL &m_window;

@@ -20,7 +20,7 @@ int main(int argc, char **argv)
         PLL = &window;
         // As large as the screen's free area holds it, the window's frame aside.
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        window.setZoom(WindowLayout::largestFitting(available.size() - WindowLayout::FrameAllowance));
+        window.setZoom(WindowLayout::largestWholeFitting(available.size() - WindowLayout::FrameAllowance));
         // Without a window manager maximising does nothing: take the screen's free area first.
         window.setGeometry(available);
         window.showMaximized();

@@ -12,7 +12,6 @@
 #include "pages/topics.h"
 
 #include <QAction>
-#include <QFontMetrics>
 #include <QFutureWatcher>
 #include <QIcon>
 #include <QLabel>
@@ -21,8 +20,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
-#include <QStaticText>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -65,9 +64,6 @@ const QRect PrintButtonPlace(16, 504, 25, 25);
 const QRect ScrollBarPlace(664, 504, 121, 16);
 // Tall enough for its five entries whole, with its frame's pixel above and below.
 const QRect ListPlace(64, 488, 329, 67);
-// The speed marks, left and right of the scroll bar.
-const QPoint PlusMark(650, 500), MinusMark(790, 500);
-QFont speedMarkFont() { return Fonts::pageFont(QStringLiteral("MS Sans Serif"), 12); }
 // Under the start button and the scroll bar, clear of every control and of the speed marks.
 const QRect StatusPlace(456, 523, 329, 13);
 constexpr int ListItemHeight = 13;
@@ -80,14 +76,15 @@ const LabelRow LabelRows[] = {
     {"Label3", 720, 0, 53, 13, "Version 2.2"},
 };
 
-QIcon printerIcon(int factor)
+QIcon printerIcon(qreal factor)
 {
     // Two 16 x 16 glyphs side by side: the printer, and its grey twin for the disabled state;
     // enlarged with the layout, pixel for pixel.
     QPixmap glyphs(QStringLiteral(":/icons/printer.xpm"));
     glyphs.setMask(glyphs.createMaskFromColor(QColor(0x80, 0x80, 0x00)));
     const auto glyph = [&](int left) {
-        return glyphs.copy(left, 0, PrinterGlyphSize, PrinterGlyphSize).scaled(PrinterGlyphSize * factor, PrinterGlyphSize * factor);
+        const int size = int(std::lround(PrinterGlyphSize * factor));
+        return glyphs.copy(left, 0, PrinterGlyphSize, PrinterGlyphSize).scaled(size, size);
     };
     QIcon icon;
     icon.addPixmap(glyph(0), QIcon::Normal);
@@ -123,11 +120,13 @@ void DrawingArea::showDrawing()
     for (const QRect &r : changed)
         area += QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio).toAlignedRect();
     update(area);
+    if (m_changeListener)
+        m_changeListener();
 }
 
 qreal DrawingArea::canvasRatio() const
 {
-    return qreal(m_canvas.scale()) * Canvas::Width / width();
+    return qreal(Raster::edge(Canvas::Width, m_canvas.scale())) / width();
 }
 
 void DrawingArea::paintEvent(QPaintEvent *event)
@@ -152,16 +151,25 @@ TPLL::TPLL(QWidget *parent)
     setBackgroundRole(QPalette::Button);
     setAcceptDrops(true);
 
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes from control to control; the scroll area shows the one it reaches.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->viewport()->setBackgroundRole(QPalette::Button);
+    m_scroll->horizontalScrollBar()->setObjectName(QStringLiteral("LayoutScrollX"));
+    m_scroll->verticalScrollBar()->setObjectName(QStringLiteral("LayoutScrollY"));
+    m_surface = new LayoutSurface(m_layout, m_scroll);
+    m_scroll->setWidget(m_surface);
     // The drawing area comes first so that the buttons stand on top of it.
-    FOND = new DrawingArea(m_stage.canvas, this);
+    FOND = new DrawingArea(m_stage.canvas, m_surface);
     FOND->setObjectName(QStringLiteral("FOND"));
     // A click on the picture takes the keys back from a control that holds them as text (a spin
     // box takes "," and "."), so that pause and the steps answer again; Tab passes it by.
     FOND->setFocusPolicy(Qt::ClickFocus);
     makeButtons();
     makeListAndLabels();
-    LabPanel = new LabControls(*this, [this](const LabCommand &c) { labAction(c); }, [this] { openCourseExperiment(); });
-    Ranges = new RangesMeasure(*this, m_stage.ranges, [this] { return m_stage.lab.settings(); }, [this] { showRanges(); });
+    LabPanel = new LabControls(*m_surface, [this](const LabCommand &c) { labAction(c); }, [this] { openCourseExperiment(); });
+    Ranges = new RangesMeasure(*m_surface, m_stage.ranges, [this] { return m_stage.lab.settings(); }, [this] { showRanges(); });
     setTabOrders();
 
     addWindowKeys(*this);
@@ -187,7 +195,7 @@ TPLL::TPLL(QWidget *parent)
 void TPLL::makeButtons()
 {
     for (const ButtonRow &row : ButtonRows) {
-        auto *button = new QPushButton(this);
+        auto *button = new QPushButton(m_surface);
         m_buttons[std::size_t(row.control)] = button;
         button->setObjectName(QLatin1String(controlName(row.control)));
         if (row.caption)
@@ -197,12 +205,12 @@ void TPLL::makeButtons()
         button->setVisible(m_stage.controls.isShown(row.control));
         connect(button, &QPushButton::clicked, this, [this, c = commandOf(row.control)] { command(c); });
     }
-    BitBtn1 = new QPushButton(this);
+    BitBtn1 = new QPushButton(m_surface);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setToolTip(QStringLiteral("Imprimer la page en cours"));
     connect(BitBtn1, &QPushButton::clicked, this, &TPLL::BitBtn1Click);
 
-    ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
+    ScrollBar1 = new QScrollBar(Qt::Horizontal, m_surface);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
     ScrollBar1->setRange(1, 100);
     ScrollBar1->setSingleStep(1);
@@ -213,7 +221,7 @@ void TPLL::makeButtons()
 
 void TPLL::makeListAndLabels()
 {
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QListWidget(m_surface);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setToolTip(QStringLiteral("MENU"));
     ListBox1->setUniformItemSizes(true);
@@ -226,7 +234,7 @@ void TPLL::makeListAndLabels()
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TPLL::Choix);
 
     for (const LabelRow &row : LabelRows) {
-        auto *label = new QLabel(QString::fromUtf8(row.text), this);
+        auto *label = new QLabel(QString::fromUtf8(row.text), m_surface);
         m_titles.push_back(label);
         label->setObjectName(QLatin1String(row.name));
         QPalette palette = label->palette();
@@ -236,7 +244,7 @@ void TPLL::makeListAndLabels()
         // colour, whatever its palette's window text.
         label->setForegroundRole(QPalette::WindowText);
     }
-    StatusLine = new QLabel(this);
+    StatusLine = new QLabel(m_surface);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
 }
 
@@ -258,32 +266,20 @@ void TPLL::setTabOrders()
     setTabOrder(previous, BitBtn1);
 }
 
-QSize TPLL::leastSize() const
-{
-    // Every control, shown or not, and the speed marks, with the drawing area's margin around, at
-    // the layout's factor, from its origin.
-    const QFontMetrics marks(m_layout.font(speedMarkFont()));
-    QRect all(m_layout.place(MinusMark), QSize(marks.horizontalAdvance(QLatin1Char('-')), marks.height()));
-    for (const QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        all |= child->geometry();
-    all.translate(-m_layout.origin);
-    const int margin = FOND->x() - m_layout.origin.x();
-    return {all.right() + 1 + margin, all.bottom() + 1 + margin};
-}
-
 void TPLL::placeControls()
 {
     setFont(m_layout.font(Fonts::windowFont()));
-    FOND->setGeometry(m_layout.place(DrawingPlace));
+    // The area is its picture's size, whatever the rounding of the edges around it.
+    FOND->setGeometry(QRect(m_layout.place(DrawingPlace.topLeft()), m_layout.scaled(DrawingPlace.size())));
     for (const ButtonRow &row : ButtonRows)
         button(row.control)->setGeometry(m_layout.place(QRect(row.left, row.top, row.width, row.height)));
     BitBtn1->setGeometry(m_layout.place(PrintButtonPlace));
     BitBtn1->setIcon(printerIcon(m_layout.factor));
-    BitBtn1->setIconSize(QSize(PrinterGlyphSize, PrinterGlyphSize) * m_layout.factor);
+    BitBtn1->setIconSize(m_layout.scaled(QSize(PrinterGlyphSize, PrinterGlyphSize)));
     ScrollBar1->setGeometry(m_layout.place(ScrollBarPlace));
     ListBox1->setGeometry(m_layout.place(ListPlace));
     for (int i = 0; i < ListBox1->count(); ++i)
-        ListBox1->item(i)->setSizeHint(QSize(0, ListItemHeight * m_layout.factor));
+        ListBox1->item(i)->setSizeHint(QSize(0, int(ListItemHeight * m_layout.factor))); // five always fit
     for (std::size_t i = 0; i < std::size(LabelRows); ++i) {
         const LabelRow &row = LabelRows[i];
         QLabel *label = m_titles[i];
@@ -294,9 +290,10 @@ void TPLL::placeControls()
     StatusLine->setGeometry(m_layout.place(StatusPlace));
     LabPanel->place(m_layout);
     Ranges->place(m_layout);
-    // An enlargement the screen cannot hold shows part of the layout, in a window no larger.
-    setMinimumSize(leastSize().boundedTo(screen()->availableSize()));
-    update();
+    // An enlargement the screen cannot hold scrolls, in a window no larger.
+    fitSurface();
+    setMinimumSize(leastSize().boundedTo(roomOnScreen()));
+    m_surface->update();
 }
 
 void TPLL::showActionStates()
@@ -424,17 +421,4 @@ void TPLL::BitBtn1Click()
         QMessageBox::warning(this, QStringLiteral("Impression"), message);
     });
     job->setFuture(QtConcurrent::run(printOnDefaultPrinter, picture));
-}
-
-void TPLL::paintEvent(QPaintEvent *)
-{
-    // The speed marks beside the scroll bar: "+" speeds the animation up. Painted with the
-    // window whenever it shows, so they are always there; laid out once.
-    static const QFont font = speedMarkFont();
-    static const QStaticText plus(QStringLiteral("+")), minus(QStringLiteral("-"));
-    QPainter painter(this);
-    painter.setFont(m_layout.font(font));
-    painter.setPen(QColor(toRgb(Colour::Blue)));
-    painter.drawStaticText(m_layout.place(PlusMark), plus);
-    painter.drawStaticText(m_layout.place(MinusMark), minus);
 }

@@ -3,7 +3,7 @@
 // buttons, the speed scroll bar, and the small buttons the pages show and hide. The pages draw
 // on its stage; after each command and tick the window puts the stage's control set on its
 // buttons and the picture on screen. Playback (pause, a frame forward or back) is its keys'
-// and the drawing area's menu. The whole layout can be enlarged two to four times and shown full
+// and the drawing area's menu. The whole layout can be enlarged up to four times and shown full
 // screen, the drawing area drawn again at that size (tpll_display.cpp), and its picture copied or
 // saved; the lab's files are opened and saved (lab_files.cpp). Its widgets are its own: what it
 // shows is read through control() and the like, and it is used by its actions, keys and
@@ -16,6 +16,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
 #include <optional>
@@ -26,6 +27,7 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 class QScrollBar;
 class QTimer;
 
@@ -35,10 +37,11 @@ class DrawingArea : public QWidget
 {
 public:
     DrawingArea(Canvas &canvas, QWidget *parent);
-    // Puts what changed since the last call on screen.
+    // Puts what changed since the last call on screen, and tells the change listener, if any.
     void showDrawing();
+    void setChangeListener(std::function<void()> listener) { m_changeListener = std::move(listener); }
     // While set, the area paints the picture drawn again at this scale (for printing).
-    void paintAtScale(int scale) { m_paintScale = scale; }
+    void paintAtScale(qreal scale) { m_paintScale = scale; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -48,7 +51,22 @@ private:
     qreal canvasRatio() const;
 
     Canvas &m_canvas;
-    int m_paintScale = 0;
+    std::function<void()> m_changeListener;
+    qreal m_paintScale = 0;
+};
+
+// What the layout lies on, the speed marks painted on it. A layout larger than the window
+// scrolls there; in full screen it fills the screen, the layout centred on it.
+class LayoutSurface : public QWidget
+{
+public:
+    LayoutSurface(const WindowLayout &layout, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const WindowLayout &m_layout;
 };
 
 // One control of the window as a user and a screen reader find it, read without reaching it.
@@ -86,9 +104,12 @@ public:
     // The print button's work, when it can be done (one page at a time).
     void print();
 
-    // The layout's enlargement, 1 to WindowLayout::MaxFactor.
-    int zoom() const { return m_layout.factor; }
-    void setZoom(int factor);
+    // The layout's enlargement, 1 to WindowLayout::MaxFactor, whole or not.
+    qreal zoom() const { return m_layout.factor; }
+    void setZoom(qreal factor);
+    // The zoom keys: the next of WindowLayout::Steps up or down.
+    void zoomIn();
+    void zoomOut();
     void toggleFullScreen();
     // The drawing area's picture as it stands alone: on the lab, its settings written where its
     // controls stand on screen.
@@ -134,7 +155,6 @@ public:
     QList<QAction *> menuActions() const;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     // An experiment file dropped on the window opens.
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -160,9 +180,21 @@ private:
     void takeLabTickPeriod();
     // The canvas drawn at the layout's factor times the screen's pixel ratio.
     void matchCanvasScale();
+    // Where the controls and the speed marks lie, shown or not, on the layout's surface.
+    QRect controlsExtent() const;
+    // The surface as large as they take, or as the scroll area's view if that is larger.
+    void fitSurface();
     // The least size that shows every control when the window is restored.
     QSize leastSize() const;
+    // The largest factor the window may take: the screen's, in full screen.
+    qreal largestZoom() const;
+    // The most a window may take of its screen, its frame aside.
+    QSize roomOnScreen() const;
 
+    // The layout's surface, in a scroll area as large as the window: every control is the
+    // surface's.
+    QScrollArea *m_scroll;
+    LayoutSurface *m_surface;
     DrawingArea *FOND;
     // The buttons the pages show and hide, by the control they stand for (Button1, ButtonA…).
     std::array<QPushButton *, ControlCount> m_buttons{};
@@ -184,7 +216,7 @@ private:
 
     WindowLayout m_layout;
     // What to go back to when leaving full screen.
-    int m_windowedZoom = 1;
+    qreal m_windowedZoom = 1;
     bool m_maximisedBeforeFullScreen = false;
     // The experiment file last opened or saved: where the next save is offered.
     QString m_experimentPath;

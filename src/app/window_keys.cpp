@@ -51,8 +51,8 @@ void connectAction(TPLL &w, Keys::Action id, QAction *action)
     case Keys::Action::OpenExperiment: run(&TPLL::openExperiment); break;
     case Keys::Action::SaveExperiment: run(&TPLL::saveExperiment); break;
     case Keys::Action::ExportMeasures: run(&TPLL::exportMeasures); break;
-    case Keys::Action::ZoomIn: run([&w] { w.setZoom(w.zoom() + 1); }); break;
-    case Keys::Action::ZoomOut: run([&w] { w.setZoom(w.zoom() - 1); }); break;
+    case Keys::Action::ZoomIn: run(&TPLL::zoomIn); break;
+    case Keys::Action::ZoomOut: run(&TPLL::zoomOut); break;
     case Keys::Action::ZoomReset: run([&w] { w.setZoom(1); }); break;
     case Keys::Action::FullScreen: run(&TPLL::toggleFullScreen); break;
     // Échap is taken from the controls only in full screen.

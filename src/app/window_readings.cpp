@@ -73,7 +73,7 @@ QStringList TPLL::tabOrder() const
     QStringList names;
     const QWidget *first = button(Control::Button1);
     for (const QWidget *w = first; w && (names.isEmpty() || w != first); w = w->nextInFocusChain())
-        if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == this)
+        if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == m_surface)
             names << w->objectName();
     return names;
 }

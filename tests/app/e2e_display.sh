@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end test of the display, on an Xvfb server of its own with a 1920 x 1200 screen:
 #   a) the window opens at the largest factor its screen holds (x2 here);
-#   b) Ctrl+-, Ctrl+0, Ctrl++ and Ctrl+= change the layout (the speed marks move) and the
-#      drawing (drawn at the factor's scale);
-#   c) Ctrl+C puts on the clipboard a PNG equal to the drawing on screen (read with xclip);
+#   b) Ctrl+-, Ctrl+0, Ctrl++ and Ctrl+= step through x1.75, x1.5, x1, x1.25, x1.5: the layout
+#      (the speed marks move) and the drawing (drawn at the factor's scale) change;
+#   c) Ctrl+C puts on the clipboard a PNG equal to the drawing on screen (read with xclip), at
+#      x1.5 and, after two Ctrl++, at x2;
 #   d) Ctrl+S and the file dialog write a PNG of the drawing's size, equal to it;
-#   e) F11 shows the layout full screen at the largest factor that fits, centred; Échap leaves;
+#   e) F11 shows the layout full screen at the largest factor that fits to the hundredth, centred
+#      (x2.13 here, and x1.91 on a 1920 x 1080 screen: its drawing area 1480 pixels wide);
+#      Échap leaves;
 #   f) a save into a folder the program may not write to says so in a French message box and
 #      leaves nothing there. As root, who may write anywhere, the program is run as the
 #      unprivileged user nobody for this part.
@@ -27,39 +30,54 @@ chmod 755 "$WORK"
 start_xvfb 250 299 1920x1200
 start_program "$PLL"
 
+# scaled Z X...: each X times factor Z, rounded to the pixel as the program rounds its edges.
+scaled() { local z=$1; shift; for x; do awk -v z="$z" -v x="$x" 'BEGIN { printf "%d ", int(x * z + 0.5) }'; done; }
 # at Z X Y: the middle of the block that window pixel (X, Y) of the classic layout becomes at
 # factor Z.
-at() { echo $(($1 * $2 + $1 / 2)) $(($1 * $3 + $1 / 2)); }
+at() { scaled "$1" "$2.5" "$3.5"; }
 menu_at() {
     [ "$(pixel $(at "$1" $REDUCER_X $REDUCER_Y))" = $YELLOW ] && [ "$(pixel $(at "$1" $QUARTZ_X $QUARTZ_Y))" = $LIME ]
 }
 # The "+" speed mark, blue, where the layout at factor Z puts it.
-plus_mark_at() { [ "$(blue_count $((650 * $1)) $((500 * $1)) $((14 * $1)) $((20 * $1)))" -gt 0 ]; }
+plus_mark_at() { [ "$(blue_count $(scaled "$1" 650 500 14 20))" -gt 0 ]; }
 layout_at() { menu_at "$1" && plus_mark_at "$1"; }
 same() { [ "$("$CONVERT" "$1" "$2" -metric AE -compare -format '%[distortion]' info: 2>/dev/null)" = 0 ]; }
 key() { xdotool key "$1"; sleep 0.3; }
 # A click on the window's empty face beyond the layout: the keys go to the window.
-focus_window() { click 1880 1180; }
+focus_window() { click 1880 1050; }
 
 # a) the start factor.
 wait_for 10 start layout_at 2 || fail "the window did not open with the layout at x2 on a 1920 x 1200 screen; screenshot $SHOT"
 focus_window
 
 # b) the zoom keys.
-for step in "ctrl+minus 1" "ctrl+plus 2" "ctrl+0 1" "ctrl+equal 2"; do
-    set -- $step
-    key "$1"
-    wait_for 5 "zoom-$1" layout_at "$2" || fail "after $1 the layout is not at x$2; screenshot $SHOT"
-done
+zoom_keys() {
+    local step
+    for step; do
+        set -- $step
+        key "$1"
+        wait_for 5 "zoom-$1-$2" layout_at "$2" || fail "after $1 the layout is not at x$2; screenshot $SHOT"
+    done
+}
+zoom_keys "ctrl+minus 1.75" "ctrl+minus 1.5" "ctrl+0 1" "ctrl+plus 1.25" "ctrl+equal 1.5"
 
-# c) the clipboard holds the drawing.
-drawing() { "$CONVERT" "$SHOT" -crop "1550x930+$((WX + 20))+$((WY + 32))" +repage "$WORK/$1.png"; }
-shoot copied; drawing shown
-key ctrl+c
-xclip -selection clipboard -t image/png -o >"$WORK/clipboard.png" 2>"$WORK/xclip.log" ||
-    fail "no PNG on the clipboard after Ctrl+C (see $WORK/xclip.log)"
-same "$WORK/clipboard.png" "$WORK/shown.png" ||
-    fail "the clipboard's PNG ($("$CONVERT" "$WORK/clipboard.png" -format '%wx%h' info:)) is not the drawing on screen ($WORK/shown.png)"
+# c) the clipboard holds the drawing, drawn at the factor: at Z, the drawing area's place and size.
+drawing() {
+    local x y w h
+    read -r x y w h <<<"$(scaled "$1" 10 16 775 465)"
+    "$CONVERT" "$SHOT" -crop "${w}x${h}+$((WX + x))+$((WY + y))" +repage "$WORK/$2.png"
+}
+copy_is_shown() {
+    shoot "copied-x$1"; drawing "$1" "shown-x$1"
+    key ctrl+c
+    xclip -selection clipboard -t image/png -o >"$WORK/clipboard.png" 2>"$WORK/xclip.log" ||
+        fail "no PNG on the clipboard after Ctrl+C (see $WORK/xclip.log)"
+    same "$WORK/clipboard.png" "$WORK/shown-x$1.png" ||
+        fail "at x$1 the clipboard's PNG ($("$CONVERT" "$WORK/clipboard.png" -format '%wx%h' info:)) is not the drawing on screen ($WORK/shown-x$1.png)"
+}
+copy_is_shown 1.5
+zoom_keys "ctrl+plus 1.75" "ctrl+plus 2"
+copy_is_shown 2
 
 # save_as PATH: Ctrl+S, PATH typed in the file dialog, Return.
 save_as() {
@@ -86,21 +104,42 @@ until [ -s "$WORK/saved/picture.png" ]; do
     [ $SECONDS -ge $deadline ] && fail "no $WORK/saved/picture.png 10 s after the dialog; the dialog as typed in: $SHOT"
     sleep 0.1
 done
-same "$WORK/saved/picture.png" "$WORK/shown.png" ||
+same "$WORK/saved/picture.png" "$WORK/shown-x2.png" ||
     fail "the saved PNG ($("$CONVERT" "$WORK/saved/picture.png" -format '%wx%h' info:)) is not the drawing at x2"
 
-# e) full screen from x1: the layout at x2 (1600 x 1126), centred on the screen.
-focus_window
-key ctrl+minus
-wait_for 5 back-to-x1 layout_at 1 || fail "Ctrl+- did not bring x1 back; screenshot $SHOT"
-key F11
-centred() {
-    [ "$(pixel $((160 + 2 * REDUCER_X + 1)) $((37 + 2 * REDUCER_Y + 1)))" = $YELLOW ] &&
-        [ "$(blue_count $((160 + 1300)) $((37 + 1000)) 28 40)" -gt 0 ]
+# e) full screen from x1: the layout at the largest factor to the hundredth, centred on the screen.
+# full_screen_at Z: the layout at Z (an extent of 800 x 563 at x1) centred, the window at 0,0.
+full_screen_at() {
+    local w h
+    read -r w h <<<"$(scaled "$1" 800 563)"
+    local left=$(((1920 - w) / 2)) top=$(((${SCREEN_HEIGHT} - h) / 2)) rx ry
+    read -r rx ry <<<"$(at "$1" $REDUCER_X $REDUCER_Y)"
+    [ "$(pixel $((left + rx)) $((top + ry)))" = $YELLOW ] &&
+        [ "$(blue_count $(scaled "$1" 650 500 14 20 | awk -v l=$left -v t=$top '{ print $1 + l, $2 + t, $3, $4 }'))" -gt 0 ]
 }
-wait_for 5 full-screen centred || fail "F11 did not show the layout at x2 centred on the screen; screenshot $SHOT"
+focus_window
+key ctrl+0
+wait_for 5 back-to-x1 layout_at 1 || fail "Ctrl+0 did not bring x1 back; screenshot $SHOT"
+key F11
+SCREEN_HEIGHT=1200
+wait_for 5 full-screen full_screen_at 2.13 || fail "F11 did not show the layout at x2.13 centred on the screen; screenshot $SHOT"
 key Escape
 wait_for 5 windowed layout_at 1 || fail "Échap did not bring the window back at x1; screenshot $SHOT"
+stop_session
+
+# ... and on a 1920 x 1080 screen, where the window opens at x1 (x2 would not fit): x1.91, the
+# drawing area 1480 pixels wide, equal to the picture drawn at x1.91 that Ctrl+C copies.
+start_xvfb 250 299 1920x1080
+start_program "$PLL"
+wait_for 10 start-1080 layout_at 1 || fail "the window did not open at x1 on a 1920 x 1080 screen; screenshot $SHOT"
+focus_window
+key F11
+SCREEN_HEIGHT=1080
+wait_for 5 full-screen-1080 full_screen_at 1.91 || fail "F11 did not show the layout at x1.91 on 1920 x 1080; screenshot $SHOT"
+WX=$(((1920 - 1528) / 2)); WY=$(((1080 - 1075) / 2))
+copy_is_shown 1.91
+[ "$("$CONVERT" "$WORK/shown-x1.91.png" -format '%w' info:)" = 1480 ] || fail "at x1.91 the drawing area is not 1480 pixels wide"
+WX=0; WY=0
 stop_session
 
 # f) a folder the program may not write to. The program, its home and runtime folder are the
@@ -130,7 +169,7 @@ close_box "$BOX"
 alive "after the failed save"
 wait_for 5 goes-on layout_at 2 || fail "the window does not go on after the failed save; screenshot $SHOT"
 
-echo "e2e_display: PASS (opens at x2; Ctrl+-, Ctrl+0, Ctrl++, Ctrl+= change it; clipboard PNG and saved PNG" \
-     "equal to the drawing; F11 centred at x2, Échap back; read-only folder refused${run_as[*]:+ as nobody}, nothing left) on $DISPLAY"
+echo "e2e_display: PASS (opens at x2; Ctrl+-, Ctrl+0, Ctrl++, Ctrl+= step through x1.75 to x2; clipboard PNG at" \
+     "x1.5 and x2 and saved PNG equal to the drawing; F11 centred at x2.13, Échap back; F11 at x1.91 on 1920 x 1080; read-only folder refused${run_as[*]:+ as nobody}, nothing left) on $DISPLAY"
 [ "${E2E_KEEP:-0}" = 1 ] && echo "e2e_display: screenshots kept in $WORK"
 exit 0
