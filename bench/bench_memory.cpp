@@ -58,7 +58,7 @@ int main(int argc, char **argv)
         window.copyPicture();
     }
     const double rss = statusMB("VmRSS:"), peak = statusMB("VmHWM:");
-    std::printf("resident memory after playing every page at x%d: %.0f MB (peak %.0f MB; limit %.0f MB) %s\n",
+    std::printf("resident memory after playing every page at x%g: %.0f MB (peak %.0f MB; limit %.0f MB) %s\n",
                 window.zoom(), rss, peak, LimitMB, rss >= 0 && rss < LimitMB ? "ok" : "OVER");
     PLL = nullptr;
     return rss >= 0 && rss < LimitMB ? 0 : 1;

@@ -96,7 +96,7 @@ bool runLab(TPLL &window)
     const bool inTime = std::abs(ratio - 1) <= LabTolerance;
     // The processor time tells a slow tick (near a whole core) from a program kept waiting by others.
     const double cpuSeconds = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-    std::printf("x%d lab at 1 ms a tick: %.2f s of loop time in %.2f s of clock (%.0f %%; goal %.0f %% to %.0f %%; "
+    std::printf("x%g lab at 1 ms a tick: %.2f s of loop time in %.2f s of clock (%.0f %%; goal %.0f %% to %.0f %%; "
                 "%.0f %% of a core) %s\n",
                 window.zoom(), loopSeconds, clockSeconds, 100 * ratio, 100 * (1 - LabTolerance),
                 100 * (1 + LabTolerance), 100 * cpuSeconds / clockSeconds, inTime ? "ok" : "OVER");
@@ -138,7 +138,7 @@ int main(int argc, char **argv)
             const double ms = play(window, a);
             const bool inTime = ms >= 0 && ms <= limit;
             allInTime = allInTime && inTime;
-            std::printf("x%d %-16s run %d: %3d ticks in %6.1f ms (%.2f ms a tick; limit %.1f ms) %s\n", window.zoom(),
+            std::printf("x%g %-16s run %d: %3d ticks in %6.1f ms (%.2f ms a tick; limit %.1f ms) %s\n", window.zoom(),
                         a.name, round, ticks, ms, ms / ticks, limit, inTime ? "ok" : "OVER");
         }
     }
