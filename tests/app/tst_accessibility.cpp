@@ -1,6 +1,6 @@
 // The window for a keyboard and a screen reader: names and roles, the drawing area's title and
-// text, the scroll bar and the list from the keys, the list's entries whole at every size, the
-// window's own keys, and its least size.
+// text, the scroll bar and the list from the keys, the list's entries whole at every size, a
+// layout larger than the screen scrolled into sight, the window's own keys, and its least size.
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/tpll.h"
@@ -204,6 +204,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTest::keyClick(w.get(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!w->isVisible());
+    }
+
+    // Larger than its screen, the layout scrolls in a window the screen holds: the window's scroll
+    // bars, named for a screen reader, bring the list at its bottom left into sight.
+    void aLayoutLargerThanTheScreenScrolls()
+    {
+        w->setZoom(WindowLayout::MaxFactor);
+        QVERIFY(QRect(QPoint(), w->screen()->availableSize()).contains(QRect(QPoint(), w->size())));
+        const QRect sight = w->rect();
+        QVERIFY(!sight.contains(w->control(QStringLiteral("ListBox1"))->place));
+        QCOMPARE(accessible(QStringLiteral("LayoutScrollY"))->text(QAccessible::Name), QStringLiteral("Défilement vertical de la fenêtre"));
+        User::setValue(*w, QStringLiteral("LayoutScrollY"), accessible(QStringLiteral("LayoutScrollY"))->valueInterface()->maximumValue().toDouble());
+        const QRect list = w->control(QStringLiteral("ListBox1"))->place;
+        QVERIFY(sight.contains(QPoint(list.left() + 1, list.center().y())));
+        User::choose(*w, 4);
+        QCOMPARE(w->control(QStringLiteral("ListBox1"))->value, 4.0);
     }
 
     void leastSizeKeepsEveryControlInSight()
